@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running ("run") or testing ("test") needs,
+# but only those that are missing, so a ready machine starts at once.
+set -euo pipefail
+
+build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev libxext-dev
+       libgif-dev libpng-dev libjpeg62-turbo-dev fonts-wqy-microhei)
+test=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool xclip x11-utils)
+
+wanted=("${build[@]}")
+[ "${1:-run}" = test ] && wanted+=("${test[@]}")
+
+missing=()
+for package in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
