@@ -17,7 +17,9 @@ struct Image24 {
     uint32_t height = 0;
     std::vector<uint8_t> pixels;  // Stride() * height bytes
 
-    static constexpr size_t StrideFor(uint32_t width) { return (size_t{width} * 3 + 3) & ~size_t{3}; }
+    static constexpr size_t StrideFor(uint32_t width) {
+        return (size_t{width} * 3 + 3) & ~size_t{3};
+    }
     size_t Stride() const { return StrideFor(width); }
 };
 
@@ -25,16 +27,23 @@ struct Image24 {
 inline constexpr uint32_t kMaxPictureSide = 65535;
 inline constexpr uint64_t kMaxImageBytes = uint64_t{1} << 30;
 
+// Tighter limits for untrusted input (a fuzzer, a preview); never looser than the constants above.
+struct DecodeLimits {
+    uint32_t maxSide = kMaxPictureSide;
+    uint64_t maxImageBytes = kMaxImageBytes;
+};
+
 enum class DecodeStatus {
     Ok,
-    NotAPicture,   // unknown format, damaged or truncated data
-    TooLarge,      // a side above kMaxPictureSide or more than kMaxImageBytes of pixels
+    NotAPicture,  // unknown format, damaged or truncated data
+    TooLarge,     // a side above kMaxPictureSide or more than kMaxImageBytes of pixels
     OutOfMemory,
 };
 
 // Decodes the first picture of `data`. Transparent parts become black; a GIF's first image is
 // placed on its logical screen. On failure `out` is left empty.
 DecodeStatus DecodePicture(std::span<const uint8_t> data, Image24& out);
+DecodeStatus DecodePicture(std::span<const uint8_t> data, Image24& out, const DecodeLimits& limits);
 
 // The BMP file image (14-byte file header, 40-byte info header, rows) of a 24-bit picture.
 std::vector<uint8_t> EncodeBmp24(const Image24& image);
