@@ -1,0 +1,109 @@
+#include "platform/desktop.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <thread>
+
+#include "platform/x11_desktop.h"
+
+namespace platform {
+
+namespace {
+
+void PutLe16(uint8_t* p, uint16_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+
+void PutLe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
+}
+
+}  // namespace
+
+bool StartBmp32(int32_t width, int32_t height, std::vector<uint8_t>& bmp) {
+    if (width <= 0 || height <= 0 || width > kMaxGrabSide || height > kMaxGrabSide) {
+        bmp.clear();
+        return false;
+    }
+    uint64_t pixelBytes = uint64_t(width) * 4 * uint64_t(height);
+    if (pixelBytes > kMaxGrabBytes) {
+        bmp.clear();
+        return false;
+    }
+    try {
+        bmp.resize(54 + size_t(pixelBytes));
+    } catch (const std::bad_alloc&) {
+        bmp.clear();
+        bmp.shrink_to_fit();
+        return false;
+    }
+    uint8_t* h = bmp.data();
+    std::memset(h, 0, 54);
+    h[0] = 'B';
+    h[1] = 'M';
+    PutLe32(h + 2, uint32_t(54 + pixelBytes));
+    PutLe32(h + 10, 54);
+    PutLe32(h + 14, 40);
+    PutLe32(h + 18, uint32_t(width));
+    PutLe32(h + 22, uint32_t(height));
+    PutLe16(h + 26, 1);
+    PutLe16(h + 28, 32);
+    return true;
+}
+
+Size Desktop::ScreenSize() {
+    Rect r = PrimaryScreen();
+    return {r.Width(), r.Height()};
+}
+
+std::vector<uint8_t> Desktop::FrameGrabber(int32_t left, int32_t top, int32_t width,
+                                           int32_t height) {
+    std::vector<uint8_t> bmp;
+    GrabInto(left, top, width, height, bmp);
+    return bmp;
+}
+
+WindowId Desktop::WindowUnderCursor() {
+    std::optional<Point> p = PointerPosition();
+    return p ? WindowAt(*p) : kNoWindow;
+}
+
+void Desktop::FlashWindowFrame(WindowId window, uint32_t colour,
+                               std::chrono::milliseconds duration) {
+    if (window == kNoWindow) return;
+    std::optional<Rect> bounds = WindowBounds(window);
+    if (!bounds) return;
+    Rect r = *bounds;
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    XorFrame(r, colour);
+    std::this_thread::sleep_for(duration);
+    XorFrame(r, colour);
+}
+
+void NullDesktop::SetKeyDown(int virtualKey, bool down) {
+    if (down)
+        keysDown_.insert(virtualKey);
+    else
+        keysDown_.erase(virtualKey);
+}
+
+std::unique_ptr<Desktop> NullDesktop::OpenAnother() {
+    return std::make_unique<NullDesktop>(*this);
+}
+
+bool NullDesktop::GrabInto(int32_t, int32_t, int32_t width, int32_t height,
+                           std::vector<uint8_t>& bmp) {
+    if (!StartBmp32(width, height, bmp)) return false;
+    std::fill(bmp.begin() + 54, bmp.end(), uint8_t{0});
+    return true;
+}
+
+std::unique_ptr<Desktop> OpenDesktop() {
+    if (auto desktop = X11Desktop::Open()) return desktop;
+    return std::make_unique<NullDesktop>();
+}
+
+}  // namespace platform

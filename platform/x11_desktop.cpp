@@ -1,0 +1,88 @@
+#include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
+
+#include "platform/x11_support.h"
+
+namespace platform {
+
+X11Desktop::X11Desktop(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+X11Desktop::~X11Desktop() = default;
+
+std::unique_ptr<X11Desktop> X11Desktop::Open(const char* displayName) {
+    Init();
+    x11::DisplayPtr display(XOpenDisplay(displayName));
+    if (!display) return nullptr;
+    x11::RegisterConnection(display.get());
+
+    auto impl = std::make_unique<Impl>();
+    Display* dpy = display.get();
+    impl->displayName = DisplayString(dpy);
+    impl->screen = DefaultScreen(dpy);
+    impl->root = RootWindowOfScreen(ScreenOfDisplay(dpy, impl->screen));
+    impl->shmAvailable = XShmQueryExtension(dpy);
+    int shapeEvent = 0, shapeError = 0;
+    impl->shapeAvailable = XShapeQueryExtension(dpy, &shapeEvent, &shapeError);
+    impl->display = std::move(display);
+    return std::unique_ptr<X11Desktop>(new X11Desktop(std::move(impl)));
+}
+
+void X11Desktop::ForceGrabMethod(GrabMethod method) {
+    impl_->shmForcedOff = method == GrabMethod::Plain;
+    if (impl_->shmForcedOff) impl_->shmImage.reset();
+}
+
+GrabMethod X11Desktop::ActiveGrabMethod() const {
+    return impl_->shmAvailable && !impl_->shmForcedOff ? GrabMethod::SharedMemory
+                                                       : GrabMethod::Plain;
+}
+
+std::unique_ptr<Desktop> X11Desktop::OpenAnother() {
+    auto other = Open(impl_->displayName.c_str());
+    if (other && impl_->shmForcedOff) other->ForceGrabMethod(GrabMethod::Plain);
+    return other;
+}
+
+Rect X11Desktop::PrimaryScreen() {
+    Display* dpy = impl_->Dpy();
+    Rect whole{0, 0, DisplayWidth(dpy, impl_->screen), DisplayHeight(dpy, impl_->screen)};
+    {
+        // The root may have been resized since the connection opened.
+        x11::ErrorTrap trap(dpy);
+        Window rootReturn;
+        int x, y;
+        unsigned width, height, border, depth;
+        if (XGetGeometry(dpy, impl_->root, &rootReturn, &x, &y, &width, &height, &border, &depth))
+            whole = {0, 0, int32_t(width), int32_t(height)};
+    }
+
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(dpy, &eventBase, &errorBase) || !XRRQueryVersion(dpy, &major, &minor) ||
+        major * 100 + minor < 105)
+        return whole;
+    x11::ErrorTrap trap(dpy);
+    int count = 0;
+    std::unique_ptr<XRRMonitorInfo, decltype(&XRRFreeMonitors)> monitors(
+        XRRGetMonitors(dpy, impl_->root, True, &count), &XRRFreeMonitors);
+    if (!monitors || count <= 0) return whole;
+    const XRRMonitorInfo* chosen = &monitors.get()[0];
+    for (int i = 0; i < count; ++i) {
+        if (monitors.get()[i].primary) {
+            chosen = &monitors.get()[i];
+            break;
+        }
+    }
+    if (chosen->width <= 0 || chosen->height <= 0) return whole;
+    return {chosen->x, chosen->y, chosen->x + chosen->width, chosen->y + chosen->height};
+}
+
+std::optional<Point> X11Desktop::PointerPosition() {
+    Display* dpy = impl_->Dpy();
+    Window rootReturn = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(dpy, impl_->root, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask))
+        return std::nullopt;
+    return Point{rootX, rootY};
+}
+
+}  // namespace platform
