@@ -9,7 +9,7 @@
 namespace gif {
 
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     // Appends `bytes`. On failure returns false and puts a description into `error`
     // (the writer stops at the first failure).
@@ -18,7 +18,7 @@ public:
 
 // Collects everything in memory.
 class MemorySink final : public ByteSink {
-public:
+  public:
     bool Write(std::span<const uint8_t> bytes, std::string& error) override;
 
     std::vector<uint8_t> bytes;

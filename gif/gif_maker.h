@@ -49,7 +49,7 @@ struct StoredFrame {
 inline constexpr size_t kMaxCommentBytes = 255;
 
 class GifMaker {
-public:
+  public:
     GifMaker();
 
     // Starts a new animation with these settings: discards every stored frame first.
@@ -85,7 +85,7 @@ public:
     const std::string& Comment() const { return comment_; }
     bool Interlace() const { return interlace_; }
 
-private:
+  private:
     void SetError(std::string_view text) noexcept;
 
     std::vector<StoredFrame> frames_;

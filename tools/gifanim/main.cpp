@@ -26,13 +26,14 @@ void PrintOverview(std::ostream& out) {
 
 }  // namespace
 
-Registration::Registration(const Command& command) { Registry().push_back(command); }
+Registration::Registration(const Command& command) {
+    Registry().push_back(command);
+}
 
 std::vector<Command> Commands() {
     std::vector<Command> sorted = Registry();
-    std::sort(sorted.begin(), sorted.end(), [](const Command& a, const Command& b) {
-        return std::strcmp(a.name, b.name) < 0;
-    });
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
     return sorted;
 }
 

@@ -1,0 +1,174 @@
+#include "gif/colour_reduction.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace gif {
+namespace {
+
+constexpr int kKeys = 4096;  // colours at 4 bits per channel
+
+// blue, green and red cut to 4 bits: blue in the top nibble of 12 bits, red in the lowest.
+inline uint32_t KeyOf(const uint8_t* bgr) {
+    return (uint32_t(bgr[0]) & 0xF0) << 4 | (uint32_t(bgr[1]) & 0xF0) | uint32_t(bgr[2]) >> 4;
+}
+
+void ZeroPadding(IndexedImage& image) {
+    size_t stride = image.Stride();
+    if (stride == image.width) return;
+    for (uint32_t y = 0; y < image.height; ++y)
+        std::memset(image.rows.get() + stride * y + image.width, 0, stride - image.width);
+}
+
+// Counts the pixels per key. Four interleaved tables keep runs of one colour (the usual case
+// on a screen) from waiting on the same counter.
+void CountKeys(const bitmap::Image24& picture, uint32_t* counts) {
+    std::array<std::array<uint32_t, kKeys>, 4> partial{};
+    const size_t stride = picture.Stride();
+    const uint32_t width = picture.width;
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* p = picture.pixels.data() + stride * y;
+        uint32_t x = 0;
+        for (; x + 4 <= width; x += 4, p += 12) {
+            ++partial[0][KeyOf(p)];
+            ++partial[1][KeyOf(p + 3)];
+            ++partial[2][KeyOf(p + 6)];
+            ++partial[3][KeyOf(p + 9)];
+        }
+        for (; x < width; ++x, p += 3) ++partial[0][KeyOf(p)];
+    }
+    for (int k = 0; k < kKeys; ++k)
+        counts[k] = partial[0][k] + partial[1][k] + partial[2][k] + partial[3][k];
+}
+
+}  // namespace
+
+void ReducePopularity(const bitmap::Image24& picture, IndexedImage& image) {
+    std::array<uint32_t, kKeys> counts;
+    CountKeys(picture, counts.data());
+
+    // The present keys in ascending order, then ranked by the exchange procedure: for each
+    // position i, every later entry with a strictly larger count is swapped into i. That
+    // procedure fixes the order of equal counts, so it is followed exactly, but only for the
+    // first 256 positions: the order of the rest never matters (each of those colours maps to
+    // its nearest palette entry, which depends on the colour alone).
+    std::array<uint32_t, kKeys> rankCount, rankKey;
+    int n = 0;
+    for (int k = 0; k < kKeys; ++k) {
+        if (counts[k]) {
+            rankCount[n] = counts[k];
+            rankKey[n] = uint32_t(k);
+            ++n;
+        }
+    }
+    const int ranked = std::min(n - 1, 256);
+    for (int i = 0; i < ranked; ++i) {
+        uint32_t best = rankCount[i];
+        for (int j = i + 1; j < n; ++j) {
+            if (rankCount[j] > best) {
+                std::swap(rankCount[i], rankCount[j]);
+                std::swap(rankKey[i], rankKey[j]);
+                best = rankCount[i];
+            }
+        }
+    }
+
+    // Palette: channel levels times 16; black beyond the colours present.
+    std::array<uint8_t, kKeys> indexOfKey{};
+    std::array<int16_t, 256> paletteRed{}, paletteGreen{}, paletteBlue{};
+    uint8_t* table = image.colourTable.data();
+    std::memset(table, 0, image.colourTable.size());
+    for (int i = 0; i < std::min(n, 256); ++i) {
+        uint32_t key = rankKey[i];
+        paletteRed[i] = int16_t(key & 15);
+        paletteGreen[i] = int16_t(key >> 4 & 15);
+        paletteBlue[i] = int16_t(key >> 8);
+        table[4 * i + 0] = uint8_t(paletteBlue[i] * 16);
+        table[4 * i + 1] = uint8_t(paletteGreen[i] * 16);
+        table[4 * i + 2] = uint8_t(paletteRed[i] * 16);
+        indexOfKey[key] = uint8_t(i);
+    }
+
+    // The remaining colours: nearest entry by squared distance of the 4-bit levels (the same
+    // order as on the 16-step values), lowest index on a tie. Each key is searched once.
+    for (int r = 256; r < n; ++r) {
+        uint32_t key = rankKey[r];
+        int red = int(key & 15), green = int(key >> 4 & 15), blue = int(key >> 8);
+        std::array<int32_t, 256> distance;
+        for (int i = 0; i < 256; ++i) {
+            int dr = paletteRed[i] - red, dg = paletteGreen[i] - green, db = paletteBlue[i] - blue;
+            distance[i] = dr * dr + dg * dg + db * db;
+        }
+        int nearest = int(std::min_element(distance.begin(), distance.end()) - distance.begin());
+        indexOfKey[key] = uint8_t(nearest);
+    }
+
+    const size_t sourceStride = picture.Stride();
+    const size_t stride = image.Stride();
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* p = picture.pixels.data() + sourceStride * y;
+        uint8_t* out = image.rows.get() + stride * y;
+        for (uint32_t x = 0; x < picture.width; ++x, p += 3) out[x] = indexOfKey[KeyOf(p)];
+    }
+    ZeroPadding(image);
+}
+
+namespace {
+
+constexpr uint8_t kThreshold[8][8] = {
+    {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+    {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+    {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+    {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21},
+};
+
+// The cube level (0-5, for channel values 64 + 32 * level) of value v under threshold t.
+constexpr uint8_t CubeLevel(int v, int t) {
+    if (v <= 64) return 0;
+    int level = 2 * (v % 32) < t ? 32 * (v / 32) : std::min(32 * (v / 32 + 1), 224);
+    return uint8_t((level - 64) / 32);
+}
+
+struct LevelTable {
+    uint8_t level[64][256];
+    constexpr LevelTable() : level{} {
+        for (int t = 0; t < 64; ++t)
+            for (int v = 0; v < 256; ++v) level[t][v] = CubeLevel(v, t);
+    }
+};
+
+constexpr LevelTable kLevels;
+
+}  // namespace
+
+void ReduceOrderedDither(const bitmap::Image24& picture, IndexedImage& image) {
+    uint8_t* table = image.colourTable.data();
+    std::memset(table, 0, image.colourTable.size());
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b) {
+                uint8_t* entry = table + 4 * (36 * r + 6 * g + b);
+                entry[0] = uint8_t(64 + 32 * b);
+                entry[1] = uint8_t(64 + 32 * g);
+                entry[2] = uint8_t(64 + 32 * r);
+            }
+
+    const size_t sourceStride = picture.Stride();
+    const size_t stride = image.Stride();
+    // Both images are stored bottom-up, so stored row y is the y-th row from the bottom,
+    // which is where the matrix is anchored.
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* p = picture.pixels.data() + sourceStride * y;
+        uint8_t* out = image.rows.get() + stride * y;
+        const uint8_t* levels[8];
+        for (int x = 0; x < 8; ++x) levels[x] = kLevels.level[kThreshold[y & 7][x]];
+        for (uint32_t x = 0; x < picture.width; ++x, p += 3) {
+            const uint8_t* level = levels[x & 7];
+            out[x] = uint8_t(36 * level[p[2]] + 6 * level[p[1]] + level[p[0]]);
+        }
+    }
+    ZeroPadding(image);
+}
+
+}  // namespace gif

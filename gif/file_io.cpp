@@ -1,0 +1,142 @@
+#include "gif/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "gif/library_error.h"
+
+namespace gif {
+namespace {
+
+// Larger files are not pictures this library can take.
+constexpr uint64_t kMaxPictureFileBytes = uint64_t{2} << 30;
+
+// Paths are handed to the system as C strings; one with a zero byte names no file.
+void CheckPath(std::string_view operation, std::string_view path) {
+    if (path.find('\0') != std::string_view::npos) throw FileError(operation, path, EINVAL);
+}
+
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+}  // namespace
+
+std::vector<uint8_t> ReadWholeFile(std::string_view path) {
+    const char* kOpen = "打开文件失败";
+    CheckPath(kOpen, path);
+    std::string cPath;
+    try {
+        cPath.assign(path);
+    } catch (const std::bad_alloc&) {
+        throw LibraryError("为读取文件分配内存失败");
+    }
+    Descriptor file(::open(cPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) throw FileError(kOpen, path, errno);
+    struct stat info;
+    if (::fstat(file.get(), &info) != 0) throw FileError("读取文件长度失败", path, errno);
+    if (S_ISDIR(info.st_mode)) throw FileError(kOpen, path, EISDIR);
+    uint64_t size = info.st_size > 0 ? uint64_t(info.st_size) : 0;
+    if (size > kMaxPictureFileBytes) throw LibraryError("图片文件太大");
+
+    std::vector<uint8_t> bytes;
+    try {
+        bytes.resize(size_t(size));
+    } catch (const std::bad_alloc&) {
+        throw LibraryError("为读取文件分配内存失败");
+    }
+    // A file that shrank meanwhile leaves zero bytes at the end, like a read of its old length.
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw FileError("读取文件失败", path, errno);
+        }
+        if (got == 0) break;
+        done += size_t(got);
+    }
+    return bytes;
+}
+
+FileSink::~FileSink() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+    if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+}
+
+void FileSink::Open(std::string_view path) {
+    const char* kCreate = "创建文件失败";
+    CheckPath(kCreate, path);
+    path_.assign(path);
+    struct stat info;
+    bool direct = ::lstat(path_.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    if (direct) {
+        descriptor_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (descriptor_ < 0) throw FileError(kCreate, path, errno);
+        return;
+    }
+    // A hidden name beside the target, so that the rename stays within one file system.
+    size_t slash = path_.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    uint64_t seed = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                    uint64_t(::getpid()) << 32 ^ uint64_t(reinterpret_cast<uintptr_t>(this));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[32];
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        std::snprintf(suffix, sizeof suffix, ".%06x.tmp", unsigned(seed >> 40));
+        temporaryPath_ = folder + "." + name + suffix;
+        descriptor_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor_ >= 0) return;
+        if (errno != EEXIST) break;
+    }
+    int error = errno;
+    temporaryPath_.clear();
+    throw FileError(kCreate, path, error);
+}
+
+bool FileSink::Write(std::span<const uint8_t> bytes, std::string& error) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            error = FileError("写入文件失败", path_, errno).what();
+            return false;
+        }
+        if (put == 0) {
+            error = FileError("写入文件失败", path_, ENOSPC).what();
+            return false;
+        }
+        done += size_t(put);
+    }
+    return true;
+}
+
+void FileSink::Commit() {
+    int fd = descriptor_;
+    descriptor_ = -1;
+    // Delayed write errors (a full disk on some file systems, a network file system) show here.
+    if (::close(fd) != 0) throw FileError("关闭文件失败", path_, errno);
+    if (temporaryPath_.empty()) return;
+    if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0)
+        throw FileError("替换文件失败", path_, errno);
+    temporaryPath_.clear();
+}
+
+}  // namespace gif

@@ -1,0 +1,216 @@
+#include "gif/gif_maker.h"
+
+#include <new>
+
+#include "bitmap/picture_codec.h"
+#include "gif/colour_reduction.h"
+#include "gif/comment_text.h"
+#include "gif/file_io.h"
+#include "gif/gif_writer.h"
+#include "gif/library_error.h"
+
+namespace gif {
+namespace {
+
+constexpr const char* kNoPicture = "没有指定载入文件路径和图片数据";
+constexpr const char* kBadData = "不是有效的图片数据";
+constexpr const char* kUndecodable = "读入图片文件失败";
+constexpr const char* kNoBitmapMemory = "为位图分配内存失败";
+constexpr const char* kNoSettingsMemory = "为帧图片信息分配内存时出错";
+constexpr const char* kTooLarge = "图片尺寸超出GIF格式范围";
+constexpr const char* kNoDecodeMemory = "为解码图片分配内存失败";
+constexpr const char* kNoFrames = "还没有加入任何图片";
+constexpr const char* kNoEncodeMemory = "为GIF编码分配内存失败";
+constexpr const char* kUnknown = "未知错误";
+
+constexpr size_t kBmpHeadersBytes = 14 + 40;
+constexpr uint32_t kMaxGifSide = 65535;
+
+// The picture at its natural pixel size (no physical-unit conversion: a decoded picture's size
+// is its size in pixels, which is what a 96 DPI screen shows).
+bitmap::Image24 Decode(std::span<const uint8_t> bytes) {
+    bitmap::Image24 picture;
+    switch (bitmap::DecodePicture(bytes, picture)) {
+        case bitmap::DecodeStatus::Ok:
+            break;
+        case bitmap::DecodeStatus::TooLarge:
+            throw LibraryError(kTooLarge);
+        case bitmap::DecodeStatus::OutOfMemory:
+            throw LibraryError(kNoDecodeMemory);
+        case bitmap::DecodeStatus::NotAPicture:
+        default:
+            throw LibraryError(kUndecodable);
+    }
+    if (picture.width == 0 || picture.height == 0 ||
+        picture.pixels.size() < picture.Stride() * picture.height)
+        throw LibraryError(kUndecodable);
+    if (picture.width > kMaxGifSide || picture.height > kMaxGifSide) throw LibraryError(kTooLarge);
+    return picture;
+}
+
+}  // namespace
+
+GifMaker::GifMaker() {
+    // Error texts are assigned within this capacity, so reporting never needs memory.
+    lastError_.reserve(kMaxErrorCharacters * 4 + 1);
+}
+
+void GifMaker::SetError(std::string_view text) noexcept {
+    size_t length = Utf8PrefixBytes(text, kMaxErrorCharacters);
+    if (length > lastError_.capacity()) length = lastError_.capacity();
+    lastError_.assign(text.data(), length);
+}
+
+bool GifMaker::Create(const AnimationInfo& info) {
+    std::string comment;
+    try {
+        comment = info.exposition;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    Reset();
+    logicalWidth_ = info.Width;
+    logicalHeight_ = info.Depth;
+    loop_ = info.LOOP;
+    loopCount_ = info.LoopCount;
+    comment_ = std::move(comment);
+    interlace_ = info.Interlace;
+    return true;
+}
+
+void GifMaker::Reset() {
+    logicalWidth_ = 0;
+    logicalHeight_ = 0;
+    loop_ = true;
+    loopCount_ = 0;
+    comment_.clear();
+    frames_.clear();
+}
+
+bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> picturePath,
+                        std::optional<std::span<const uint8_t>> pictureData) {
+    if (!picturePath && !pictureData) {
+        SetError(kNoPicture);
+        return false;
+    }
+    if (!picturePath && pictureData->size() < kBmpHeadersBytes) {
+        SetError(kBadData);
+        return false;
+    }
+    lastError_.clear();
+    try {
+        bitmap::Image24 picture;
+        {
+            std::vector<uint8_t> fileBytes;
+            if (picturePath) fileBytes = ReadWholeFile(*picturePath);
+            picture = Decode(picturePath ? std::span<const uint8_t>(fileBytes) : *pictureData);
+        }
+
+        StoredFrame frame;
+        IndexedImage& image = frame.image;
+        image.width = uint16_t(picture.width);
+        image.height = uint16_t(picture.height);
+        try {
+            image.rows = std::make_unique_for_overwrite<uint8_t[]>(image.Stride() * image.height);
+        } catch (const std::bad_alloc&) {
+            throw LibraryError(kNoBitmapMemory);
+        }
+        if (info.Dither)
+            ReduceOrderedDither(picture, image);
+        else
+            ReducePopularity(picture, image);
+        picture = bitmap::Image24{};
+
+        FrameSettings& settings = frame.settings;
+        settings.delay = info.DelayTime;
+        settings.left = info.Left;
+        settings.top = info.Top;
+        settings.disposal = info.DisposalMethod;
+        settings.transparency = info.Transparency;
+        try {
+            settings.comment.assign(info.exposition, 0,
+                                    CommentPrefixBytes(info.exposition, kMaxCommentBytes));
+            frames_.push_back(std::move(frame));
+        } catch (const std::bad_alloc&) {
+            throw LibraryError(kNoSettingsMemory);
+        }
+
+        if (frames_.size() == 1) {
+            const IndexedImage& first = frames_.front().image;
+            if (logicalWidth_ == 0) logicalWidth_ = first.width;
+            if (logicalHeight_ == 0) logicalHeight_ = first.height;
+        }
+        return true;
+    } catch (const LibraryError& error) {
+        SetError(error.what());
+    } catch (...) {
+        SetError(kUnknown);
+    }
+    return false;
+}
+
+bool GifMaker::SaveGif(ByteSink& sink) {
+    if (frames_.empty()) {
+        SetError(kNoFrames);
+        return false;
+    }
+    lastError_.clear();
+    try {
+        AnimationToWrite animation;
+        animation.width = logicalWidth_;
+        animation.height = logicalHeight_;
+        animation.loop = loop_;
+        animation.loopCount = loopCount_;
+        animation.comment = comment_;
+        animation.interlace = interlace_;
+        animation.frames = frames_;
+        WriteGif(animation, sink);
+        return true;
+    } catch (const LibraryError& error) {
+        SetError(error.what());
+    } catch (const std::bad_alloc&) {
+        SetError(kNoEncodeMemory);
+    } catch (...) {
+        SetError(kUnknown);
+    }
+    return false;
+}
+
+bool GifMaker::SaveGif(std::string_view gifPath) {
+    if (frames_.empty()) {
+        SetError(kNoFrames);
+        return false;
+    }
+    lastError_.clear();
+    try {
+        FileSink file;
+        file.Open(gifPath);
+        if (!SaveGif(static_cast<ByteSink&>(file))) return false;
+        file.Commit();
+        return true;
+    } catch (const LibraryError& error) {
+        SetError(error.what());
+    } catch (const std::bad_alloc&) {
+        SetError(kNoEncodeMemory);
+    } catch (...) {
+        SetError(kUnknown);
+    }
+    return false;
+}
+
+bool Create(std::unique_ptr<GifMaker>& slot, const AnimationInfo& info) {
+    if (!slot) {
+        try {
+            slot = std::make_unique<GifMaker>();
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    return slot->Create(info);
+}
+
+void Clear(std::unique_ptr<GifMaker>& slot) {
+    slot.reset();
+}
+
+}  // namespace gif

@@ -1,0 +1,45 @@
+// The GIF variant of LZW over 8-bit indices, and the framing of its output into sub-blocks.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace gif {
+
+// One encoder serves any number of frames in turn; its tables are allocated once.
+//
+// The dictionary is a direct-indexed child table, (prefix code << 8 | pixel) -> code, instead
+// of a hashed table: a lookup is one load with no probing, and it finds exactly the strings
+// a hashed table would, so the codes are the same. Code sizes grow right after code 512, 1024
+// and 2048 are assigned; after code 4095 the next emitted code is followed by a clear code.
+// Only the entries that were filled are emptied at a clear, so a clear costs what was used.
+class LzwEncoder {
+  public:
+    LzwEncoder();  // throws std::bad_alloc
+
+    // Appends a frame's image data to `out`: the minimum code size 8, the compressed codes of
+    // `rows` (each `width` indices, in the order given) in sub-blocks of up to 255 bytes, and
+    // the terminating empty sub-block.
+    void Encode(std::span<const uint8_t* const> rows, uint32_t width, std::vector<uint8_t>& out);
+
+    // The bare code stream (no minimum code size, no sub-blocks).
+    void EncodeStream(std::span<const uint8_t* const> rows, uint32_t width,
+                      std::vector<uint8_t>& stream);
+
+  private:
+    // Encodes into scratch_ and returns the stream's length.
+    size_t EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width);
+    void ClearDictionary(uint32_t nextFree);
+
+    std::unique_ptr<uint16_t[]> child_;   // 0: no such string (no real code is below 258)
+    std::unique_ptr<uint32_t[]> slotOf_;  // the child_ slot each assigned code was put in
+    std::unique_ptr<uint8_t[]> scratch_;  // reused from frame to frame, never cleared
+    size_t scratchSize_ = 0;
+};
+
+// Appends `data` to `out` as GIF data sub-blocks followed by the empty terminating sub-block.
+void AppendSubBlocks(std::span<const uint8_t> data, std::vector<uint8_t>& out);
+
+}  // namespace gif
