@@ -1,0 +1,81 @@
+#include "app/core/capture_worker.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/core/effects.h"
+#include "app/core/watermark.h"
+
+namespace app {
+
+CaptureWorker::CaptureWorker(Encoder& encoder, gif::FrameInfo& frameInfo, SettingsStore& settings,
+                             Grabber grabber, FrameReport report)
+    : encoder_(encoder),
+      frameInfo_(frameInfo),
+      settings_(settings),
+      grabber_(std::move(grabber)),
+      report_(std::move(report)) {}
+
+void CaptureWorker::Start() {
+    if (thread_.joinable()) return;
+    stopRequested_ = false;
+    thread_ = std::thread([this] { Run(); });
+}
+
+void CaptureWorker::Stop() {
+    {
+        std::lock_guard lock(sleepMutex_);
+        stopRequested_.store(true, std::memory_order_release);
+    }
+    wake_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+bool CaptureWorker::SleepUnlessStopped(std::chrono::milliseconds duration) {
+    std::unique_lock lock(sleepMutex_);
+    return !wake_.wait_for(lock, duration, [this] { return StopRequested(); });
+}
+
+// The picture box's picture, read once per recording; the built-in one when there is none,
+// which also fixes the placement size to its own.
+std::vector<uint8_t> CaptureWorker::ChooseWatermark() {
+    const CaptureSettings settings = settings_.Snapshot();
+    if (settings.watermarkPicture && !settings.watermarkPicture->empty()) {
+        return *settings.watermarkPicture;
+    }
+    settings_.Update([](CaptureSettings& s) {
+        s.watermarkWidth = kBuiltinWatermarkSide;
+        s.watermarkHeight = kBuiltinWatermarkSide;
+    });
+    return BuiltinWatermark();
+}
+
+void CaptureWorker::Run() {
+    const std::vector<uint8_t> watermark = ChooseWatermark();
+    std::vector<uint8_t> frame;
+    for (uint32_t frameNumber = 1; frameNumber <= kMaxFrameNumber; ++frameNumber) {
+        const CaptureSettings settings = settings_.Snapshot();
+        const CaptureRegion& region = settings.region;
+        frame.clear();
+        grabber_(region.left, region.top, region.Width(), region.Height(), frame);
+        if (StopRequested()) return;
+
+        const FrameEffects effects{settings.brightnessPosition, settings.blackWhitePosition,
+                                   settings.watermarkOn, settings.watermarkWidth,
+                                   settings.watermarkHeight};
+        if (HasEffects(effects)) {
+            frame = ApplyFrameEffects(std::move(frame), effects, watermark, region.Width(),
+                                      region.Height());
+        }
+        frameInfo_.DelayTime = static_cast<uint16_t>(std::trunc(settings.delayFactor * 10.0));
+        if (StopRequested()) return;  // not handed over yet: dropped
+
+        encoder_.AddFrame(frameInfo_, frame);
+
+        const int interval = std::max(0, settings.frameIntervalPosition * 50);
+        if (!SleepUnlessStopped(std::chrono::milliseconds(interval))) return;
+        if (report_) report_(frameNumber);
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,34 @@
+#include "gif/gif_maker.h"
+
+#include "app/core/encoder.h"
+
+namespace app {
+namespace {
+
+// The maker lives in an object slot that Clear empties and Create fills.
+class GifMakerEncoder final : public Encoder {
+  public:
+    void Reset() override {
+        if (slot_) slot_->Reset();
+    }
+    void Clear() override { gif::Clear(slot_); }
+    bool Create(const gif::AnimationInfo& info) override { return gif::Create(slot_, info); }
+    bool AddFrame(const gif::FrameInfo& info, std::span<const uint8_t> picture) override {
+        return slot_ && slot_->AddFrame(info, std::nullopt, picture);
+    }
+    bool SaveGif(const std::string& path) override { return slot_ && slot_->SaveGif(path); }
+    std::string GetError() override {
+        return slot_ ? slot_->GetError() : std::string("没有可保存的动画");
+    }
+
+  private:
+    std::unique_ptr<gif::GifMaker> slot_;
+};
+
+}  // namespace
+
+std::unique_ptr<Encoder> MakeGifMakerEncoder() {
+    return std::make_unique<GifMakerEncoder>();
+}
+
+}  // namespace app

@@ -1,0 +1,42 @@
+// What the recording control needs from the windows. The Qt main window implements it; tests
+// stand in for it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+class RecorderView {
+  public:
+    virtual ~RecorderView() = default;
+
+    // The record button's caption is the only record of whether a recording runs.
+    virtual std::string RecordButtonCaption() const = 0;
+    virtual void SetRecordButtonCaption(const std::string& caption) = 0;
+    virtual int CaptureMode() const = 0;  // 0 full screen, 1 window pick, 2 region
+    virtual int PlaySpeedPosition() const = 0;
+
+    virtual void MinimiseMainWindow() = 0;
+    virtual void RestoreMainWindow() = 0;
+    virtual void SetStatusText(const std::string& text) = 0;
+
+    // The F2 key: not watched from a stop until the preview closes.
+    virtual void StopWatchingKeys() = 0;
+    virtual void WatchRecordKeys() = 0;
+
+    virtual void OpenCursorOverlay() = 0;
+    virtual void CloseCursorOverlay() = 0;
+    virtual void CloseRegionFrame() = 0;
+
+    // Lets the UI thread handle what is queued, once.
+    virtual void ProcessPendingEvents() = 0;
+    virtual void CopyGifToClipboard(const std::string& path) = 0;
+    virtual void ShowPreview(const std::string& path) = 0;
+
+    // Called on the capture worker's thread: hand the count to the UI thread, which passes it to
+    // RecordingController::OnFrameCaptured.
+    virtual void PostFrameCount(uint64_t recording, uint32_t frameNumber) = 0;
+};
+
+}  // namespace app

@@ -1,0 +1,146 @@
+#include "app/core/recording.h"
+
+#include <cstdio>
+#include <system_error>
+
+namespace app {
+namespace {
+
+std::tm SystemLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+}  // namespace
+
+std::string FormatTimeStamp(const std::tm& localTime) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d", localTime.tm_mon + 1,
+                  localTime.tm_mday, localTime.tm_hour, localTime.tm_min, localTime.tm_sec);
+    return text;
+}
+
+std::string UniqueFileBaseName(const std::filesystem::path& folder, const std::string& stamp) {
+    std::error_code error;
+    std::string name = stamp;
+    for (int suffix = 2; std::filesystem::exists(folder / (name + ".gif"), error); ++suffix) {
+        name = stamp + "_" + std::to_string(suffix);
+    }
+    return name;
+}
+
+RecordingController::RecordingController(Dependencies dependencies)
+    : view_(dependencies.view),
+      settings_(dependencies.settings),
+      grabber_(std::move(dependencies.grabber)),
+      desktopDirectory_(std::move(dependencies.desktopDirectory)),
+      localTime_(dependencies.localTime ? std::move(dependencies.localTime) : SystemLocalTime) {
+    state_.gifMaker = std::move(dependencies.encoder);
+    state_.animationInfo = gif::AnimationInfo{};
+    state_.animationInfo.LOOP = true;
+    state_.frameInfo = gif::FrameInfo{};
+    state_.frameInfo.DelayTime = 60;
+}
+
+RecordingController::~RecordingController() {
+    if (state_.workerThread) state_.workerThread->Stop();
+}
+
+bool RecordingController::IsRecording() const {
+    return view_.RecordButtonCaption() == kCaptionRecording;
+}
+
+void RecordingController::ToggleRecording() {
+    if (stopping_) return;  // a click queued while a stop is saving
+    if (IsRecording()) {
+        StopRecording();
+        view_.SetRecordButtonCaption(kCaptionIdle);
+    } else {
+        view_.SetRecordButtonCaption(kCaptionRecording);
+        StartRecording();
+    }
+}
+
+void RecordingController::OnWatchedKey(int keyCode, int /*modifiers*/) {
+    if (keyCode == kKeyRecordToggle) ToggleRecording();
+}
+
+void RecordingController::SetPlaySpeedPosition(int position) {
+    settings_.Update([&](CaptureSettings& s) { s.delayFactor = DelayFactorFor(position); });
+}
+
+void RecordingController::OnFrameCaptured(uint64_t recording, uint32_t frameNumber) {
+    if (recording != recordingNumber_ || !state_.workerThread || stopping_) return;
+    view_.SetStatusText(FrameStatusText(frameNumber));
+}
+
+std::string RecordingController::FrameStatusText(uint32_t frameNumber) {
+    return "录制中，帧数 " + std::to_string(frameNumber) + "hz";
+}
+
+std::filesystem::path RecordingController::OutputFolder() const {
+    return desktopDirectory_ / kOutputFolderName;
+}
+
+std::filesystem::path RecordingController::OutputPath() const {
+    return OutputFolder() / (state_.fileBaseName + ".gif");
+}
+
+void RecordingController::StartRecording() {
+    if (view_.CaptureMode() == 0) view_.MinimiseMainWindow();
+    SetPlaySpeedPosition(view_.PlaySpeedPosition());
+
+    Encoder& encoder = *state_.gifMaker;
+    encoder.Reset();
+    encoder.Clear();
+    state_.animationInfo.LOOP = true;
+    encoder.Create(state_.animationInfo);
+
+    view_.OpenCursorOverlay();
+
+    const uint64_t recording = ++recordingNumber_;
+    state_.workerThread = std::make_unique<CaptureWorker>(
+        encoder, state_.frameInfo, settings_, grabber_,
+        [this, recording](uint32_t frameNumber) { view_.PostFrameCount(recording, frameNumber); });
+    state_.workerThread->Start();
+}
+
+void RecordingController::StopRecording() {
+    stopping_ = true;
+    view_.RestoreMainWindow();
+    view_.StopWatchingKeys();
+
+    std::error_code ignored;
+    std::filesystem::create_directories(OutputFolder(), ignored);
+    state_.fileBaseName = UniqueFileBaseName(OutputFolder(), FormatTimeStamp(localTime_()));
+
+    if (state_.regionFrameShown) {
+        view_.CloseRegionFrame();
+        state_.regionFrameShown = false;
+    }
+    view_.CloseCursorOverlay();
+
+    if (state_.workerThread) {
+        state_.workerThread->Stop();
+        state_.workerThread.reset();
+    }
+    view_.ProcessPendingEvents();
+
+    const std::string path = OutputPath().string();
+    Encoder& encoder = *state_.gifMaker;
+    if (encoder.SaveGif(path)) {
+        view_.CopyGifToClipboard(path);
+        view_.SetStatusText("已保存 " + state_.fileBaseName + ".gif");
+        view_.ShowPreview(path);
+    } else {
+        // No preview comes up to give F2 back, so it is watched again at once.
+        const std::string error = encoder.GetError();
+        view_.SetStatusText(error.empty() ? "保存失败" : error);
+        view_.WatchRecordKeys();
+    }
+    stopping_ = false;
+}
+
+}  // namespace app

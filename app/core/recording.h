@@ -1,0 +1,85 @@
+// The controller of a recording run: the record toggle, start, stop, and the output file.
+#pragma once
+
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/core/capture_worker.h"
+#include "app/core/encoder.h"
+#include "app/core/key_watch_list.h"
+#include "app/core/recorder_view.h"
+#include "app/core/settings.h"
+#include "gif/records.h"
+
+namespace app {
+
+inline constexpr const char* kCaptionRecording = "停止";
+inline constexpr const char* kCaptionIdle = "录制";
+inline constexpr const char* kOutputFolderName = "GIF动画";
+
+// One per program run; a new recording reuses it.
+struct RecordingState {
+    std::unique_ptr<Encoder> gifMaker;
+    gif::AnimationInfo animationInfo;  // LOOP true, everything else zero
+    gif::FrameInfo frameInfo;          // DelayTime rewritten by the worker for every frame
+    std::string fileBaseName;          // the last stop's name, empty before the first stop
+    std::unique_ptr<CaptureWorker> workerThread;
+    bool regionFrameShown = false;
+};
+
+// "MMDDhhmmss" of a local time.
+std::string FormatTimeStamp(const std::tm& localTime);
+
+// `stamp`, or stamp_2, stamp_3, ... when `folder` holds a GIF of that name already.
+std::string UniqueFileBaseName(const std::filesystem::path& folder, const std::string& stamp);
+
+class RecordingController {
+  public:
+    struct Dependencies {
+        RecorderView& view;
+        SettingsStore& settings;
+        std::unique_ptr<Encoder> encoder;
+        Grabber grabber;
+        // Where the output folder is made; empty makes it relative to the current directory.
+        std::filesystem::path desktopDirectory;
+        std::function<std::tm()> localTime;  // the clock; the system's local time when empty
+    };
+
+    explicit RecordingController(Dependencies dependencies);
+    ~RecordingController();
+
+    // The record button and the F2 key.
+    void ToggleRecording();
+    void OnWatchedKey(int keyCode, int modifiers);
+    // The play-speed slider moved.
+    void SetPlaySpeedPosition(int position);
+    // The worker's frame count, delivered on the UI thread.
+    void OnFrameCaptured(uint64_t recording, uint32_t frameNumber);
+    // The region frame window was opened or closed elsewhere.
+    void SetRegionFrameShown(bool shown) { state_.regionFrameShown = shown; }
+
+    const RecordingState& State() const { return state_; }
+    std::filesystem::path OutputFolder() const;
+    std::filesystem::path OutputPath() const;  // of the current fileBaseName
+    bool IsRecording() const;
+
+    static std::string FrameStatusText(uint32_t frameNumber);
+
+  private:
+    void StartRecording();
+    void StopRecording();
+
+    RecorderView& view_;
+    SettingsStore& settings_;
+    Grabber grabber_;
+    std::filesystem::path desktopDirectory_;
+    std::function<std::tm()> localTime_;
+    RecordingState state_;
+    uint64_t recordingNumber_ = 0;  // tells a finished recording's late frame counts apart
+    bool stopping_ = false;
+};
+
+}  // namespace app

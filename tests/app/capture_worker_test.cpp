@@ -1,0 +1,144 @@
+#include "app/core/capture_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/core/watermark.h"
+#include "bmp_builder.h"
+#include "fakes.h"
+
+namespace app {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Grab {
+    int32_t left, top, width, height;
+};
+
+class CaptureWorkerTest : public ::testing::Test {
+  protected:
+    CaptureWorker& MakeWorker() {
+        worker = std::make_unique<CaptureWorker>(
+            encoder, frameInfo, settings,
+            [this](int32_t l, int32_t t, int32_t w, int32_t h, std::vector<uint8_t>& frame) {
+                {
+                    std::lock_guard lock(mutex);
+                    grabs.push_back({l, t, w, h});
+                }
+                if (w > 0 && h > 0) frame = apptest::SolidBmp(w, h, 32, apptest::Px{50, 60, 70});
+            },
+            [this](uint32_t n) { reported = n; });
+        return *worker;
+    }
+
+    apptest::EventLog log;
+    apptest::FakeEncoder encoder{log};
+    gif::FrameInfo frameInfo;
+    SettingsStore settings;
+    std::mutex mutex;
+    std::vector<Grab> grabs;
+    std::atomic<uint32_t> reported{0};
+    std::unique_ptr<CaptureWorker> worker;
+};
+
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 2000 && !done(); ++i) std::this_thread::sleep_for(5ms);
+    return done();
+}
+
+TEST_F(CaptureWorkerTest, GrabsTheRegionReadEveryFrameAndCountsFrames) {
+    settings.Update([](CaptureSettings& s) {
+        s.region = {10, 20, 30, 25};
+        s.frameIntervalPosition = 0;
+        s.delayFactor = 4;
+    });
+    MakeWorker().Start();
+    ASSERT_TRUE(WaitFor([&] { return reported >= 3; }));
+    settings.Update([](CaptureSettings& s) { s.region = {0, 0, 4, 4}; });
+    const int before = encoder.frames;
+    ASSERT_TRUE(WaitFor([&] { return encoder.frames >= before + 3; }));
+    worker->Stop();
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(grabs.front().left, 10);
+    EXPECT_EQ(grabs.front().top, 20);
+    EXPECT_EQ(grabs.front().width, 20);
+    EXPECT_EQ(grabs.front().height, 5);
+    EXPECT_EQ(grabs.back().width, 4);
+    EXPECT_EQ(frameInfo.DelayTime, 40);
+}
+
+TEST_F(CaptureWorkerTest, AnEmptyRegionLosesEveryFrameButKeepsCounting) {
+    settings.Update([](CaptureSettings& s) {
+        s.region = {100, 100, 100, 50};
+        s.frameIntervalPosition = 0;
+    });
+    MakeWorker().Start();
+    ASSERT_TRUE(WaitFor([&] { return reported >= 3; }));
+    worker->Stop();
+    EXPECT_EQ(encoder.frames, 0);
+    EXPECT_GE(encoder.Delays().size(), 3u);
+}
+
+TEST_F(CaptureWorkerTest, WithoutAPictureTheBuiltInWatermarkIsUsedAtItsOwnSize) {
+    settings.Update([](CaptureSettings& s) {
+        s.region = {0, 0, 8, 8};
+        s.watermarkOn = true;
+        s.watermarkWidth = 196;
+        s.watermarkHeight = 33;
+    });
+    MakeWorker().Start();
+    ASSERT_TRUE(WaitFor([&] { return encoder.frames >= 1; }));
+    worker->Stop();
+    const CaptureSettings after = settings.Snapshot();
+    EXPECT_EQ(after.watermarkWidth, kBuiltinWatermarkSide);
+    EXPECT_EQ(after.watermarkHeight, kBuiltinWatermarkSide);
+
+    // A picture of the picture box keeps the sizes it was given.
+    settings.Update([](CaptureSettings& s) {
+        s.watermarkPicture = std::make_shared<PictureBytes>(apptest::SolidBmp(3, 3, 24, {1, 2, 3}));
+        s.watermarkWidth = 3;
+        s.watermarkHeight = 3;
+    });
+    MakeWorker().Start();
+    ASSERT_TRUE(WaitFor([&] { return encoder.frames >= 2; }));
+    worker->Stop();
+    EXPECT_EQ(settings.Snapshot().watermarkWidth, 3);
+}
+
+TEST_F(CaptureWorkerTest, StopEndsTheSleepAtOnce) {
+    // An interval far beyond the slider's range: only a stop that wakes the sleep returns.
+    settings.Update([](CaptureSettings& s) {
+        s.region = {0, 0, 4, 4};
+        s.frameIntervalPosition = 1000000;
+    });
+    MakeWorker().Start();
+    ASSERT_TRUE(WaitFor([&] { return encoder.frames >= 1; }));
+    worker->Stop();
+    EXPECT_EQ(encoder.frames, 1);
+    EXPECT_EQ(reported, 0u);
+}
+
+TEST_F(CaptureWorkerTest, AnAddFrameThatHasBegunCompletesBeforeStopReturns) {
+    settings.Update([](CaptureSettings& s) {
+        s.region = {0, 0, 4, 4};
+        s.frameIntervalPosition = 0;
+    });
+    std::atomic<bool> entered{false};
+    std::atomic<bool> finished{false};
+    encoder.onAddFrame = [&] {
+        if (entered.exchange(true)) return;
+        std::this_thread::sleep_for(100ms);
+        finished = true;
+    };
+    MakeWorker().Start();
+    ASSERT_TRUE(WaitFor([&] { return entered.load(); }));
+    worker->Stop();
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(encoder.frames, 1);
+}
+
+}  // namespace
+}  // namespace app
