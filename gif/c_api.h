@@ -66,6 +66,26 @@ int gif_MakerAddFrame(GifObject** slot, const GifFrameInfo* info, const char* pi
 int gif_MakerSaveGif(GifObject** slot, const char* gifPath);
 char* gif_MakerGetError(GifObject** slot);
 
+/* 6-17: GifReader. FrameIndex counts frames from 1, 0 standing for the global colour table or
+ * the whole file where a command allows it; it is compared as unsigned, so a negative number is
+ * out of range. Colours are red + 256 * green + 65536 * blue. Commands on a slot without a reader
+ * return their empty result (0, -1, an all-zero record, empty bytes) and set no error text.
+ * Records are returned in one block with their text: one gif_Free releases both. */
+int gif_ReaderCreate(GifObject** slot); /* a slot holding a maker is left alone: 0 */
+/* 7 is gif_Clear. */
+int gif_ReaderLoadGif(GifObject** slot, const char* gifPath, const uint8_t* gifData,
+                      size_t gifSize);
+char* gif_ReaderGetError(GifObject** slot);
+GifAnimationInfo* gif_ReaderGetGifInfo(GifObject** slot);
+int gif_ReaderSetGifInfo(GifObject** slot, const GifAnimationInfo* info);
+GifFrameInfo* gif_ReaderGetFrameInfo(GifObject** slot, int32_t frameIndex);
+int gif_ReaderSetFrameInfo(GifObject** slot, const GifFrameInfo* info, int32_t frameIndex);
+int32_t gif_ReaderGetPalette(GifObject** slot, int32_t frameIndex, uint8_t paletteIndex);
+int gif_ReaderSetPalette(GifObject** slot, int32_t frameIndex, uint8_t paletteIndex,
+                         int32_t colorValue);
+GifBytes gif_ReaderGetGifData(GifObject** slot, int32_t frameIndex);
+int gif_ReaderSaveGif(GifObject** slot, const char* gifPath);
+
 /* One entry of the command table. `entry` is the command's function, cast to a common type;
  * cast it back to the command's own prototype above before calling. */
 typedef void (*GifCommandEntry)(void);

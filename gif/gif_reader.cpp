@@ -1,0 +1,623 @@
+#include "gif/gif_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "gif/file_io.h"
+#include "gif/library_error.h"
+#include "gif/lzw_decoder.h"
+
+namespace gif {
+
+namespace {
+
+constexpr std::string_view kNotLoaded = "还未载入GIF动画";
+constexpr std::string_view kNoInput = "没有指定载入文件路径和图片数据";
+constexpr std::string_view kTooShort = "不是有效的GIF图片数据";
+constexpr std::string_view kNotGif = "不是GIF图片数据";
+constexpr std::string_view kBadVersion = "GIF图片版本号不正确";
+constexpr std::string_view kDamaged = "GIF图片文件已经损坏";
+constexpr std::string_view kFrameOutOfRange = "帧序号超出范围";
+constexpr std::string_view kFrameDamaged = "当前帧已经损坏";
+constexpr std::string_view kNoLocalTable = "没有局部调色板";
+constexpr std::string_view kNoGlobalTable = "没有全局调色板";
+constexpr std::string_view kPaletteOutOfRange = "调色板序号超出范围";
+constexpr std::string_view kTooLarge = "GIF图片数据太大";
+constexpr std::string_view kFrameTooLarge = "当前帧图片太大，无法转换为位图";
+constexpr std::string_view kNoMemoryForFile = "为读取文件分配内存失败";
+constexpr std::string_view kNoMemoryForBitmap = "为位图分配内存失败";
+
+constexpr size_t kMinGifBytes = 34;
+constexpr size_t kHeaderBytes = 13;  // signature, version, logical screen descriptor
+constexpr uint8_t kExtension = 0x21;
+constexpr uint8_t kImage = 0x2C;
+constexpr uint8_t kTrailer = 0x3B;
+constexpr uint8_t kControlLabel = 0xF9;
+constexpr uint8_t kCommentLabel = 0xFE;
+constexpr uint8_t kApplicationLabel = 0xFF;
+constexpr uint8_t kPlainTextLabel = 0x01;
+constexpr size_t kDescriptorBytes = 10;  // with its 0x2C
+
+uint16_t Get16(const uint8_t* at) {
+    return static_cast<uint16_t>(at[0] | (at[1] << 8));
+}
+
+void Put16(uint8_t* at, uint16_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+size_t TableEntries(uint8_t packed) {
+    return size_t{2} << (packed & 7);
+}
+
+bool EqualIgnoringCase(const uint8_t* bytes, std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        auto lower = [](int c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; };
+        if (lower(bytes[i]) != lower(static_cast<unsigned char>(text[i]))) return false;
+    }
+    return true;
+}
+
+// Passes over data sub-blocks from `pos` (a size byte). True when the terminator was found,
+// with `pos` after it; false when the data end first.
+bool SkipSubBlocks(std::span<const uint8_t> data, size_t& pos) {
+    while (pos < data.size()) {
+        const size_t size = data[pos++];
+        if (size == 0) return true;
+        pos += size;
+    }
+    pos = data.size();
+    return false;
+}
+
+// The length/signature/version checks shared by both ways of loading.
+std::string_view CheckHeader(std::span<const uint8_t> bytes) {
+    if (!EqualIgnoringCase(bytes.data(), "GIF")) return kNotGif;
+    if (!EqualIgnoringCase(bytes.data() + 3, "87a") && !EqualIgnoringCase(bytes.data() + 3, "89a"))
+        return kBadVersion;
+    return {};
+}
+
+}  // namespace
+
+void GifReader::SetError(std::string_view text) {
+    try {
+        lastError_.assign(text);
+    } catch (const std::bad_alloc&) {
+        lastError_.clear();
+    }
+}
+
+void GifReader::Discard() {
+    data_.clear();
+    data_.shrink_to_fit();
+    loaded_ = false;
+    frameStarts_.clear();
+    loopBlock_.reset();
+    comment_.reset();
+    commentLength_ = 0;
+}
+
+bool GifReader::ReadFile(std::string_view path, std::vector<uint8_t>& bytes) {
+    if (path.find('\0') != std::string_view::npos) {
+        SetError(FileError("打开文件失败", path, EINVAL).what());
+        return false;
+    }
+    const std::string name(path);
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        SetError(FileError("打开文件失败", path, errno).what());
+        return false;
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        SetError(FileError("读取文件失败", path, errno).what());
+        return false;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        SetError(FileError("打开文件失败", path, EISDIR).what());
+        return false;
+    }
+    // Regular files are measured first; pipes and devices are read up to the ceiling.
+    if (S_ISREG(status.st_mode)) {
+        if (static_cast<uint64_t>(status.st_size) < kMinGifBytes) {
+            SetError(kTooShort);
+            return false;
+        }
+        if (static_cast<uint64_t>(status.st_size) > kMaxGifBytes) {
+            SetError(kTooLarge);
+            return false;
+        }
+    }
+    try {
+        bytes.clear();
+        if (S_ISREG(status.st_mode)) bytes.reserve(static_cast<size_t>(status.st_size));
+        uint8_t chunk[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                SetError(FileError("读取文件失败", path, errno).what());
+                return false;
+            }
+            if (got == 0) break;
+            if (bytes.size() + static_cast<size_t>(got) > kMaxGifBytes) {
+                SetError(kTooLarge);
+                return false;
+            }
+            bytes.insert(bytes.end(), chunk, chunk + got);
+        }
+    } catch (const std::bad_alloc&) {
+        bytes = {};
+        SetError(kNoMemoryForFile);
+        return false;
+    }
+    if (bytes.size() < kMinGifBytes) {
+        SetError(kTooShort);
+        return false;
+    }
+    return true;
+}
+
+bool GifReader::LoadGif(std::optional<std::string_view> gifPath,
+                        std::optional<std::span<const uint8_t>> gifData) {
+    if (!gifPath && !gifData) {
+        SetError(kNoInput);
+        return false;
+    }
+    if (gifPath) {
+        std::vector<uint8_t> bytes;
+        if (!ReadFile(*gifPath, bytes)) return false;
+        Discard();
+        data_ = std::move(bytes);
+        loaded_ = true;
+        if (const std::string_view error = CheckHeader(data_); !error.empty()) {
+            Discard();
+            SetError(error);
+            return false;
+        }
+    } else {
+        const std::span<const uint8_t> bytes = *gifData;
+        if (bytes.size() < kMinGifBytes) {
+            SetError(kTooShort);
+            return false;
+        }
+        if (const std::string_view error = CheckHeader(bytes); !error.empty()) {
+            SetError(error);
+            return false;
+        }
+        if (bytes.size() > kMaxGifBytes) {
+            SetError(kTooLarge);
+            return false;
+        }
+        std::vector<uint8_t> copy;
+        try {
+            copy.assign(bytes.begin(), bytes.end());
+        } catch (const std::bad_alloc&) {
+            SetError(kNoMemoryForFile);
+            return false;
+        }
+        Discard();
+        data_ = std::move(copy);
+        loaded_ = true;
+    }
+    lastError_.clear();
+    return Index();
+}
+
+bool GifReader::Index() {
+    const std::span<const uint8_t> data = data_;
+    const size_t size = data.size();
+    std::optional<size_t> pendingControl;  // first graphic control extension since the last image
+    auto damaged = [&] {
+        frameStarts_.clear();
+        SetError(kDamaged);
+        return false;
+    };
+
+    size_t pos = kHeaderBytes;
+    const uint8_t screenPacked = data[10];
+    if (screenPacked & 0x80) {
+        pos += 3 * TableEntries(screenPacked);
+        // A global table cut short would leave the palette commands without their colours.
+        if (pos > size) return damaged();
+    }
+
+    try {
+        while (pos < size) {
+            const uint8_t introducer = data[pos];
+            if (introducer == 0x00) {
+                ++pos;
+            } else if (introducer == kExtension) {
+                const size_t start = pos;
+                if (pos + 1 >= size) break;
+                const uint8_t label = data[pos + 1];
+                const size_t blocks = pos + 2;
+                const bool hasBlock = blocks < size;
+                const size_t firstSize = hasBlock ? data[blocks] : 0;
+                switch (label) {
+                    case kControlLabel:
+                        if (firstSize == 4 && !pendingControl) pendingControl = start;
+                        break;
+                    case kCommentLabel:
+                        // Only a comment of exactly one complete sub-block outside a frame.
+                        if (!pendingControl && firstSize > 0 && blocks + 1 + firstSize < size &&
+                            data[blocks + 1 + firstSize] == 0) {
+                            comment_ = blocks + 1;
+                            commentLength_ = firstSize;
+                        }
+                        break;
+                    case kApplicationLabel:
+                        if (firstSize == 11 && blocks + 12 <= size &&
+                            std::memcmp(data.data() + blocks + 1, "NETSCAPE2.0", 11) == 0)
+                            loopBlock_ = blocks;
+                        break;
+                    case kPlainTextLabel:
+                        break;
+                    default:
+                        return damaged();
+                }
+                pos = blocks;
+                if (!SkipSubBlocks(data, pos)) break;
+            } else if (introducer == kImage) {
+                if (pos + kDescriptorBytes > size) return damaged();
+                const uint8_t packed = data[pos + 9];
+                size_t next = pos + kDescriptorBytes;
+                if (packed & 0x80) next += 3 * TableEntries(packed);
+                if (next >= size) return damaged();
+                frameStarts_.push_back(pendingControl ? *pendingControl : pos);
+                pendingControl.reset();
+                pos = next + 1;  // past the minimum code size
+                if (!SkipSubBlocks(data, pos)) break;
+            } else if (introducer == kTrailer) {
+                break;
+            } else {
+                return damaged();
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        frameStarts_.clear();
+        SetError(kNoMemoryForFile);
+        return false;
+    }
+    return true;
+}
+
+GifReader::FrameWalk GifReader::WalkFrame(size_t start) const {
+    // Extensions are passed over by their sub-blocks, so bytes inside a comment or a
+    // plain-text block are never mistaken for an image descriptor.
+    FrameWalk walk;
+    const std::span<const uint8_t> data = data_;
+    size_t pos = start;
+    while (pos < data.size()) {
+        const uint8_t byte = data[pos];
+        if (byte == kImage) {
+            if (pos + kDescriptorBytes <= data.size()) walk.descriptor = pos;
+            return walk;
+        }
+        if (byte != kExtension || pos + 2 >= data.size()) {
+            ++pos;
+            continue;
+        }
+        const uint8_t label = data[pos + 1];
+        const size_t blocks = pos + 2;
+        const size_t firstSize = data[blocks];
+        if (label == kControlLabel && firstSize == 4 && blocks + 5 < data.size()) {
+            walk.controls.push_back(pos);
+        } else if (label == kCommentLabel && blocks + 1 + firstSize <= data.size()) {
+            walk.comment = blocks + 1;
+            walk.commentLength = firstSize;
+        }
+        pos = blocks;
+        if (!SkipSubBlocks(data, pos)) break;
+    }
+    return walk;
+}
+
+bool GifReader::BeginCommand() {
+    if (!loaded_) {
+        SetError(kNotLoaded);
+        return false;
+    }
+    lastError_.clear();
+    return true;
+}
+
+bool GifReader::CheckFrame(uint32_t frameIndex, bool allowZero) {
+    if ((frameIndex == 0 && !allowZero) || frameIndex > FrameCount()) {
+        SetError(kFrameOutOfRange);
+        return false;
+    }
+    return true;
+}
+
+AnimationInfo GifReader::GetGifInfo() {
+    AnimationInfo info;
+    info.LOOP = false;
+    if (!BeginCommand()) return info;
+    const uint8_t* header = data_.data();
+    info.Width = Get16(header + 6);
+    info.Depth = Get16(header + 8);
+    info.BgColorIndex = header[11];
+    if (header[10] & 0x80) info.ColorNum = static_cast<uint16_t>(TableEntries(header[10]));
+    info.FrameCount = FrameCount();
+    if (loopBlock_) {
+        info.LOOP = true;
+        // The count sits after the identifier block, the next sub-block's size and its id.
+        const size_t at = *loopBlock_ + 12;
+        if (at + 3 < data_.size() && data_[at] >= 3) info.LoopCount = Get16(&data_[at + 2]);
+    }
+    if (comment_) {
+        try {
+            info.exposition.assign(reinterpret_cast<const char*>(&data_[*comment_]),
+                                   commentLength_);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    return info;
+}
+
+bool GifReader::SetGifInfo(const AnimationInfo& info) {
+    if (!BeginCommand()) return false;
+    uint8_t* header = data_.data();
+    Put16(header + 6, info.Width);
+    Put16(header + 8, info.Depth);
+    header[11] = info.BgColorIndex;
+    if (loopBlock_ && info.LOOP) {
+        // Written only where a loop-count sub-block really holds the two bytes.
+        const size_t at = *loopBlock_ + 12;
+        if (at + 3 < data_.size() && data_[at] >= 3) Put16(&data_[at + 2], info.LoopCount);
+    }
+    return true;
+}
+
+FrameInfo GifReader::GetFrameInfo(uint32_t frameIndex) {
+    FrameInfo info;
+    info.DelayTime = 0;
+    if (!BeginCommand() || !CheckFrame(frameIndex, false)) return info;
+    FrameWalk walk;
+    try {
+        walk = WalkFrame(frameStarts_[frameIndex - 1]);
+    } catch (const std::bad_alloc&) {
+        SetError(kFrameDamaged);
+        return info;
+    }
+    for (const size_t control : walk.controls) {
+        const uint8_t packed = data_[control + 3];
+        info.DelayTime = Get16(&data_[control + 4]);
+        info.Transparency = (packed & 1) != 0;
+        info.DisposalMethod = static_cast<uint8_t>((packed >> 2) & 7);
+        info.TransparencyIndex = data_[control + 6];
+    }
+    if (walk.comment) {
+        try {
+            info.exposition.assign(reinterpret_cast<const char*>(&data_[*walk.comment]),
+                                   walk.commentLength);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (!walk.descriptor) {
+        SetError(kFrameDamaged);
+        return info;
+    }
+    const uint8_t* descriptor = &data_[*walk.descriptor];
+    info.Left = Get16(descriptor + 1);
+    info.Top = Get16(descriptor + 3);
+    info.Width = Get16(descriptor + 5);
+    info.Depth = Get16(descriptor + 7);
+    if (descriptor[9] & 0x80) info.ColorNum = static_cast<uint16_t>(TableEntries(descriptor[9]));
+    return info;
+}
+
+bool GifReader::SetFrameInfo(const FrameInfo& info, uint32_t frameIndex) {
+    if (!BeginCommand() || !CheckFrame(frameIndex, false)) return false;
+    FrameWalk walk;
+    try {
+        walk = WalkFrame(frameStarts_[frameIndex - 1]);
+    } catch (const std::bad_alloc&) {
+        SetError(kFrameDamaged);
+        return false;
+    }
+    for (const size_t control : walk.controls) {
+        uint8_t& packed = data_[control + 3];
+        packed = static_cast<uint8_t>((packed & ~0x1Du) | ((info.DisposalMethod & 7u) << 2) |
+                                      (info.Transparency ? 1u : 0u));
+        Put16(&data_[control + 4], info.DelayTime);
+    }
+    if (!walk.descriptor) {
+        SetError(kFrameDamaged);
+        return false;
+    }
+    uint8_t* descriptor = &data_[*walk.descriptor];
+    Put16(descriptor + 1, info.Left);
+    Put16(descriptor + 3, info.Top);
+    return true;
+}
+
+bool GifReader::LocateTable(uint32_t frameIndex, size_t& offset, size_t& entries) {
+    uint8_t packed;
+    if (frameIndex == 0) {
+        packed = data_[10];
+        if (!(packed & 0x80)) {
+            SetError(kNoGlobalTable);
+            return false;
+        }
+        offset = kHeaderBytes;
+    } else {
+        FrameWalk walk;
+        try {
+            walk = WalkFrame(frameStarts_[frameIndex - 1]);
+        } catch (const std::bad_alloc&) {
+            walk = {};
+        }
+        if (!walk.descriptor) {
+            SetError(kFrameDamaged);
+            return false;
+        }
+        packed = data_[*walk.descriptor + 9];
+        if (!(packed & 0x80)) {
+            SetError(kNoLocalTable);
+            return false;
+        }
+        offset = *walk.descriptor + kDescriptorBytes;
+    }
+    entries = TableEntries(packed);
+    if (offset + 3 * entries > data_.size()) {
+        // Only a damaged GIF, kept loaded without frames, can get here.
+        SetError(kDamaged);
+        return false;
+    }
+    return true;
+}
+
+int32_t GifReader::GetPalette(uint32_t frameIndex, uint8_t paletteIndex) {
+    if (!BeginCommand() || !CheckFrame(frameIndex, true)) return -1;
+    size_t offset = 0;
+    size_t entries = 0;
+    if (!LocateTable(frameIndex, offset, entries)) return -1;
+    if (paletteIndex >= entries) {
+        SetError(kPaletteOutOfRange);
+        return -1;
+    }
+    const uint8_t* entry = &data_[offset + 3 * size_t{paletteIndex}];
+    return entry[0] | (entry[1] << 8) | (entry[2] << 16);
+}
+
+bool GifReader::SetPalette(uint32_t frameIndex, uint8_t paletteIndex, uint32_t colorValue) {
+    if (!BeginCommand() || !CheckFrame(frameIndex, true)) return false;
+    size_t offset = 0;
+    size_t entries = 0;
+    if (!LocateTable(frameIndex, offset, entries)) return false;
+    if (paletteIndex >= entries) {
+        SetError(kPaletteOutOfRange);
+        return false;
+    }
+    uint8_t* entry = &data_[offset + 3 * size_t{paletteIndex}];
+    entry[0] = static_cast<uint8_t>(colorValue);
+    entry[1] = static_cast<uint8_t>(colorValue >> 8);
+    entry[2] = static_cast<uint8_t>(colorValue >> 16);
+    return true;
+}
+
+std::vector<uint8_t> GifReader::GetGifData(uint32_t frameIndex) {
+    std::vector<uint8_t> result;
+    if (!BeginCommand() || !CheckFrame(frameIndex, true)) return result;
+    if (frameIndex == 0) {
+        try {
+            result = data_;
+        } catch (const std::bad_alloc&) {
+            SetError(kNoMemoryForBitmap);
+        }
+        return result;
+    }
+
+    FrameWalk walk;
+    try {
+        walk = WalkFrame(frameStarts_[frameIndex - 1]);
+    } catch (const std::bad_alloc&) {
+        walk = {};
+    }
+    if (!walk.descriptor) return result;
+    const size_t size = data_.size();
+    const uint8_t* descriptor = &data_[*walk.descriptor];
+    const uint8_t screenPacked = data_[10];
+    const uint8_t imagePacked = descriptor[9];
+
+    FrameImage frame;
+    frame.width = Get16(descriptor + 5);
+    frame.height = Get16(descriptor + 7);
+    frame.interlaced = (imagePacked & 0x40) != 0;
+    size_t pos = *walk.descriptor + kDescriptorBytes;
+    if (imagePacked & 0x80) {
+        frame.tableBits = (imagePacked & 7u) + 1;
+        const size_t bytes = 3 * TableEntries(imagePacked);
+        if (pos + bytes > size) return result;
+        frame.colourTable = std::span<const uint8_t>(data_).subspan(pos, bytes);
+        pos += bytes;
+    } else {
+        frame.tableBits = (screenPacked & 7u) + 1;
+        if (screenPacked & 0x80) {
+            const size_t bytes = 3 * TableEntries(screenPacked);
+            if (kHeaderBytes + bytes > size) return result;
+            frame.colourTable = std::span<const uint8_t>(data_).subspan(kHeaderBytes, bytes);
+        }
+    }
+    if (pos >= size) return result;
+    frame.minCodeSize = data_[pos++];
+    if (frame.minCodeSize > kMaxMinCodeSize) {
+        SetError(kFrameDamaged);
+        return result;
+    }
+    if (BmpFileSize(frame.width, frame.height, BmpBitCount(frame.tableBits)) >
+        std::min(frameBmpLimit_, kMaxFrameBmpBytes)) {
+        SetError(kFrameTooLarge);
+        return result;
+    }
+
+    std::vector<uint8_t> codes;
+    try {
+        // The sub-blocks are joined first, so the decoder reads one run of bytes.
+        size_t end = pos;
+        SkipSubBlocks(data_, end);
+        codes.reserve(end - pos);
+        while (pos < size) {
+            const size_t blockSize = data_[pos++];
+            if (blockSize == 0) break;
+            const size_t take = std::min(blockSize, size - pos);
+            codes.insert(codes.end(), data_.begin() + pos, data_.begin() + pos + take);
+            pos += take;
+        }
+    } catch (const std::bad_alloc&) {
+        SetError(kNoMemoryForBitmap);
+        return result;
+    }
+    frame.codes = codes;
+
+    switch (FrameToBmp(frame, result, frameBmpLimit_)) {
+        case BmpStatus::Ok:
+            break;
+        case BmpStatus::TooLarge:
+            SetError(kFrameTooLarge);
+            break;
+        case BmpStatus::OutOfMemory:
+            SetError(kNoMemoryForBitmap);
+            break;
+    }
+    return result;
+}
+
+bool GifReader::SaveGif(std::string_view gifPath) {
+    if (!BeginCommand()) return false;
+    // The target keeps its old contents unless the whole GIF could be written.
+    try {
+        FileSink file;
+        file.Open(gifPath);
+        std::string error;
+        if (!file.Write(data_, error)) {
+            SetError(error);
+            return false;
+        }
+        file.Commit();
+    } catch (const LibraryError& error) {
+        SetError(error.what());
+        return false;
+    } catch (const std::bad_alloc&) {
+        SetError(kNoMemoryForFile);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace gif
