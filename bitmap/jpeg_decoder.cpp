@@ -21,16 +21,27 @@ constexpr int kMaxScans = 500;
 struct JpegFailure {
     jpeg_error_mgr manager;  // first, so that the library's pointer is ours
     jmp_buf jump;
-    bool outOfMemory;
+    int code;
 };
 
 void OnError(j_common_ptr info) {
     auto* failure = reinterpret_cast<JpegFailure*>(info->err);
-    failure->outOfMemory = info->err->msg_code == JERR_OUT_OF_MEMORY;
+    failure->code = info->err->msg_code;
     longjmp(failure->jump, 1);
 }
 
-void OnMessage(j_common_ptr) {}
+// The library would fill a cut-off picture with grey; a picture that ends early is damaged.
+void OnMessage(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) OnError(info);
+}
+
+void OnOutput(j_common_ptr) {}
+
+DecodeStatus Failure(const JpegFailure& failure) {
+    if (failure.code == JERR_OUT_OF_MEMORY) return DecodeStatus::OutOfMemory;
+    if (failure.code == JERR_IMAGE_TOO_BIG) return DecodeStatus::TooLarge;
+    return DecodeStatus::NotAPicture;
+}
 
 void OnProgress(j_common_ptr info) {
     if (info->is_decompressor &&
@@ -95,14 +106,15 @@ DecodeStatus DecodeJpeg(std::span<const uint8_t> data, Image24& out, const Decod
     JpegFailure failure{};
     reader.info.err = jpeg_std_error(&failure.manager);
     failure.manager.error_exit = OnError;
-    failure.manager.output_message = OnMessage;
+    failure.manager.emit_message = OnMessage;
+    failure.manager.output_message = OnOutput;
     jpeg_progress_mgr progress{};
     progress.progress_monitor = OnProgress;
 
     // Progressive pictures keep every coefficient: about twice the 24-bit picture, plus tables.
     const uint64_t memoryLimit = 2 * limits.maxImageBytes + (uint64_t{64} << 20);
     if (!ReadHeader(reader.info, failure, data.data(), data.size(), memoryLimit))
-        return failure.outOfMemory ? DecodeStatus::OutOfMemory : DecodeStatus::NotAPicture;
+        return Failure(failure);
     reader.info.progress = &progress;
     const uint32_t width = reader.info.image_width, height = reader.info.image_height;
     const DecodeStatus size = CheckPictureSize(width, height, limits);
@@ -113,7 +125,7 @@ DecodeStatus DecodeJpeg(std::span<const uint8_t> data, Image24& out, const Decod
     AllocateImage(width, height, out);
     if (!ReadPixels(reader.info, failure, out.pixels.data(), out.Stride(), width, height,
                     cmykRow.empty() ? nullptr : cmykRow.data()))
-        return failure.outOfMemory ? DecodeStatus::OutOfMemory : DecodeStatus::NotAPicture;
+        return Failure(failure);
     return DecodeStatus::Ok;
 }
 
