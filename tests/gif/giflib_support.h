@@ -37,7 +37,7 @@ struct GiflibFrame {
 
 struct GiflibGif {
     bool ok = false;
-    std::string error;  // giflib's description when !ok
+    std::string error;    // giflib's description when !ok
     std::string version;  // "GIF89a"
     int width = 0, height = 0;
     int colorResolution = 0;
