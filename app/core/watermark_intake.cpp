@@ -1,0 +1,79 @@
+#include "app/core/watermark_intake.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "bitmap/picture_codec.h"
+
+namespace app {
+
+namespace {
+
+bool HasAcceptedExtension(std::string_view path) {
+    if (path.size() < 3) return false;
+    std::string_view last = path.substr(path.size() - 3);
+    return last == "bmp" || last == "jpg" || last == "png" || last == "gif";
+}
+
+// The file's bytes, or nothing when it cannot be read or is implausibly large for a watermark.
+std::vector<uint8_t> ReadSmallFile(std::string_view path) {
+    std::ifstream file(std::string(path), std::ios::binary | std::ios::ate);
+    if (!file) return {};
+    std::streamoff size = file.tellg();
+    if (size <= 0 || static_cast<uint64_t>(size) > kMaxWatermarkFileBytes) return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    file.seekg(0);
+    if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) return {};
+    return bytes;
+}
+
+}  // namespace
+
+WatermarkIntake LoadWatermarkFromFile(std::string_view path, const WatermarkTrial& trial) {
+    WatermarkIntake intake;
+    if (!HasAcceptedExtension(path)) {
+        intake.verdict = WatermarkVerdict::UnsupportedType;
+        return intake;
+    }
+    // A file that does not read as a picture counts as 0 × 0 and fails the trial below.
+    bitmap::Image24 image;
+    std::vector<uint8_t> bytes = ReadSmallFile(path);
+    bitmap::DecodeStatus status =
+        bytes.empty() ? bitmap::DecodeStatus::NotAPicture : bitmap::DecodePicture(bytes, image);
+    if (status == bitmap::DecodeStatus::Ok) {
+        intake.width = static_cast<int>(image.width);
+        intake.height = static_cast<int>(image.height);
+    }
+    if (status == bitmap::DecodeStatus::TooLarge || intake.width >= kMaxWatermarkSide ||
+        intake.height >= kMaxWatermarkSide) {
+        intake.verdict = WatermarkVerdict::TooLarge;
+        return intake;
+    }
+    // The stamp works on 24-bit BMPs only, so every accepted format is brought to that form
+    // first; otherwise no PNG, JPEG or GIF could ever pass.
+    std::vector<uint8_t> normalised;
+    if (status == bitmap::DecodeStatus::Ok) normalised = bitmap::EncodeBmp24(image);
+    if (normalised.empty() || !trial || !trial(normalised)) {
+        intake.verdict = WatermarkVerdict::Unusable;
+        return intake;
+    }
+    intake.verdict = WatermarkVerdict::Accepted;
+    intake.picture = std::move(normalised);
+    return intake;
+}
+
+std::string WatermarkIntakeMessage(WatermarkVerdict verdict) {
+    switch (verdict) {
+        case WatermarkVerdict::UnsupportedType:
+            return "不支持的图片类型, 请拖入 bmp、jpg、png 或 gif 图片";
+        case WatermarkVerdict::TooLarge:
+            return "图片太大, 水印须小于 200×200 像素";
+        case WatermarkVerdict::Unusable:
+            return "这张图片无法用作水印";
+        case WatermarkVerdict::Accepted:
+            return "水印图片已设置";
+    }
+    return {};
+}
+
+}  // namespace app
