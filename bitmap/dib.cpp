@@ -71,7 +71,8 @@ void Dib::SetError(const char* text) {
 }
 
 void Dib::Clear() {
-    block_ = {};
+    block_.reset();
+    blockSize_ = 0;
     nearestCache_ = {};
     loaded_ = false;
     width_ = height_ = 0;
@@ -163,15 +164,20 @@ bool Dib::LoadData(std::span<const uint8_t> data) {
 
     try {
         const size_t tableBytes = size_t(colours) * 4;
-        block_.assign(kInfoHeaderSize + tableBytes + size_t(pixelBytes), 0);
-        uint8_t* block = block_.data();
+        // Every byte of the block is written below, so it is not cleared first.
+        blockSize_ = kInfoHeaderSize + tableBytes + size_t(pixelBytes);
+        block_ = std::make_unique_for_overwrite<uint8_t[]>(blockSize_);
+        uint8_t* block = block_.get();
         if (topDown) Write32(header + 8, uint32_t(height));
         std::memcpy(block, header, kInfoHeaderSize);
         uint8_t* table = block + kInfoHeaderSize;
         if (headerSize == 40) {
             std::memcpy(table, d + 54, tableBytes);
         } else {
-            for (size_t i = 0; i < colours; ++i) std::memcpy(table + i * 4, d + 26 + i * 3, 3);
+            for (size_t i = 0; i < colours; ++i) {
+                std::memcpy(table + i * 4, d + 26 + i * 3, 3);
+                table[i * 4 + 3] = 0;
+            }
         }
         uint8_t* pixels = table + tableBytes;
         const uint8_t* source = d + pixelStart;
@@ -204,7 +210,7 @@ std::vector<uint8_t> Dib::GetData() {
     ClearError();
     if (!CheckLoaded()) return {};
     const size_t tableBytes = size_t{colours_} * 4;
-    if (block_.size() < kInfoHeaderSize + tableBytes + imageSize_) {
+    if (blockSize_ < kInfoHeaderSize + tableBytes + imageSize_) {
         SetError(kBufferTooSmall);
         return {};
     }
@@ -215,7 +221,7 @@ std::vector<uint8_t> Dib::GetData() {
         file[1] = 'M';
         Write32(file.data() + 2, uint32_t(file.size()));
         Write32(file.data() + 10, uint32_t(offset));
-        std::memcpy(file.data() + kFileHeaderSize, block_.data(),
+        std::memcpy(file.data() + kFileHeaderSize, block_.get(),
                     kInfoHeaderSize + tableBytes + imageSize_);
         return file;
     } catch (const std::bad_alloc&) {
@@ -240,7 +246,7 @@ uint8_t* Dib::RowFor(int32_t x, int32_t y) {
         SetError(kOutOfRange);
         return nullptr;
     }
-    return block_.data() + pixelOffset_ + size_t(height_ - y - 1) * stride_;
+    return block_.get() + pixelOffset_ + size_t(height_ - y - 1) * stride_;
 }
 
 int32_t Dib::GetPixel(int32_t x, int32_t y) {
@@ -273,7 +279,7 @@ int32_t Dib::GetPixel(int32_t x, int32_t y) {
     }
     // An index past a short colour table has no colour: read it as black.
     if (index >= colours_) return 0;
-    const uint8_t* entry = block_.data() + kInfoHeaderSize + size_t{index} * 4;
+    const uint8_t* entry = block_.get() + kInfoHeaderSize + size_t{index} * 4;
     return ColourOf(entry[2], entry[1], entry[0]);
 }
 
@@ -283,7 +289,7 @@ uint32_t Dib::NearestIndex(uint32_t rgb) {
     CacheSlot& slot = nearestCache_[(rgb * 2654435761u) >> 20];
     if (slot.key != key) {
         slot.key = key;
-        slot.index = SearchNearest(block_.data() + kInfoHeaderSize, colours_, rgb);
+        slot.index = SearchNearest(block_.get() + kInfoHeaderSize, colours_, rgb);
     }
     return slot.index;
 }
@@ -349,7 +355,7 @@ int32_t Dib::GetColorTableEntry(int32_t index) {
         SetError(kBadIndex);
         return 0;
     }
-    const uint8_t* entry = block_.data() + kInfoHeaderSize + size_t(index) * 4;
+    const uint8_t* entry = block_.get() + kInfoHeaderSize + size_t(index) * 4;
     return ColourOf(entry[2], entry[1], entry[0]);
 }
 
@@ -364,7 +370,7 @@ bool Dib::SetColorTableEntry(int32_t index, int32_t colour) {
         SetError(kBadIndex);
         return false;
     }
-    uint8_t* entry = block_.data() + kInfoHeaderSize + size_t(index) * 4;
+    uint8_t* entry = block_.get() + kInfoHeaderSize + size_t(index) * 4;
     entry[0] = uint8_t(uint32_t(colour) >> 16);
     entry[1] = uint8_t(uint32_t(colour) >> 8);
     entry[2] = uint8_t(colour);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -38,8 +39,8 @@ class Dib {
 
     // Direct access for callers that touch every pixel: rows are bottom-up, Stride() bytes each,
     // BitsPerPixel() as loaded. Null / 0 while empty.
-    uint8_t* Bits() { return loaded_ ? block_.data() + pixelOffset_ : nullptr; }
-    const uint8_t* Bits() const { return loaded_ ? block_.data() + pixelOffset_ : nullptr; }
+    uint8_t* Bits() { return loaded_ ? block_.get() + pixelOffset_ : nullptr; }
+    const uint8_t* Bits() const { return loaded_ ? block_.get() + pixelOffset_ : nullptr; }
     size_t Stride() const { return stride_; }
     int BitsPerPixel() const { return loaded_ ? bitCount_ : 0; }
     bool IsLoaded() const { return loaded_; }
@@ -54,7 +55,8 @@ class Dib {
 
     // Header, colour table and pixel rows in one block, as the BMP keeps them after its file
     // header.
-    std::vector<uint8_t> block_;
+    std::unique_ptr<uint8_t[]> block_;
+    size_t blockSize_ = 0;
     bool loaded_ = false;
     int32_t width_ = 0;
     int32_t height_ = 0;
