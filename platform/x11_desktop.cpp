@@ -23,7 +23,32 @@ std::unique_ptr<X11Desktop> X11Desktop::Open(const char* displayName) {
     int shapeEvent = 0, shapeError = 0;
     impl->shapeAvailable = XShapeQueryExtension(dpy, &shapeEvent, &shapeError);
     impl->display = std::move(display);
+    // Resizes of the screen then arrive as events, read without a round trip.
+    XSelectInput(dpy, impl->root, StructureNotifyMask);
+    if (!impl->ReadRootSize()) return nullptr;
     return std::unique_ptr<X11Desktop>(new X11Desktop(std::move(impl)));
+}
+
+bool X11Desktop::Impl::ReadRootSize() {
+    x11::ErrorTrap trap(Dpy());
+    Window rootReturn;
+    int x, y;
+    unsigned width, height, border, depth;
+    if (!XGetGeometry(Dpy(), root, &rootReturn, &x, &y, &width, &height, &border, &depth))
+        return false;
+    rootWidth = int(width);
+    rootHeight = int(height);
+    return true;
+}
+
+void X11Desktop::Impl::TakeRootResizes() {
+    XEvent event;
+    while (XCheckWindowEvent(Dpy(), root, StructureNotifyMask, &event)) {
+        if (event.type == ConfigureNotify) {
+            rootWidth = event.xconfigure.width;
+            rootHeight = event.xconfigure.height;
+        }
+    }
 }
 
 void X11Desktop::ForceGrabMethod(GrabMethod method) {
@@ -44,16 +69,8 @@ std::unique_ptr<Desktop> X11Desktop::OpenAnother() {
 
 Rect X11Desktop::PrimaryScreen() {
     Display* dpy = impl_->Dpy();
-    Rect whole{0, 0, DisplayWidth(dpy, impl_->screen), DisplayHeight(dpy, impl_->screen)};
-    {
-        // The root may have been resized since the connection opened.
-        x11::ErrorTrap trap(dpy);
-        Window rootReturn;
-        int x, y;
-        unsigned width, height, border, depth;
-        if (XGetGeometry(dpy, impl_->root, &rootReturn, &x, &y, &width, &height, &border, &depth))
-            whole = {0, 0, int32_t(width), int32_t(height)};
-    }
+    impl_->TakeRootResizes();
+    Rect whole{0, 0, impl_->rootWidth, impl_->rootHeight};
 
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!XRRQueryExtension(dpy, &eventBase, &errorBase) || !XRRQueryVersion(dpy, &major, &minor) ||

@@ -38,6 +38,8 @@ class X11Desktop final : public Desktop {
 
   private:
     explicit X11Desktop(std::unique_ptr<Impl> impl);
+    bool GrabOnce(int32_t left, int32_t top, int32_t width, int32_t height,
+                  std::vector<uint8_t>& bmp);
     std::unique_ptr<Impl> impl_;
 };
 

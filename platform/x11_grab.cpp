@@ -82,19 +82,22 @@ bool X11Desktop::GrabInto(int32_t left, int32_t top, int32_t width, int32_t heig
     }
     if (!StartBmp32(width, height, bmp)) return false;
 
-    // The root can be resized at any time, so its size is read for every frame.
-    unsigned rootWidth = 0, rootHeight = 0;
-    {
-        Window rootReturn;
-        int x, y;
-        unsigned border, depth;
-        x11::ErrorTrap trap(dpy);
-        if (!XGetGeometry(dpy, impl.root, &rootReturn, &x, &y, &rootWidth, &rootHeight, &border,
-                          &depth)) {
-            bmp.clear();
-            return false;
-        }
+    // The root can be resized at any time; the size is also read again when a grab fails.
+    impl.TakeRootResizes();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt == 1 && !impl.ReadRootSize()) break;
+        if (GrabOnce(left, top, width, height, bmp)) return true;
     }
+    bmp.clear();
+    return false;
+}
+
+bool X11Desktop::GrabOnce(int32_t left, int32_t top, int32_t width, int32_t height,
+                          std::vector<uint8_t>& bmp) {
+    Impl& impl = *impl_;
+    Display* dpy = impl.Dpy();
+    Visual* visual = DefaultVisual(dpy, impl.screen);
+    const int64_t rootWidth = impl.rootWidth, rootHeight = impl.rootHeight;
     // The part of the rectangle on the screen; the rest stays black.
     int64_t x0 = std::max<int64_t>(left, 0);
     int64_t y0 = std::max<int64_t>(top, 0);
@@ -130,10 +133,7 @@ bool X11Desktop::GrabInto(int32_t left, int32_t top, int32_t width, int32_t heig
             if (trap.Failed()) plainImage.reset();
             image = plainImage.get();
         }
-        if (!image || image->width < visibleWidth || image->height < visibleHeight) {
-            bmp.clear();
-            return false;
-        }
+        if (!image || image->width < visibleWidth || image->height < visibleHeight) return false;
     }
 
     const size_t stride = size_t(width) * 4;

@@ -81,8 +81,9 @@ ErrorTrap::ErrorTrap(Display* display) : display_(display), outer_(innermostTrap
 }
 
 ErrorTrap::~ErrorTrap() {
-    // Errors of requests still in flight belong to this trap, not to whoever comes next.
-    XSync(display_, False);
+    // Errors of requests still in flight belong to this trap, not to whoever comes next; when
+    // the last request was answered (a round trip), nothing can be in flight.
+    if (NextRequest(display_) - 1 != LastKnownRequestProcessed(display_)) XSync(display_, False);
     innermostTrap = outer_;
 }
 

@@ -111,6 +111,8 @@ struct X11Desktop::Impl {
     std::string displayName;
     int screen = 0;
     Window root = 0;
+    int rootWidth = 0;  // kept current through the root's ConfigureNotify events
+    int rootHeight = 0;
     bool shmAvailable = false;
     bool shmForcedOff = false;
     bool shapeAvailable = false;
@@ -118,6 +120,8 @@ struct X11Desktop::Impl {
     x11::KeyMap keyMap;
 
     Display* Dpy() const { return display.get(); }
+    bool ReadRootSize();
+    void TakeRootResizes();
 };
 
 }  // namespace platform
