@@ -102,13 +102,14 @@ struct JpegReader {
 }  // namespace
 
 DecodeStatus DecodeJpeg(std::span<const uint8_t> data, Image24& out, const DecodeLimits& limits) {
-    JpegReader reader;
+    // Declared before the reader, which uses them until it is destroyed.
     JpegFailure failure{};
+    jpeg_progress_mgr progress{};
+    JpegReader reader;
     reader.info.err = jpeg_std_error(&failure.manager);
     failure.manager.error_exit = OnError;
     failure.manager.emit_message = OnMessage;
     failure.manager.output_message = OnOutput;
-    jpeg_progress_mgr progress{};
     progress.progress_monitor = OnProgress;
 
     // Progressive pictures keep every coefficient: about twice the 24-bit picture, plus tables.
