@@ -40,8 +40,9 @@ enum class DecodeStatus {
     OutOfMemory,
 };
 
-// Decodes the first picture of `data`. Transparent parts become black; a GIF's first image is
-// placed on its logical screen. On failure `out` is left empty.
+// Decodes the first picture of `data`. Transparent parts become black and partly transparent
+// ones are composed over black; a GIF's first image is placed on its logical screen, the rest of
+// which is black. On failure `out` is left empty.
 DecodeStatus DecodePicture(std::span<const uint8_t> data, Image24& out);
 DecodeStatus DecodePicture(std::span<const uint8_t> data, Image24& out, const DecodeLimits& limits);
 
