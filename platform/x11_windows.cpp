@@ -3,6 +3,7 @@
 #include <X11/extensions/shape.h>
 
 #include <bit>
+#include <vector>
 
 #include "platform/x11_support.h"
 
@@ -61,6 +62,46 @@ unsigned long ChannelBits(uint32_t value8, unsigned long mask) {
     return ((value8 * max + 127) / 255) << shift;
 }
 
+// Whether the window has the state property that a window manager puts on the windows it
+// manages (the program's own top-level windows inside its frames).
+bool IsManagedClient(Display* dpy, Atom wmState, Window window) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    int status = XGetWindowProperty(dpy, window, wmState, 0, 0, False, AnyPropertyType, &type,
+                                    &format, &items, &after, &data);
+    x11::XFreePtr<unsigned char> owned(data);
+    return status == Success && type != None;
+}
+
+bool SubtreeHasManagedClient(Display* dpy, Atom wmState, Window top) {
+    std::vector<Window> pending{top};
+    // A frame holds its client near the top; a deep or wide search would only be slow.
+    for (int visited = 0; !pending.empty() && visited < 64; ++visited) {
+        Window w = pending.back();
+        pending.pop_back();
+        if (IsManagedClient(dpy, wmState, w)) return true;
+        Window rootReturn = 0, parentReturn = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(dpy, w, &rootReturn, &parentReturn, &children, &count)) continue;
+        x11::XFreePtr<Window> owned(children);
+        pending.insert(pending.end(), children, children + count);
+    }
+    return false;
+}
+
+// Under a window manager, a point on a title bar or border finds a part of the manager's frame,
+// not of the program. Like a title bar elsewhere, it stands for the whole window: the frame.
+bool IsFrameDecoration(Display* dpy, const std::vector<Window>& path) {
+    Atom wmState = XInternAtom(dpy, "WM_STATE", True);
+    if (wmState == None || path.size() < 2) return false;  // no window manager has run
+    for (Window w : path)
+        if (IsManagedClient(dpy, wmState, w)) return false;
+    return SubtreeHasManagedClient(dpy, wmState, path.front());
+}
+
 }  // namespace
 
 WindowId X11Desktop::WindowAt(Point p) {
@@ -71,6 +112,7 @@ WindowId X11Desktop::WindowAt(Point p) {
     Point inParent = p;  // the root's origin is the screen's
     Child found;
     Window foundParent = 0;
+    std::vector<Window> path;  // from the top level down to `found`
     x11::XFreePtr<Window> siblings;
     int foundIndex = -1;
     for (int depth = 0; depth < kMaxTreeDepth; ++depth) {
@@ -92,6 +134,7 @@ WindowId X11Desktop::WindowAt(Point p) {
         }
         if (hit < 0) break;
         found = *hitChild;
+        path.push_back(found.window);
         foundParent = parent;
         foundIndex = hit;
         siblings = std::move(owned);
@@ -101,6 +144,7 @@ WindowId X11Desktop::WindowAt(Point p) {
     }
     if (found.window == 0) return kNoWindow;
     if (foundParent == impl_->root) return found.window;
+    if (IsFrameDecoration(dpy, path)) return path.front();
 
     // A smaller window lower in the stack that also holds the point is the likelier target,
     // e.g. a control that a group frame or a panel was laid over.

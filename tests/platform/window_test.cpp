@@ -73,6 +73,27 @@ TEST_F(WindowTest, ClickThroughWindowsAreLookedThrough) {
     EXPECT_EQ(desktop_->WindowAt({1050, 150}), below);
 }
 
+TEST_F(WindowTest, TitleBarOfAManagedWindowStandsForTheWholeFrame) {
+    // What a reparenting window manager builds: a frame holding a title bar and the program's
+    // window, which it marks with WM_STATE.
+    Window frame = MakeTopLevel(1200, 400, 200, 150, 0x202020);
+    Window titleBar = MakeWindow(frame, 0, 0, 200, 20, 0x0000A0);
+    ASSERT_EQ(desktop_->WindowAt({1250, 405}), titleBar);  // until the client is marked
+    Window client = MakeWindow(frame, 0, 20, 200, 130, 0xC0C0C0);
+    Window button = MakeWindow(client, 10, 10, 40, 20, 0x808080);
+    Atom wmState = XInternAtom(display_, "WM_STATE", False);
+    long state[2] = {1, 0};  // NormalState, no icon
+    XChangeProperty(display_, client, wmState, wmState, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(state), 2);
+    XSync(display_, False);
+
+    EXPECT_EQ(desktop_->WindowAt({1250, 405}), frame);
+    EXPECT_EQ(desktop_->WindowAt({1215, 435}), button);
+    EXPECT_EQ(desktop_->WindowAt({1300, 500}), client);
+    EXPECT_EQ(desktop_->RootWindow(button), frame);
+    EXPECT_EQ(desktop_->WindowBounds(frame), (Rect{1200, 400, 1400, 550}));
+}
+
 TEST_F(WindowTest, WindowUnderCursorFollowsThePointer) {
     Window top = MakeTopLevel(400, 700, 100, 100, 0x222222);
     Window child = MakeWindow(top, 10, 10, 20, 20, 0x444444);
