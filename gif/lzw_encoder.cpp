@@ -1,6 +1,7 @@
 #include "gif/lzw_encoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace gif {
@@ -47,13 +48,39 @@ class BitPacker {
     uint32_t held_ = 0;
 };
 
+// The first index at or after `x` where the row is no longer `value`.
+uint32_t RunEnd(const uint8_t* row, uint32_t x, uint32_t width, uint8_t value) {
+    const uint64_t pattern = 0x0101010101010101u * value;
+    while (x + 8 <= width) {
+        uint64_t word;
+        std::memcpy(&word, row + x, 8);
+        if (uint64_t differ = word ^ pattern) return x + uint32_t(std::countr_zero(differ) / 8);
+        x += 8;
+    }
+    while (x < width && row[x] == value) ++x;
+    return x;
+}
+
 }  // namespace
 
 LzwEncoder::LzwEncoder()
-    : child_(new uint16_t[kChildSlots]()), slotOf_(new uint32_t[kCodeLimit]()) {}
+    : child_(new uint16_t[kChildSlots]()),
+      slotOf_(new uint32_t[kCodeLimit]()),
+      runLength_(new uint16_t[kCodeLimit]()),
+      runValue_(new uint8_t[kCodeLimit]()),
+      runCode_(new uint16_t[256 * kCodeLimit]),
+      longestRun_(new uint16_t[256]) {
+    for (uint32_t value = 0; value < 256; ++value) {
+        runLength_[value] = 1;
+        runValue_[value] = uint8_t(value);
+        runCode_[value << 12 | 1] = uint16_t(value);
+        longestRun_[value] = 1;
+    }
+}
 
 void LzwEncoder::ClearDictionary(uint32_t nextFree) {
     for (uint32_t code = kFirstFree; code < nextFree; ++code) child_[slotOf_[code]] = 0;
+    std::fill_n(longestRun_.get(), 256, uint16_t{1});
 }
 
 size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width) {
@@ -72,6 +99,10 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
 
     uint16_t* const child = child_.get();
     uint32_t* const slotOf = slotOf_.get();
+    uint16_t* const runLength = runLength_.get();
+    uint8_t* const runValue = runValue_.get();
+    uint16_t* const runCode = runCode_.get();
+    uint16_t* const longestRun = longestRun_.get();
     uint32_t size = kMinCodeSize + 1;
     uint32_t growAt = 1u << size;
     uint32_t nextFree = kFirstFree;
@@ -86,8 +117,30 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
             first = false;
             x = 1;
         }
-        for (; x < width; ++x) {
+        uint32_t runEnd = 0;  // row[runStart..runEnd) all equal runEndValue, runStart <= x
+        uint32_t runEndValue = 0;
+        while (x < width) {
             const uint32_t pixel = row[x];
+            const uint32_t length = runLength[prefix];
+            if (length && runValue[prefix] == pixel) {
+                // The prefix is a run of `pixel` and more of it follows: the strings it grows
+                // into are the known longer runs, so skip to the longest that fits.
+                if (x >= runEnd || runEndValue != pixel) {
+                    runEnd = RunEnd(row, x, width, uint8_t(pixel));
+                    runEndValue = pixel;
+                }
+                const uint32_t ahead = runEnd - x;
+                const uint32_t longest = longestRun[pixel];
+                if (length + ahead <= longest) {
+                    prefix = runCode[pixel << 12 | (length + ahead)];
+                    x = runEnd;
+                    continue;
+                }
+                x += longest - length;
+                prefix = runCode[pixel << 12 | longest];
+                // The next pixel extends the longest run: a new string, handled below.
+            }
+            ++x;
             const uint32_t slot = prefix << 8 | pixel;
             const uint32_t known = child[slot];
             if (known) {
@@ -99,6 +152,15 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
             if (nextFree < kCodeLimit) {
                 child[slot] = uint16_t(nextFree);
                 slotOf[nextFree] = slot;
+                if (runLength[prefix] && runValue[prefix] == pixel) {
+                    const uint32_t longer = runLength[prefix] + 1u;
+                    runLength[nextFree] = uint16_t(longer);
+                    runValue[nextFree] = uint8_t(pixel);
+                    runCode[pixel << 12 | longer] = uint16_t(nextFree);
+                    longestRun[pixel] = uint16_t(longer);
+                } else {
+                    runLength[nextFree] = 0;
+                }
                 ++nextFree;
             }
             if (assigned == growAt) {

@@ -15,6 +15,12 @@ namespace gif {
 // a hashed table would, so the codes are the same. Code sizes grow right after code 512, 1024
 // and 2048 are assigned; after code 4095 the next emitted code is followed by a clear code.
 // Only the entries that were filled are emptied at a clear, so a clear costs what was used.
+// Runs of one value, the bulk of a screen, are crossed in one step: the dictionary's strings
+// of that value repeated form a chain of lengths 1..n, so the string a run grows into is known
+// without looking up each pixel.
+// Runs of one value, the bulk of a screen, are crossed in one step: the dictionary's strings
+// of that value repeated form a chain of lengths 1..n, so the string a run grows into is known
+// without looking up each pixel.
 class LzwEncoder {
   public:
     LzwEncoder();  // throws std::bad_alloc
@@ -35,6 +41,12 @@ class LzwEncoder {
 
     std::unique_ptr<uint16_t[]> child_;   // 0: no such string (no real code is below 258)
     std::unique_ptr<uint32_t[]> slotOf_;  // the child_ slot each assigned code was put in
+    // Codes whose string is one value repeated: its length (0 for other strings) and value;
+    // per value the code of each run length present, and the longest present.
+    std::unique_ptr<uint16_t[]> runLength_;
+    std::unique_ptr<uint8_t[]> runValue_;
+    std::unique_ptr<uint16_t[]> runCode_;  // value << 12 | length
+    std::unique_ptr<uint16_t[]> longestRun_;
     std::unique_ptr<uint8_t[]> scratch_;  // reused from frame to frame, never cleared
     size_t scratchSize_ = 0;
 };
