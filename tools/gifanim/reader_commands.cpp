@@ -1,0 +1,397 @@
+// gifanim info, frame, palette and patch: the GifReader side of the library.
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gif/gif_reader.h"
+#include "tools/gifanim/commands.h"
+
+namespace gifanim {
+namespace {
+
+std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t max) {
+    uint32_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value > max) return {};
+    return value;
+}
+
+// "#RRGGBB" to red + 256 * green + 65536 * blue.
+std::optional<uint32_t> ParseColour(const std::string& text) {
+    if (text.size() != 7 || text[0] != '#') return {};
+    uint32_t rgb = 0;
+    auto [end, error] = std::from_chars(text.data() + 1, text.data() + 7, rgb, 16);
+    if (error != std::errc() || end != text.data() + 7) return {};
+    return ((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16);
+}
+
+std::string FormatColour(uint32_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", value & 0xFF, (value >> 8) & 0xFF,
+                  (value >> 16) & 0xFF);
+    return text;
+}
+
+int UsageError(const char* command, const std::string& message) {
+    std::cerr << "gifanim " << command << ": " << message << "\n(gifanim " << command
+              << " --help explains the options)\n";
+    return kExitUsage;
+}
+
+int Failure(const char* command, const std::string& message) {
+    std::cerr << "gifanim " << command << ": " << message << '\n';
+    return kExitFailure;
+}
+
+bool Load(const char* command, gif::GifReader& reader, const std::string& path) {
+    if (reader.LoadGif(path, std::nullopt)) return true;
+    Failure(command, reader.GetError());
+    return false;
+}
+
+bool Save(const char* command, gif::GifReader& reader, const std::string& path) {
+    if (reader.SaveGif(path)) return true;
+    Failure(command, reader.GetError());
+    return false;
+}
+
+// Length of the valid UTF-8 sequence at `at`, or 0.
+size_t Utf8Length(const std::string& text, size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const size_t length = lead < 0x80                   ? 1
+                          : lead >= 0xC2 && lead < 0xE0 ? 2
+                          : lead >= 0xE0 && lead < 0xF0 ? 3
+                          : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                        : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+// Comments come from files: control characters and bytes that are not UTF-8 are escaped so
+// every element stays on its line (as \xNN, or \u00NN in JSON).
+std::string Escape(const std::string& text, bool json) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const size_t length = Utf8Length(text, i);
+        if (byte == '\\' || (json && byte == '"')) {
+            out += '\\';
+            out += char(byte);
+        } else if (length > 1 || (length == 1 && byte >= 0x20 && byte != 0x7F)) {
+            out.append(text, i, length);
+            i += length;
+            continue;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, json ? "\\u%04x" : "\\x%02X", byte);
+            out += escaped;
+        }
+        ++i;
+    }
+    return out;
+}
+
+// Elements as name and printed value, in element order.
+using Fields = std::vector<std::pair<std::string, std::string>>;
+
+Fields AnimationFields(const gif::AnimationInfo& a, bool json) {
+    auto b = [](bool v) { return std::string(v ? "true" : "false"); };
+    auto text = [&](const std::string& v) {
+        return json ? "\"" + Escape(v, true) + "\"" : Escape(v, false);
+    };
+    return {{"Width", std::to_string(a.Width)},
+            {"Depth", std::to_string(a.Depth)},
+            {"LOOP", b(a.LOOP)},
+            {"LoopCount", std::to_string(a.LoopCount)},
+            {"BgColorIndex", std::to_string(a.BgColorIndex)},
+            {"exposition", text(a.exposition)},
+            {"FrameCount", std::to_string(a.FrameCount)},
+            {"ColorNum", std::to_string(a.ColorNum)},
+            {"Interlace", b(a.Interlace)}};
+}
+
+Fields FrameFields(const gif::FrameInfo& f, bool json) {
+    auto b = [](bool v) { return std::string(v ? "true" : "false"); };
+    auto text = [&](const std::string& v) {
+        return json ? "\"" + Escape(v, true) + "\"" : Escape(v, false);
+    };
+    return {{"DelayTime", std::to_string(f.DelayTime)},
+            {"Left", std::to_string(f.Left)},
+            {"Top", std::to_string(f.Top)},
+            {"DisposalMethod", std::to_string(f.DisposalMethod)},
+            {"Transparency", b(f.Transparency)},
+            {"TransparencyIndex", std::to_string(f.TransparencyIndex)},
+            {"Width", std::to_string(f.Width)},
+            {"Depth", std::to_string(f.Depth)},
+            {"exposition", text(f.exposition)},
+            {"ColorNum", std::to_string(f.ColorNum)},
+            {"Dither", b(f.Dither)}};
+}
+
+std::string JsonObject(const Fields& fields) {
+    std::string out = "{";
+    for (size_t i = 0; i < fields.size(); ++i)
+        out += (i ? ", \"" : "\"") + fields[i].first + "\": " + fields[i].second;
+    return out + "}";
+}
+
+// ---- info
+
+void PrintInfoHelp(std::ostream& out) {
+    out << "usage: gifanim info FILE [--json]\n"
+           "\n"
+           "Prints the animation's settings and then every frame's, one \"Name: value\" line\n"
+           "per element, each frame introduced by a line \"frame N\" (frames count from 1).\n"
+           "With --json: {\"animation\": {...}, \"frames\": [{...}, ...]} with the same names.\n"
+           "Comment bytes that are control characters or not UTF-8 are escaped.\n";
+}
+
+int RunInfo(const std::vector<std::string>& args) {
+    std::optional<std::string> path;
+    bool json = false;
+    for (const std::string& arg : args) {
+        if (arg == "--json")
+            json = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            return UsageError("info", "unknown option " + arg);
+        else if (!path)
+            path = arg;
+        else
+            return UsageError("info", "one GIF file at a time");
+    }
+    if (!path) return UsageError("info", "no GIF file given");
+
+    gif::GifReader reader;
+    if (!Load("info", reader, *path)) return kExitFailure;
+    const gif::AnimationInfo animation = reader.GetGifInfo();
+    std::vector<gif::FrameInfo> frames;
+    for (uint32_t k = 1; k <= reader.FrameCount(); ++k) {
+        frames.push_back(reader.GetFrameInfo(k));
+        if (!reader.GetError().empty())
+            return Failure("info", "frame " + std::to_string(k) + ": " + reader.GetError());
+    }
+    std::ostringstream out;
+    if (json) {
+        out << "{\"animation\": " << JsonObject(AnimationFields(animation, true))
+            << ", \"frames\": [";
+        for (size_t k = 0; k < frames.size(); ++k)
+            out << (k ? ", " : "") << JsonObject(FrameFields(frames[k], true));
+        out << "]}\n";
+    } else {
+        for (const auto& [name, value] : AnimationFields(animation, false))
+            out << name << ": " << value << '\n';
+        for (size_t k = 0; k < frames.size(); ++k) {
+            out << "frame " << k + 1 << '\n';
+            for (const auto& [name, value] : FrameFields(frames[k], false))
+                out << name << ": " << value << '\n';
+        }
+    }
+    std::cout << out.str();
+    return 0;
+}
+
+// ---- frame
+
+void PrintFrameHelp(std::ostream& out) {
+    out << "usage: gifanim frame FILE N -o OUT\n"
+           "\n"
+           "Writes frame N (counted from 1) as a BMP file with the frame's own colour table and\n"
+           "size, nothing of the animation applied; N = 0 writes the GIF itself.\n";
+}
+
+int RunFrame(const std::vector<std::string>& args) {
+    std::vector<std::string> positional;
+    std::optional<std::string> output;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" || args[i] == "--output") {
+            if (i + 1 >= args.size()) return UsageError("frame", args[i] + " needs a file name");
+            output = args[++i];
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            return UsageError("frame", "unknown option " + args[i]);
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() != 2) return UsageError("frame", "give the GIF file and a frame number");
+    const auto frame = ParseNumber(positional[1], 0xFFFFFFFFu);
+    if (!frame) return UsageError("frame", "the frame number must be a number from 0");
+    if (!output) return UsageError("frame", "no output file (-o OUT)");
+
+    gif::GifReader reader;
+    if (!Load("frame", reader, positional[0])) return kExitFailure;
+    const std::vector<uint8_t> bytes = reader.GetGifData(*frame);
+    if (bytes.empty())
+        return Failure("frame", reader.GetError().empty()
+                                    ? "frame " + positional[1] + " holds no image"
+                                    : reader.GetError());
+    std::ofstream file(*output, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    file.close();
+    if (!file) return Failure("frame", "cannot write " + *output);
+    return 0;
+}
+
+// ---- palette
+
+void PrintPaletteHelp(std::ostream& out) {
+    out << "usage: gifanim palette FILE N INDEX [--set #RRGGBB -o OUT.gif]\n"
+           "\n"
+           "Prints entry INDEX (0-255) of frame N's local colour table as #RRGGBB; N = 0 is the\n"
+           "global colour table. With --set the entry gets the new colour and the GIF is\n"
+           "saved to OUT.gif, otherwise unchanged.\n";
+}
+
+int RunPalette(const std::vector<std::string>& args) {
+    std::vector<std::string> positional;
+    std::optional<std::string> output;
+    std::optional<uint32_t> colour;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-o" || arg == "--output" || arg == "--set") {
+            if (i + 1 >= args.size()) return UsageError("palette", arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--set") {
+                colour = ParseColour(value);
+                if (!colour) return UsageError("palette", "colours are written #RRGGBB");
+            } else {
+                output = value;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError("palette", "unknown option " + arg);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 3)
+        return UsageError("palette", "give the GIF file, a frame number and an entry");
+    const auto frame = ParseNumber(positional[1], 0xFFFFFFFFu);
+    const auto index = ParseNumber(positional[2], 255);
+    if (!frame) return UsageError("palette", "the frame number must be a number from 0");
+    if (!index) return UsageError("palette", "the entry must be a number from 0 to 255");
+    if (colour.has_value() != output.has_value())
+        return UsageError("palette", "--set and -o go together");
+
+    gif::GifReader reader;
+    if (!Load("palette", reader, positional[0])) return kExitFailure;
+    if (!colour) {
+        const int32_t value = reader.GetPalette(*frame, uint8_t(*index));
+        if (value < 0) return Failure("palette", reader.GetError());
+        std::cout << FormatColour(uint32_t(value)) << '\n';
+        return 0;
+    }
+    if (!reader.SetPalette(*frame, uint8_t(*index), *colour))
+        return Failure("palette", reader.GetError());
+    return Save("palette", reader, *output) ? 0 : kExitFailure;
+}
+
+// ---- patch
+
+void PrintPatchHelp(std::ostream& out) {
+    out << "usage: gifanim patch FILE -o OUT.gif [FRAME OPTIONS] [ANIMATION OPTIONS]\n"
+           "\n"
+           "Changes settings in place and saves the result; every other byte stays as it was.\n"
+           "Elements not named keep their values.\n"
+           "\n"
+           "Frame options (need --frame):\n"
+           "  --frame N          the frame to change, counted from 1\n"
+           "  --delay D          time on screen in hundredths of a second\n"
+           "  --disposal M       0 none, 1 leave, 2 restore background, 3 restore previous\n"
+           "  --transparent 0|1  whether the frame's transparent colour applies\n"
+           "  --left X, --top Y  position within the logical screen\n"
+           "  (delay, disposal and transparency live in the frame's graphic control extension;\n"
+           "  a frame without one only takes --left and --top)\n"
+           "\n"
+           "Animation options:\n"
+           "  --width W, --height H  logical screen size\n"
+           "  --bg-index I           background colour index\n"
+           "  --loop-count C         repetitions (0 endless); only a looping GIF has one\n";
+}
+
+int RunPatch(const std::vector<std::string>& args) {
+    std::optional<std::string> input, output;
+    std::optional<uint32_t> frame, delay, disposal, transparent, left, top;
+    std::optional<uint32_t> width, height, background, loopCount;
+    struct Option {
+        const char* name;
+        std::optional<uint32_t>* target;
+        uint32_t max;
+    };
+    const Option options[] = {
+        {"--frame", &frame, 0xFFFFFFFFu}, {"--delay", &delay, 65535},
+        {"--disposal", &disposal, 7},     {"--transparent", &transparent, 1},
+        {"--left", &left, 65535},         {"--top", &top, 65535},
+        {"--width", &width, 65535},       {"--height", &height, 65535},
+        {"--bg-index", &background, 255}, {"--loop-count", &loopCount, 65535},
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-o" || arg == "--output") {
+            if (i + 1 >= args.size()) return UsageError("patch", arg + " needs a file name");
+            output = args[++i];
+            continue;
+        }
+        bool known = false;
+        for (const Option& option : options) {
+            if (arg != option.name) continue;
+            known = true;
+            if (i + 1 >= args.size()) return UsageError("patch", arg + " needs a number");
+            *option.target = ParseNumber(args[++i], option.max);
+            if (!*option.target)
+                return UsageError("patch",
+                                  arg + " needs a number from 0 to " + std::to_string(option.max));
+        }
+        if (known) continue;
+        if (arg.size() > 1 && arg[0] == '-') return UsageError("patch", "unknown option " + arg);
+        if (input) return UsageError("patch", "one GIF file at a time");
+        input = arg;
+    }
+    if (!input) return UsageError("patch", "no GIF file given");
+    if (!output) return UsageError("patch", "no output file (-o OUT.gif)");
+    const bool frameOptions = delay || disposal || transparent || left || top;
+    if (frameOptions && !frame) return UsageError("patch", "frame options need --frame N");
+
+    gif::GifReader reader;
+    if (!Load("patch", reader, *input)) return kExitFailure;
+    if (frame) {
+        gif::FrameInfo info = reader.GetFrameInfo(*frame);
+        if (!reader.GetError().empty()) return Failure("patch", reader.GetError());
+        if (delay) info.DelayTime = uint16_t(*delay);
+        if (disposal) info.DisposalMethod = uint8_t(*disposal);
+        if (transparent) info.Transparency = *transparent != 0;
+        if (left) info.Left = uint16_t(*left);
+        if (top) info.Top = uint16_t(*top);
+        if (!reader.SetFrameInfo(info, *frame)) return Failure("patch", reader.GetError());
+    }
+    if (width || height || background || loopCount) {
+        gif::AnimationInfo info = reader.GetGifInfo();
+        if (width) info.Width = uint16_t(*width);
+        if (height) info.Depth = uint16_t(*height);
+        if (background) info.BgColorIndex = uint8_t(*background);
+        if (loopCount) {
+            if (!info.LOOP)
+                std::cerr << "gifanim patch: the GIF does not loop; --loop-count ignored\n";
+            info.LoopCount = uint16_t(*loopCount);
+        }
+        if (!reader.SetGifInfo(info)) return Failure("patch", reader.GetError());
+    }
+    return Save("patch", reader, *output) ? 0 : kExitFailure;
+}
+
+const Registration info{
+    {"info", "print a GIF's animation and frame settings", RunInfo, PrintInfoHelp}};
+const Registration frame{
+    {"frame", "write one frame of a GIF as a BMP file", RunFrame, PrintFrameHelp}};
+const Registration palette{{"palette", "print or change one colour of a GIF's colour table",
+                            RunPalette, PrintPaletteHelp}};
+const Registration patch{
+    {"patch", "change a GIF's frame or animation settings in place", RunPatch, PrintPatchHelp}};
+
+}  // namespace
+}  // namespace gifanim
