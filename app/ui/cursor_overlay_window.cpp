@@ -38,9 +38,15 @@ CursorOverlayWindow::CursorOverlayWindow(PointerSource pointer)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(kWidth, kHeight);
-    // Only the arrow is shown; the magenta around it lets the recorded screen through.
-    setMask(QBitmap::fromImage(arrow_.createMaskFromColor(kBackground, Qt::MaskOutColor)
-                                   .convertToFormat(QImage::Format_Mono)));
+    // Only the arrow is shown; around it the recorded screen shows through.
+    QBitmap mask(kWidth, kHeight);
+    mask.clear();
+    QPainter painter(&mask);
+    painter.setPen(QPen(Qt::color1, 1));
+    painter.setBrush(Qt::color1);
+    painter.drawPolygon(ArrowOutline());
+    painter.end();
+    setMask(mask);
     follower_.setInterval(kFollowMs);
     follower_.setTimerType(Qt::PreciseTimer);
     connect(&follower_, &QTimer::timeout, this, &CursorOverlayWindow::FollowPointer);

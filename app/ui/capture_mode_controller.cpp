@@ -1,0 +1,101 @@
+#include "app/ui/capture_mode_controller.h"
+
+#include <QMouseEvent>
+
+#include "app/ui/region_selection_window.h"
+
+namespace app {
+
+namespace {
+const QString kPickCaption = QStringLiteral("采集");
+const QString kRegionCaption = QStringLiteral("区域");
+}  // namespace
+
+CaptureModeController::CaptureModeController(QWidget* mainWindow, QComboBox* modeList,
+                                             QAbstractButton* modeButton,
+                                             platform::Desktop& desktop, RegionAccess region,
+                                             RegionChooser chooser)
+    : QObject(mainWindow),
+      mainWindow_(mainWindow),
+      modeList_(modeList),
+      modeButton_(modeButton),
+      desktop_(desktop),
+      region_(std::move(region)),
+      chooser_(std::move(chooser)),
+      picker_(
+          desktop,
+          [this] {
+              return mainWindow_ ? static_cast<platform::WindowId>(mainWindow_->winId())
+                                 : platform::kNoWindow;
+          },
+          [this](const CaptureRegion& picked) {
+              if (region_.write) region_.write(picked);
+          },
+          this) {
+    if (!chooser_) chooser_ = [this] { return SelectRegion(mainWindow_); };
+    connect(modeList_, &QComboBox::currentIndexChanged, this,
+            &CaptureModeController::OnCaptureModeChanged);
+    connect(modeButton_, &QAbstractButton::clicked, this,
+            &CaptureModeController::OnModeButtonClick);
+    // Press and release are taken before the button sees them: the release counts wherever
+    // the pointer is, while the button's own signals only report releases over it.
+    modeButton_->installEventFilter(this);
+}
+
+CaptureModeController::~CaptureModeController() {
+    CloseRegionFrame();
+}
+
+void CaptureModeController::OnCaptureModeChanged(int index) {
+    if (index == 0 || index == 1) CloseRegionFrame();
+    if (index == 0) {
+        platform::Size screen = desktop_.ScreenSize();
+        if (region_.write) region_.write(CaptureRegion{0, 0, screen.width, screen.height});
+        modeList_->setFixedWidth(kWideList);
+        modeButton_->hide();
+        return;
+    }
+    modeList_->setFixedWidth(kNarrowList);
+    modeButton_->show();
+    if (index == 1) {
+        modeButton_->setText(kPickCaption);
+        modeButton_->setToolTip(tr("按住此按钮, 把鼠标移到要录制的窗口上再松开"));
+    } else if (index == 2) {
+        modeButton_->setText(kRegionCaption);
+        modeButton_->setToolTip(tr("点击后在冻结的屏幕上拖出要录制的矩形, 右键取上一次的区域"));
+    }
+}
+
+bool CaptureModeController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == modeButton_) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            picker_.OnModeButtonDown(modeButton_->text());
+        } else if (event->type() == QEvent::MouseButtonRelease &&
+                   mouse->button() == Qt::LeftButton) {
+            picker_.OnModeButtonUp(modeButton_->text());
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CaptureModeController::OnModeButtonClick() {
+    if (!modeButton_ || modeButton_->text() != kRegionCaption) return;
+    CloseRegionFrame();
+    std::optional<CaptureRegion> chosen = chooser_();
+    if (chosen && region_.write) region_.write(*chosen);
+    OpenRegionFrame();
+}
+
+void CaptureModeController::OpenRegionFrame() {
+    CaptureRegion region = region_.read ? region_.read() : CaptureRegion{};
+    frame_ = std::make_unique<RegionFrameWindow>(region);
+    frame_->show();
+}
+
+void CaptureModeController::CloseRegionFrame() {
+    if (frame_) frame_->close();
+    frame_.reset();
+}
+
+}  // namespace app

@@ -1,0 +1,67 @@
+// Steers the capture region from the main window's mode list and mode button: full screen, a
+// picked window, or a rectangle dragged on a frozen picture of the screen, which then stays
+// outlined by the region frame window.
+#pragma once
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+#include "app/core/settings.h"
+#include "app/ui/region_frame_window.h"
+#include "app/ui/window_picker.h"
+#include "platform/desktop.h"
+
+namespace app {
+
+class CaptureModeController : public QObject {
+    Q_OBJECT
+  public:
+    // The region lives in the main window (its four region fields); these reach it.
+    struct RegionAccess {
+        std::function<CaptureRegion()> read;
+        std::function<void(const CaptureRegion&)> write;
+    };
+    // Opens the selection window modally and returns the region chosen there, if any.
+    using RegionChooser = std::function<std::optional<CaptureRegion>()>;
+
+    static constexpr int kWideList = 136;
+    static constexpr int kNarrowList = 88;
+
+    // Connects itself to `modeList` (index 0 full screen, 1 window pick, 2 region) and
+    // `modeButton`; `mainWindow` is the window a pick never takes.
+    CaptureModeController(QWidget* mainWindow, QComboBox* modeList, QAbstractButton* modeButton,
+                          platform::Desktop& desktop, RegionAccess region,
+                          RegionChooser chooser = {});
+    ~CaptureModeController() override;
+
+    void OnCaptureModeChanged(int index);
+    void OnModeButtonClick();
+
+    // Whether the region frame window is open, and closing it (a recording's stop does).
+    bool RegionFrameShown() const { return frame_ != nullptr; }
+    void CloseRegionFrame();
+    RegionFrameWindow* RegionFrame() const { return frame_.get(); }
+    WindowPicker& Picker() { return picker_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void OpenRegionFrame();
+
+    QPointer<QWidget> mainWindow_;
+    QPointer<QComboBox> modeList_;
+    QPointer<QAbstractButton> modeButton_;
+    platform::Desktop& desktop_;
+    RegionAccess region_;
+    RegionChooser chooser_;
+    WindowPicker picker_;
+    std::unique_ptr<RegionFrameWindow> frame_;
+};
+
+}  // namespace app

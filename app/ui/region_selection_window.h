@@ -1,0 +1,72 @@
+// The full-screen window on which the user drags the capture region over a frozen picture of
+// the screen, with guide lines through the pointer and a coordinate read-out.
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+#include <QPoint>
+
+#include <cstdint>
+#include <optional>
+
+#include "app/core/settings.h"
+
+namespace app {
+
+// The last drag, kept for the whole run: after a completed drag the corners, sorted; during one
+// the press point and the last pointer position; all zero before the first.
+struct SelectionState {
+    int16_t selStartX = 0;
+    int16_t selStartY = 0;
+    int16_t selEndX = 0;
+    int16_t selEndY = 0;
+    bool selDragging = false;
+};
+
+SelectionState& ProgramSelectionState();
+
+// Where the read-out of pointer (cx, cy) goes on a screen of sw × sh: beside the pointer, turned
+// away from the edges. On the table's exact boundaries it goes to the top-left corner (0, 0).
+QPoint ReadoutPosition(int cx, int cy, int sw, int sh);
+
+class RegionSelectionWindow : public QDialog {
+    Q_OBJECT
+  public:
+    // `frozenScreen` is the screen as it was when the selection began; it is shown at (0, 0)
+    // and the window covers the screen.
+    RegionSelectionWindow(const QPixmap& frozenScreen, SelectionState& state,
+                          QWidget* parent = nullptr);
+
+    // The region written by the left-button release or the right-button press; nothing when the
+    // window was left another way (Escape).
+    std::optional<CaptureRegion> ChosenRegion() const { return chosen_; }
+
+    void OnSelectionLeftDown(int x, int y);
+    void OnSelectionMove(int x, int y);
+    void OnSelectionLeftUp(int x, int y);
+    void OnSelectionRightDown();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+  private:
+    void WriteRegion(int left, int top, int right, int bottom);
+    void PaintReadout(class QPainter& painter) const;
+
+    QPixmap frozen_;
+    SelectionState& state_;
+    std::optional<QPoint> pointer_;  // set by the first move; nothing is drawn before it
+    bool showRectangle_ = false;
+    std::optional<CaptureRegion> chosen_;
+};
+
+// Freezes the primary screen, lets the user drag a region on it and returns that region, or
+// nothing when the selection was given up.
+std::optional<CaptureRegion> SelectRegion(QWidget* parent);
+
+}  // namespace app

@@ -1,0 +1,53 @@
+#include "app/ui/window_picker.h"
+
+#include <QCoreApplication>
+
+namespace app {
+
+namespace {
+const QString kPickCaption = QStringLiteral("采集");
+}
+
+WindowPicker::WindowPicker(platform::Desktop& desktop, MainWindowId mainWindow,
+                           RegionWriter writeRegion, QObject* parent)
+    : QObject(parent),
+      desktop_(desktop),
+      mainWindow_(std::move(mainWindow)),
+      writeRegion_(std::move(writeRegion)) {
+    highlight_.setInterval(kHighlightMs);
+    connect(&highlight_, &QTimer::timeout, this, &WindowPicker::OnHighlightTick);
+}
+
+bool WindowPicker::OverMainWindow(platform::WindowId window) {
+    // Top levels are compared, never a window with a top level: a window manager's frame is the
+    // main window's top level.
+    platform::WindowId main = mainWindow_ ? mainWindow_() : platform::kNoWindow;
+    if (window == platform::kNoWindow || main == platform::kNoWindow) return false;
+    return desktop_.RootWindow(window) == desktop_.RootWindow(main);
+}
+
+void WindowPicker::OnModeButtonDown(const QString& caption) {
+    if (caption == kPickCaption) highlight_.start();
+}
+
+void WindowPicker::OnHighlightTick() {
+    platform::WindowId window = desktop_.WindowUnderCursor();
+    if (OverMainWindow(window)) return;
+    // Let the windows below finish painting before the frame is drawn over them.
+    QCoreApplication::processEvents();
+    desktop_.FlashWindowFrame(window, kHighlightColour);
+}
+
+void WindowPicker::OnModeButtonUp(const QString& caption) {
+    if (caption != kPickCaption) return;
+    if (OverMainWindow(desktop_.WindowUnderCursor())) return;
+    highlight_.stop();
+    platform::WindowId window = desktop_.WindowUnderCursor();
+    CaptureRegion region;
+    if (std::optional<platform::Rect> bounds = desktop_.WindowBounds(window)) {
+        region = CaptureRegion{bounds->left, bounds->top, bounds->right, bounds->bottom};
+    }
+    if (writeRegion_) writeRegion_(region);
+}
+
+}  // namespace app
