@@ -1,2 +1,32 @@
-// Placeholder until the main window lands.
-int main() { return 0; }
+#include <QApplication>
+#include <QStandardPaths>
+
+#include <memory>
+
+#include "app/core/encoder.h"
+#include "app/ui/main_window.h"
+#include "platform/desktop.h"
+
+int main(int argc, char** argv) {
+    platform::Init();
+    QApplication application(argc, argv);
+
+    std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop();
+    // The capture worker grabs through a connection of its own.
+    std::shared_ptr<platform::Desktop> workerDesktop = desktop->OpenAnother();
+    app::Grabber grabber = [workerDesktop](int32_t left, int32_t top, int32_t width, int32_t height,
+                                           std::vector<uint8_t>& frame) {
+        if (!workerDesktop || !workerDesktop->GrabInto(left, top, width, height, frame)) {
+            frame.clear();
+        }
+    };
+
+    app::MainWindow window(
+        app::MainWindow::Services{*desktop,
+                                  std::move(grabber),
+                                  app::MakeGifMakerEncoder(),
+                                  QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+                                  {}});
+    window.show();
+    return application.exec();
+}

@@ -12,6 +12,15 @@ void KeyWatchList::Watch(int intervalMs, std::initializer_list<int> keyCodes) {
     for (int keyCode : keyCodes) entries_.push_back(Entry{keyCode, intervalMs, std::nullopt});
 }
 
+void KeyWatchList::Watch(int intervalMs, std::initializer_list<int> keyCodes, uint64_t nowMs,
+                         const KeyIsDown& isDown) {
+    for (int keyCode : keyCodes) {
+        std::optional<uint64_t> lastReport;
+        if (isDown && isDown(keyCode)) lastReport = nowMs;
+        entries_.push_back(Entry{keyCode, intervalMs, lastReport});
+    }
+}
+
 std::optional<WatchedKeyReport> KeyWatchList::Tick(uint64_t nowMs, const KeyIsDown& isDown) {
     for (Entry& entry : entries_) {
         const bool due =

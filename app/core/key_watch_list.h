@@ -28,6 +28,10 @@ class KeyWatchList {
 
     // Adds one entry per key, each with this interval and no report yet.
     void Watch(int intervalMs, std::initializer_list<int> keyCodes);
+    // The same, but a key that is down already counts as reported at `nowMs`: the press that
+    // ended a recording is not taken for a new one when the list is filled again.
+    void Watch(int intervalMs, std::initializer_list<int> keyCodes, uint64_t nowMs,
+               const KeyIsDown& isDown);
     void Clear() { entries_.clear(); }
     bool IsEmpty() const { return entries_.empty(); }
 

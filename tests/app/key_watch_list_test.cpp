@@ -43,5 +43,16 @@ TEST(KeyWatchListTest, ModifiersAreReportedAndAClearedListReportsNothing) {
     EXPECT_TRUE(list.Tick(1001, down));
 }
 
+TEST(KeyWatchListTest, AKeyHeldWhenTheListIsFilledWaitsForItsInterval) {
+    KeyWatchList list;
+    auto down = [](int key) { return key == 113; };
+    list.Watch(500, {4, 113}, 1000, down);
+    EXPECT_FALSE(list.Tick(1005, down));
+    EXPECT_TRUE(list.Tick(1500, down));
+    KeyWatchList released;
+    released.Watch(500, {113}, 1000, [](int) { return false; });
+    EXPECT_TRUE(released.Tick(1005, down));
+}
+
 }  // namespace
 }  // namespace app

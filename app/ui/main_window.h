@@ -1,0 +1,130 @@
+// The main window: every setting, the record button and the status line. It carries out what
+// the recording control asks of the windows.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "app/core/recording.h"
+#include "app/core/settings.h"
+#include "app/ui/key_watcher.h"
+#include "app/ui/preview_window.h"
+#include "platform/desktop.h"
+
+namespace app {
+
+class MainWindow : public QMainWindow, public RecorderView {
+    Q_OBJECT
+  public:
+    struct Services {
+        platform::Desktop& desktop;  // the UI thread's: screen size and key state
+        Grabber grabber;             // used on the capture worker's thread
+        std::unique_ptr<Encoder> encoder;
+        QString desktopDirectory;  // where "GIF动画" goes; empty for the current directory
+        std::function<void()> endProcess;  // closing the window; ends at once by default
+    };
+
+    static constexpr int kWidth = 286;
+    static constexpr int kHeight = 416;
+
+    explicit MainWindow(Services services, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    RecordingController& Recording() { return *controller_; }
+    SettingsStore& Settings() { return settings_; }
+    KeyWatcher* Keys() const { return keyWatcher_; }
+    PreviewWindow* Preview() const { return preview_; }
+
+    // The capture region held in the four hidden fields.
+    CaptureRegion Region() const;
+    void SetRegion(const CaptureRegion& region);
+
+    // Makes a picture file the watermark: shows it in the picture box; the next recording stamps
+    // it, placed by this size from now on.
+    void SetWatermarkPicture(const QByteArray& picture, int width, int height);
+
+    // RecorderView
+    std::string RecordButtonCaption() const override;
+    void SetRecordButtonCaption(const std::string& caption) override;
+    int CaptureMode() const override;
+    int PlaySpeedPosition() const override;
+    void MinimiseMainWindow() override;
+    void RestoreMainWindow() override;
+    void SetStatusText(const std::string& text) override;
+    void StopWatchingKeys() override;
+    void WatchRecordKeys() override;
+    void OpenCursorOverlay() override;
+    void CloseCursorOverlay() override;
+    void CloseRegionFrame() override;
+    void ProcessPendingEvents() override;
+    void CopyGifToClipboard(const std::string& path) override;
+    void ShowPreview(const std::string& path) override;
+    void PostFrameCount(uint64_t recording, uint32_t frameNumber) override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildControls();
+    void BuildModeRow();
+    void BuildSliders();
+    void BuildPictureBox();
+    void BuildStatusLine();
+    void BuildHiddenControls();
+    QSlider* AddSlider(const char* name, int top, int minimum, int maximum, int start);
+    void ApplyDefaults();
+    void ConnectSettings();
+
+    // Feedback on the settings; filled in by the settings-feedback feature.
+    void OnFrameIntervalChanged(int position);
+    void OnPlaySpeedChanged(int position);
+    void OnBrightnessChanged(int position);
+    void OnBlackWhiteChanged(int position);
+    void OnWatermarkSwitchClicked(bool checked);
+    // The capture-mode list and mode button; filled in by the capture-region feature.
+    void OnCaptureModeChanged(int index);
+    void OnModeButtonClick();
+    void OnHighlightTick();
+
+    void OnWatchedKey(int keyCode, int modifiers);
+    void OnPreviewClosed();
+
+    platform::Desktop& desktop_;
+    std::function<void()> endProcess_;
+    SettingsStore settings_;
+
+    QGroupBox* group_ = nullptr;                // zxd
+    QLabel* captions_ = nullptr;                // as
+    QComboBox* modeList_ = nullptr;             // 组合框1
+    QPushButton* modeButton_ = nullptr;         // 按钮2
+    QPushButton* recordButton_ = nullptr;       // 按钮1
+    QSlider* frameInterval_ = nullptr;          // 帧数
+    QSlider* playSpeed_ = nullptr;              // 播放速度
+    QSlider* brightness_ = nullptr;             // 亮度
+    QSlider* blackWhite_ = nullptr;             // 黑白
+    QLabel* pictureBox_ = nullptr;              // 图片框1
+    QCheckBox* watermarkSwitch_ = nullptr;      // 水印开关
+    QWidget* htmlView_ = nullptr;               // 浏览1
+    QLineEdit* statusLine_ = nullptr;           // 动态框
+    std::array<QLineEdit*, 4> regionFields_{};  // 编辑框1..4
+    KeyWatcher* keyWatcher_ = nullptr;          // 动画框1
+    QTimer* highlightTimer_ = nullptr;          // 画圈
+    QPointer<PreviewWindow> preview_;
+
+    // Last, so that it (and a running worker) is gone before the widgets.
+    std::unique_ptr<RecordingController> controller_;
+};
+
+}  // namespace app

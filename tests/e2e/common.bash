@@ -1,0 +1,71 @@
+# Shared by the end-to-end scripts: a private home with an XDG desktop folder, a window manager
+# (so that minimising means what it means on a user's desktop), gifrec and key presses.
+# Usage: source common.bash GIFREC BUILD_DIR
+set -euo pipefail
+gifrec=$1
+build=$2
+helper=$build/tests/e2e/e2e_helper
+: "${DISPLAY:?the end-to-end tests need an X server in DISPLAY}"
+
+work=$(mktemp -d)
+shots=$build/e2e_screenshots
+mkdir -p "$shots"
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -p "$HOME/Desktop" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+echo 'XDG_DESKTOP_DIR="$HOME/Desktop"' >"$XDG_CONFIG_HOME/user-dirs.dirs"
+output_dir="$HOME/Desktop/GIF动画"
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+start_window_manager() {
+  command -v openbox >/dev/null || fail "openbox is not installed (scripts/deps.sh test)"
+  openbox --sm-disable >/dev/null 2>&1 &
+  pids+=($!)
+  sleep 1
+}
+
+# Starts gifrec and sets gifrec_pid and main_window.
+start_gifrec() {
+  "$gifrec" >"$work/gifrec.log" 2>&1 &
+  gifrec_pid=$!
+  pids+=("$gifrec_pid")
+  main_window=""
+  for _ in $(seq 100); do
+    main_window=$(xdotool search --onlyvisible --pid "$gifrec_pid" --name 'GIF' 2>/dev/null | head -n1 || true)
+    [ -n "$main_window" ] && break
+    sleep 0.1
+  done
+  [ -n "$main_window" ] || fail "the main window did not show"
+  sleep 0.5
+}
+
+# A short tap, as a person presses a key.
+tap_f2() {
+  xdotool keydown F2
+  sleep 0.05
+  xdotool keyup F2
+}
+
+# "Normal", "Iconic" or "Withdrawn" as the window manager records it.
+window_state() {
+  xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: *//p'
+}
+
+wait_for() {  # wait_for SECONDS COMMAND...
+  local tries=$(($1 * 10))
+  shift
+  for _ in $(seq "$tries"); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
