@@ -96,7 +96,9 @@ class Desktop {
     std::vector<uint8_t> FrameGrabber(int32_t left, int32_t top, int32_t width, int32_t height);
 
     // The deepest visible window containing `p`, preferring a smaller lower sibling that also
-    // contains it (a control under a group frame); kNoWindow over the bare desktop.
+    // contains it (a control under a group frame); kNoWindow over the bare desktop. Click-through
+    // windows and the cut-away parts of shaped ones are looked through; a window manager's title
+    // bar or border gives its whole frame.
     virtual WindowId WindowAt(Point p) = 0;
     WindowId WindowUnderCursor();
 
