@@ -1,0 +1,205 @@
+// The main window's controls and defaults, the record toggle through the button and F2, and the
+// preview, on a stand-in desktop (the X server only shows the windows).
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/ui/main_window.h"
+#include "app/ui/preview_window.h"
+#include "platform/desktop.h"
+
+namespace app {
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<MainWindow> MakeWindow() {
+        MainWindow::Services services{
+            desktop,
+            [this](int32_t l, int32_t t, int32_t w, int32_t h, std::vector<uint8_t>& f) {
+                desktop.GrabInto(l, t, w, h, f);
+            },
+            MakeGifMakerEncoder(), desktopDir.path(), [this] { ++ended; }};
+        return std::make_unique<MainWindow>(std::move(services));
+    }
+    template <class T>
+    T* Find(MainWindow& window, const char* name) {
+        T* child = window.findChild<T*>(QString::fromUtf8(name));
+        if (!child) qWarning("missing control %s", name);
+        return child;
+    }
+
+    platform::NullDesktop desktop{platform::Size{1280, 720}};
+    QTemporaryDir desktopDir;
+    int ended = 0;
+
+  private slots:
+    void controlsHaveTheirNamesPlacesAndStartValues() {
+        auto window = MakeWindow();
+        QCOMPARE(window->geometry(), QRect(50, 50, 286, 416));
+
+        auto* group = Find<QGroupBox>(*window, "zxd");
+        QVERIFY(group);
+        QCOMPARE(group->geometry(), QRect(8, 0, 264, 360));
+        QVERIFY(!group->title().isEmpty());
+        auto* captions = Find<QLabel>(*window, "as");
+        QVERIFY(captions);
+        QCOMPARE(captions->geometry(), QRect(8, 18, 64, 326));
+
+        auto* modes = Find<QComboBox>(*window, "组合框1");
+        QVERIFY(modes);
+        QCOMPARE(modes->geometry(), QRect(72, 16, 136, 20));
+        QCOMPARE(modes->count(), 3);
+        QCOMPARE(modes->currentIndex(), 0);
+        auto* modeButton = Find<QPushButton>(*window, "按钮2");
+        QVERIFY(modeButton);
+        QCOMPARE(modeButton->geometry(), QRect(168, 16, 40, 20));
+        QVERIFY(modeButton->isHidden());
+        auto* record = Find<QPushButton>(*window, "按钮1");
+        QVERIFY(record);
+        QCOMPARE(record->geometry(), QRect(216, 16, 40, 20));
+        QVERIFY(record->text() != QStringLiteral("停止"));
+        QVERIFY(!record->toolTip().isEmpty());
+
+        struct SliderSpec {
+            const char* name;
+            int top, minimum, maximum, start;
+        };
+        for (const SliderSpec& spec :
+             {SliderSpec{"帧数", 40, 1, 20, 2}, SliderSpec{"播放速度", 64, 1, 5, 3},
+              SliderSpec{"亮度", 88, 1, 20, 10}, SliderSpec{"黑白", 112, 1, 10, 1}}) {
+            auto* slider = Find<QSlider>(*window, spec.name);
+            QVERIFY(slider);
+            QCOMPARE(slider->geometry(), QRect(66, spec.top, 194, 20));
+            QCOMPARE(slider->minimum(), spec.minimum);
+            QCOMPARE(slider->maximum(), spec.maximum);
+            QCOMPARE(slider->value(), spec.start);
+        }
+
+        auto* picture = Find<QLabel>(*window, "图片框1");
+        QVERIFY(picture);
+        QCOMPARE(picture->geometry(), QRect(72, 136, 184, 184));
+        auto* watermarkSwitch = Find<QCheckBox>(*window, "水印开关");
+        QVERIFY(watermarkSwitch);
+        QCOMPARE(watermarkSwitch->parentWidget(), picture);
+        QCOMPARE(watermarkSwitch->geometry(), QRect(167, 166, 12, 12));
+        QVERIFY(!watermarkSwitch->isChecked());
+        QVERIFY(Find<QWidget>(*window, "浏览1"));
+
+        auto* status = Find<QLineEdit>(*window, "动态框");
+        QVERIFY(status);
+        QCOMPARE(status->geometry(), QRect(72, 328, 184, 20));
+        QVERIFY(!status->text().isEmpty());
+
+        // The region starts as the whole primary screen.
+        const char* fields[] = {"编辑框1", "编辑框2", "编辑框3", "编辑框4"};
+        const char* values[] = {"0", "0", "1280", "720"};
+        for (int i = 0; i < 4; ++i) {
+            auto* field = Find<QLineEdit>(*window, fields[i]);
+            QVERIFY(field);
+            QCOMPARE(field->text(), QString::fromUtf8(values[i]));
+            QCOMPARE(field->geometry(), QRect(500, 136, 40, 20));
+        }
+        auto* keys = Find<KeyWatcher>(*window, "动画框1");
+        QVERIFY(keys);
+        QCOMPARE(keys->geometry(), QRect(272, -8, 16, 16));
+        QVERIFY(keys->IsWatching());
+        auto* timer = window->findChild<QTimer*>(QStringLiteral("画圈"));
+        QVERIFY(timer);
+        QVERIFY(!timer->isActive());
+
+        // No menu until it has items.
+        auto* menus = window->findChild<QMenuBar*>();
+        QVERIFY(!menus || menus->actions().isEmpty());
+    }
+
+    void theWorkerSettingsFollowTheControls() {
+        auto window = MakeWindow();
+        CaptureSettings s = window->Settings().Snapshot();
+        QCOMPARE(s.region.right, 1280);
+        QCOMPARE(s.region.bottom, 720);
+        QCOMPARE(s.frameIntervalPosition, 2);
+        QCOMPARE(s.brightnessPosition, 10);
+        QCOMPARE(s.blackWhitePosition, 1);
+        QCOMPARE(s.delayFactor, 2);
+        QVERIFY(!s.watermarkOn);
+
+        Find<QSlider>(*window, "帧数")->setValue(1);
+        Find<QSlider>(*window, "播放速度")->setValue(5);
+        Find<QSlider>(*window, "亮度")->setValue(20);
+        Find<QSlider>(*window, "黑白")->setValue(2);
+        Find<QCheckBox>(*window, "水印开关")->setChecked(true);
+        window->SetRegion({10, 20, 110, 70});
+        s = window->Settings().Snapshot();
+        QCOMPARE(s.frameIntervalPosition, 1);
+        QCOMPARE(s.delayFactor, 0);
+        QCOMPARE(s.brightnessPosition, 20);
+        QCOMPARE(s.blackWhitePosition, 2);
+        QVERIFY(s.watermarkOn);
+        QCOMPARE(s.region.left, 10);
+        QCOMPARE(s.region.Height(), 50);
+        Find<QLineEdit>(*window, "编辑框3")->setText(QStringLiteral("abc"));
+        QCOMPARE(window->Settings().Snapshot().region.right, 0);
+    }
+
+    void aTappedF2RecordsAndTheStopShowsThePreview() {
+        auto window = MakeWindow();
+        window->show();
+        window->SetRegion({0, 0, 64, 48});
+        auto* record = Find<QPushButton>(*window, "按钮1");
+        auto* status = Find<QLineEdit>(*window, "动态框");
+
+        // A 30 ms tap is seen.
+        desktop.SetKeyDown(113, true);
+        QTest::qWait(30);
+        desktop.SetKeyDown(113, false);
+        QTRY_COMPARE(record->text(), QStringLiteral("停止"));
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().endsWith(QStringLiteral("hz")), 10000);
+
+        // Other keys do nothing.
+        desktop.SetKeyDown(81, true);
+        QTest::qWait(30);
+        desktop.SetKeyDown(81, false);
+        QCOMPARE(record->text(), QStringLiteral("停止"));
+
+        record->click();
+        QCOMPARE(record->text(), QStringLiteral("录制"));
+        const QString path = QString::fromStdString(window->Recording().OutputPath().string());
+        QVERIFY(path.startsWith(desktopDir.path() + QStringLiteral("/GIF动画/")));
+        QVERIFY(QFile::exists(path));
+        QVERIFY(status->text().contains(
+            QString::fromStdString(window->Recording().State().fileBaseName)));
+
+        PreviewWindow* preview = window->Preview();
+        QVERIFY(preview);
+        QCOMPARE(preview->windowTitle(), QStringLiteral("预览"));
+        QCOMPARE(preview->PictureSize(), QSize(64, 48));
+        QCOMPARE(preview->pos(),
+                 QPoint((1280 - preview->width()) / 2, (720 - preview->height()) / 2));
+
+        // F2 is not watched while the preview is open; a double-click gives it back.
+        QVERIFY(!window->Keys()->IsWatching());
+        QTest::mouseDClick(preview, Qt::LeftButton);
+        QTRY_VERIFY(!window->Preview());
+        QVERIFY(window->Keys()->IsWatching());
+    }
+
+    void closingTheWindowEndsTheProgram() {
+        auto window = MakeWindow();
+        window->show();
+        window->close();
+        QCOMPARE(ended, 1);
+    }
+};
+
+}  // namespace app
+
+QTEST_MAIN(app::MainWindowTest)
+#include "main_window_uitest.moc"
