@@ -17,6 +17,15 @@
 
 #include "bitmap/picture_codec.h"
 
+// The strips are compiled into this static library; its resources have to be registered by hand.
+static void RegisterMakerResources() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(maker);
+        return true;
+    }();
+    (void)registered;
+}
+
 namespace app {
 
 namespace {
@@ -27,6 +36,7 @@ constexpr int kMaxTextBytes = 30;
 constexpr int kFontsPerStep = 40;
 
 QImage Strip(int index) {
+    RegisterMakerResources();
     return QImage(QStringLiteral(":/maker/strips/strip%1.png").arg(index + 1));
 }
 
