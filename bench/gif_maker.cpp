@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "gif/colour_reduction.h"
 #include "gif/gif_maker.h"
 #include "gif/lzw_encoder.h"
 #include "gif_bench_support.h"
@@ -37,6 +38,38 @@ void BM_MakerAddFrame(benchmark::State& state) {
     state.SetLabel(dither ? "1920x1080 32-bit BMP, dither" : "1920x1080 32-bit BMP, popularity");
 }
 BENCHMARK(BM_MakerAddFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The colour reduction alone, without decoding.
+void BM_MakerReduce(benchmark::State& state) {
+    const bool dither = state.range(0) != 0;
+    const bitmap::Image24 picture = gifbench::ScreenLike(kWidth, kHeight);
+    gif::IndexedImage image;
+    image.width = uint16_t(kWidth);
+    image.height = uint16_t(kHeight);
+    image.rows = std::make_unique<uint8_t[]>(image.Stride() * kHeight);
+    for (auto _ : state) {
+        if (dither)
+            gif::ReduceOrderedDither(picture, image);
+        else
+            gif::ReducePopularity(picture, image);
+        benchmark::DoNotOptimize(image.rows.get());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kPixels));
+    state.SetLabel(dither ? "1920x1080 24-bit, dither" : "1920x1080 24-bit, popularity");
+}
+BENCHMARK(BM_MakerReduce)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The picture decoder alone.
+void BM_MakerDecodeBmp32(benchmark::State& state) {
+    const std::vector<uint8_t> bmp = gifbench::Bmp32(gifbench::ScreenLike(kWidth, kHeight));
+    for (auto _ : state) {
+        bitmap::Image24 picture;
+        bitmap::DecodePicture(bmp, picture);
+        benchmark::DoNotOptimize(picture.pixels.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bmp.size()));
+}
+BENCHMARK(BM_MakerDecodeBmp32)->Unit(benchmark::kMillisecond);
 
 // Indices of a 1080p frame: the screen-like picture as the maker reduces it, or noise.
 std::vector<uint8_t> FrameIndices(bool noise) {

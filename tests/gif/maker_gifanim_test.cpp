@@ -1,0 +1,182 @@
+// gifanim make: options reach the GIF, frame options stick until given again, and failures
+// come out as the library's text with the documented exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "giflib_support.h"
+#include "maker_support.h"
+
+namespace gif::testing {
+namespace {
+
+#ifdef GIFANIM_PATH
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted.append("'\\''");
+        else
+            quoted.push_back(c);
+    }
+    quoted.push_back('\'');
+    return quoted;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class GifanimMake : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = TemporaryFolder();
+        for (int i = 0; i < 3; ++i) {
+            std::vector<uint8_t> bmp = Bmp32(ScreenLike(40 + 10 * i, 30, uint32_t(i)));
+            pictures_.push_back(folder_ + "/p" + std::to_string(i) + ".bmp");
+            std::ofstream(pictures_.back(), std::ios::binary)
+                .write(reinterpret_cast<const char*>(bmp.data()), std::streamsize(bmp.size()));
+        }
+        output_ = folder_ + "/out.gif";
+    }
+
+    ToolRun Gifanim(const std::vector<std::string>& args) {
+        std::string command = Quote(GIFANIM_PATH);
+        for (const auto& arg : args) {
+            command.push_back(' ');
+            command += Quote(arg);
+        }
+        for (const char* stream : {"stdout", "stderr"}) {
+            command += std::string_view(stream) == "stdout" ? " 1>" : " 2>";
+            command += Quote(folder_ + "/" + stream);
+        }
+        ToolRun run;
+        int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = ReadAll(folder_ + "/stdout");
+        run.err = ReadAll(folder_ + "/stderr");
+        return run;
+    }
+
+    GiflibGif Output() {
+        std::string bytes = ReadAll(output_);
+        return DecodeWithGiflib({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    }
+
+    std::string folder_, output_;
+    std::vector<std::string> pictures_;
+};
+
+TEST_F(GifanimMake, OptionsReachTheFileAndFrameOptionsStick) {
+    ToolRun run = Gifanim({"make",
+                           "--loop-count",
+                           "3",
+                           "--comment",
+                           "动画",
+                           "--interlace",
+                           "--delay",
+                           "5",
+                           "--transparent",
+                           pictures_[0],
+                           "--delay",
+                           "7",
+                           "--disposal",
+                           "2",
+                           "--frame-comment",
+                           "fc",
+                           "--dither",
+                           pictures_[1],
+                           pictures_[2],
+                           "-o",
+                           output_});
+    ASSERT_EQ(run.status, 0) << run.err;
+    GiflibGif gif = Output();
+    ASSERT_TRUE(gif.ok) << gif.error;
+    EXPECT_EQ(gif.width, 40);
+    EXPECT_EQ(gif.height, 30);
+    EXPECT_TRUE(gif.hasLoop);
+    EXPECT_EQ(gif.loopCount, 3);
+    EXPECT_EQ(gif.trailingComments, std::vector<std::string>{"动画"});
+    ASSERT_EQ(gif.frames.size(), 3u);
+    int delays[] = {5, 7, 7}, disposals[] = {0, 2, 2};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(gif.frames[i].interlaced);
+        EXPECT_EQ(gif.frames[i].width, 40 + 10 * i);
+        EXPECT_EQ(gif.frames[i].delay, delays[i]);
+        EXPECT_EQ(gif.frames[i].disposal, disposals[i]);
+        EXPECT_EQ(gif.frames[i].transparentIndex, 0);
+        EXPECT_EQ(gif.frames[i].comments,
+                  i == 0 ? std::vector<std::string>{} : std::vector<std::string>{"fc"});
+    }
+    // Dithered frames use the colour cube: entry 215 is (224, 224, 224).
+    EXPECT_NE(gif.frames[0].localPalette[3 * 215], 224);
+    EXPECT_EQ(gif.frames[1].localPalette[3 * 215], 224);
+    EXPECT_EQ(gif.frames[2].localPalette[3 * 215], 224);
+
+    run = Gifanim({"make", "--width", "500", "--height", "400", "--no-loop", "-o", output_,
+                   pictures_[0], "--no-transparent", pictures_[1]});
+    ASSERT_EQ(run.status, 0) << run.err;
+    gif = Output();
+    EXPECT_EQ(gif.width, 500);
+    EXPECT_EQ(gif.height, 400);
+    EXPECT_FALSE(gif.hasLoop);
+    EXPECT_EQ(gif.frames.at(1).transparentIndex, -1);
+}
+
+TEST_F(GifanimMake, FailuresAndWrongCommandLines) {
+    ToolRun run = Gifanim({"make", "-o", output_, pictures_[0], folder_ + "/missing.bmp"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("打开文件失败"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::ifstream(output_).good());
+
+    run = Gifanim({"make", "-o", output_});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("还没有加入任何图片"), std::string::npos) << run.err;
+
+    run = Gifanim({"make", "-o", folder_ + "/no/such/dir.gif", pictures_[0]});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("创建文件失败"), std::string::npos) << run.err;
+
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"make", pictures_[0]},
+          {"make", "-o", output_, pictures_[0], "--width", "10"},
+          {"make", "-o", output_, "--delay", "65536", pictures_[0]},
+          {"make", "-o", output_, "--delay", "x", pictures_[0]},
+          {"make", "-o", output_, "--frobnicate", pictures_[0]},
+          {"make", "-o"},
+          {"nosuchcommand"}}) {
+        run = Gifanim(wrong);
+        EXPECT_EQ(run.status, 2) << wrong.back();
+        EXPECT_FALSE(run.err.empty());
+    }
+    EXPECT_FALSE(std::ifstream(output_).good());
+}
+
+TEST_F(GifanimMake, HelpExplainsTheOptionsAndListsTheCommands) {
+    ToolRun run = Gifanim({"make", "--help"});
+    EXPECT_EQ(run.status, 0);
+    for (const char* option :
+         {"--width", "--height", "--no-loop", "--loop-count", "--comment", "--interlace", "--delay",
+          "--left", "--top", "--disposal", "--transparent", "--frame-comment", "--dither", "-o"})
+        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+    run = Gifanim({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("make"), std::string::npos);
+}
+
+#endif
+
+}  // namespace
+}  // namespace gif::testing
