@@ -14,7 +14,7 @@ const QString kRegionCaption = QStringLiteral("区域");
 CaptureModeController::CaptureModeController(QWidget* mainWindow, QComboBox* modeList,
                                              QAbstractButton* modeButton,
                                              platform::Desktop& desktop, RegionAccess region,
-                                             RegionChooser chooser)
+                                             RegionChooser chooser, QTimer* highlightTimer)
     : QObject(mainWindow),
       mainWindow_(mainWindow),
       modeList_(modeList),
@@ -31,12 +31,8 @@ CaptureModeController::CaptureModeController(QWidget* mainWindow, QComboBox* mod
           [this](const CaptureRegion& picked) {
               if (region_.write) region_.write(picked);
           },
-          this) {
+          this, highlightTimer) {
     if (!chooser_) chooser_ = [this] { return SelectRegion(mainWindow_); };
-    connect(modeList_, &QComboBox::currentIndexChanged, this,
-            &CaptureModeController::OnCaptureModeChanged);
-    connect(modeButton_, &QAbstractButton::clicked, this,
-            &CaptureModeController::OnModeButtonClick);
     // Press and release are taken before the button sees them: the release counts wherever
     // the pointer is, while the button's own signals only report releases over it.
     modeButton_->installEventFilter(this);

@@ -32,11 +32,13 @@ class CaptureModeController : public QObject {
     static constexpr int kWideList = 136;
     static constexpr int kNarrowList = 88;
 
-    // Connects itself to `modeList` (index 0 full screen, 1 window pick, 2 region) and
-    // `modeButton`; `mainWindow` is the window a pick never takes.
+    // `modeList` (index 0 full screen, 1 window pick, 2 region) and `modeButton` belong to
+    // `mainWindow`, the window a pick never takes. The host calls OnCaptureModeChanged and
+    // OnModeButtonClick from their signals; the button's press and release are watched here.
+    // `highlightTimer` as for WindowPicker.
     CaptureModeController(QWidget* mainWindow, QComboBox* modeList, QAbstractButton* modeButton,
                           platform::Desktop& desktop, RegionAccess region,
-                          RegionChooser chooser = {});
+                          RegionChooser chooser = {}, QTimer* highlightTimer = nullptr);
     ~CaptureModeController() override;
 
     void OnCaptureModeChanged(int index);

@@ -48,6 +48,7 @@ MainWindow::MainWindow(Services services, QWidget* parent)
                                           {}});
     ApplyDefaults();
     ConnectSettings();
+    WireFeatures();
 }
 
 MainWindow::~MainWindow() {
@@ -264,17 +265,9 @@ void MainWindow::WatchRecordKeys() {
     keyWatcher_->Watch(500, {4, 81, kKeyRecordToggle});
 }
 
-void MainWindow::OpenCursorOverlay() {}
-
-void MainWindow::CloseCursorOverlay() {}
-
-void MainWindow::CloseRegionFrame() {}
-
 void MainWindow::ProcessPendingEvents() {
     QCoreApplication::processEvents();
 }
-
-void MainWindow::CopyGifToClipboard(const std::string&) {}
 
 void MainWindow::ShowPreview(const std::string& path) {
     if (preview_) {
@@ -301,15 +294,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     endProcess_();
 }
-
-void MainWindow::OnFrameIntervalChanged(int) {}
-void MainWindow::OnPlaySpeedChanged(int) {}
-void MainWindow::OnBrightnessChanged(int) {}
-void MainWindow::OnBlackWhiteChanged(int) {}
-void MainWindow::OnWatermarkSwitchClicked(bool) {}
-void MainWindow::OnCaptureModeChanged(int) {}
-void MainWindow::OnModeButtonClick() {}
-void MainWindow::OnHighlightTick() {}
 
 void MainWindow::OnWatchedKey(int keyCode, int modifiers) {
     controller_->OnWatchedKey(keyCode, modifiers);

@@ -19,6 +19,9 @@
 
 #include "app/core/recording.h"
 #include "app/core/settings.h"
+#include "app/ui/capture_mode_controller.h"
+#include "app/ui/cursor_overlay_window.h"
+#include "app/ui/drop_receiver.h"
 #include "app/ui/key_watcher.h"
 #include "app/ui/preview_window.h"
 #include "platform/desktop.h"
@@ -98,6 +101,11 @@ class MainWindow : public QMainWindow, public RecorderView {
     void OnModeButtonClick();
     void OnHighlightTick();
 
+    // Region controls, overlays, drops, menus (main_window_features.cpp).
+    void WireFeatures();
+    void BuildMenus();
+    void OnMakeWatermarkItem();
+
     void OnWatchedKey(int keyCode, int modifiers);
     void OnPreviewClosed();
 
@@ -122,6 +130,9 @@ class MainWindow : public QMainWindow, public RecorderView {
     KeyWatcher* keyWatcher_ = nullptr;          // 动画框1
     QTimer* highlightTimer_ = nullptr;          // 画圈
     QPointer<PreviewWindow> preview_;
+    CaptureModeController* captureMode_ = nullptr;
+    std::unique_ptr<CursorOverlayWindow> cursorOverlay_;
+    DropReceiver dropReceiver_;
 
     // Last, so that it (and a running worker) is gone before the widgets.
     std::unique_ptr<RecordingController> controller_;

@@ -9,13 +9,17 @@ const QString kPickCaption = QStringLiteral("采集");
 }
 
 WindowPicker::WindowPicker(platform::Desktop& desktop, MainWindowId mainWindow,
-                           RegionWriter writeRegion, QObject* parent)
+                           RegionWriter writeRegion, QObject* parent, QTimer* highlightTimer)
     : QObject(parent),
       desktop_(desktop),
       mainWindow_(std::move(mainWindow)),
-      writeRegion_(std::move(writeRegion)) {
-    highlight_.setInterval(kHighlightMs);
-    connect(&highlight_, &QTimer::timeout, this, &WindowPicker::OnHighlightTick);
+      writeRegion_(std::move(writeRegion)),
+      highlight_(highlightTimer) {
+    if (!highlight_) {
+        highlight_ = new QTimer(this);
+        connect(highlight_, &QTimer::timeout, this, &WindowPicker::OnHighlightTick);
+    }
+    highlight_->setInterval(kHighlightMs);
 }
 
 bool WindowPicker::OverMainWindow(platform::WindowId window) {
@@ -27,7 +31,7 @@ bool WindowPicker::OverMainWindow(platform::WindowId window) {
 }
 
 void WindowPicker::OnModeButtonDown(const QString& caption) {
-    if (caption == kPickCaption) highlight_.start();
+    if (caption == kPickCaption) highlight_->start();
 }
 
 void WindowPicker::OnHighlightTick() {
@@ -41,7 +45,7 @@ void WindowPicker::OnHighlightTick() {
 void WindowPicker::OnModeButtonUp(const QString& caption) {
     if (caption != kPickCaption) return;
     if (OverMainWindow(desktop_.WindowUnderCursor())) return;
-    highlight_.stop();
+    highlight_->stop();
     platform::WindowId window = desktop_.WindowUnderCursor();
     CaptureRegion region;
     if (std::optional<platform::Rect> bounds = desktop_.WindowBounds(window)) {

@@ -23,8 +23,10 @@ class WindowPicker : public QObject {
     using MainWindowId = std::function<platform::WindowId()>;
     using RegionWriter = std::function<void(const CaptureRegion&)>;
 
+    // `highlightTimer` is the host's timer (the main window's `画圈`), which then calls
+    // OnHighlightTick itself; without one the picker keeps and serves its own.
     WindowPicker(platform::Desktop& desktop, MainWindowId mainWindow, RegionWriter writeRegion,
-                 QObject* parent = nullptr);
+                 QObject* parent = nullptr, QTimer* highlightTimer = nullptr);
 
     // The mode button's caption decides: only "采集" picks.
     void OnModeButtonDown(const QString& caption);
@@ -32,7 +34,7 @@ class WindowPicker : public QObject {
     void OnHighlightTick();
 
     // 0 while idle, 350 while a pick is in progress (the highlight timer `画圈`).
-    int HighlightInterval() const { return highlight_.isActive() ? highlight_.interval() : 0; }
+    int HighlightInterval() const { return highlight_->isActive() ? highlight_->interval() : 0; }
 
   private:
     bool OverMainWindow(platform::WindowId window);
@@ -40,7 +42,7 @@ class WindowPicker : public QObject {
     platform::Desktop& desktop_;
     MainWindowId mainWindow_;
     RegionWriter writeRegion_;
-    QTimer highlight_;
+    QTimer* highlight_;
 };
 
 }  // namespace app

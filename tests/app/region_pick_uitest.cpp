@@ -69,6 +69,10 @@ void RegionPickTest::init() {
             ++choices_;
             return nextChoice_;
         });
+    // As the main window does.
+    connect(list_, &QComboBox::currentIndexChanged, controller_,
+            &CaptureModeController::OnCaptureModeChanged);
+    connect(button_, &QPushButton::clicked, controller_, &CaptureModeController::OnModeButtonClick);
     target_.reset(PlainWindow(QRect(900, 300, 320, 240), QColor(30, 160, 60)));
     main_->show();
     target_->show();

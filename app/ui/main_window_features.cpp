@@ -1,0 +1,96 @@
+// The main window's capture-region controls, overlays, clipboard copy, drag-and-drop, menus and
+// settings feedback.
+#include <QMenuBar>
+
+#include "app/core/status_texts.h"
+#include "app/ui/clipboard_copy.h"
+#include "app/ui/help_actions.h"
+#include "app/ui/main_window.h"
+#include "app/ui/watermark_maker_window.h"
+
+namespace app {
+
+void MainWindow::WireFeatures() {
+    captureMode_ = new CaptureModeController(
+        this, modeList_, modeButton_, desktop_,
+        {[this] { return Region(); }, [this](const CaptureRegion& region) { SetRegion(region); }},
+        {}, highlightTimer_);
+    dropReceiver_.Install(pictureBox_, [this](const QString& fileList) {
+        OnFilesDropped(fileList, {[this](const QString& text) { statusLine_->setText(text); },
+                                  [this](const QByteArray& picture, int width, int height) {
+                                      SetWatermarkPicture(picture, width, height);
+                                  }});
+    });
+    BuildMenus();
+}
+
+void MainWindow::BuildMenus() {
+    QMenu* tools = menuBar()->addMenu(tr("工具"));
+    tools->addAction(tr("制作水印"), this, &MainWindow::OnMakeWatermarkItem);
+    QMenu* help = menuBar()->addMenu(tr("帮助"));
+    help->addAction(tr("使用教程"), this, [] { OnTutorialItem(); });
+    help->addAction(tr("关于"), this, [this] { OnAboutItem(this); });
+}
+
+void MainWindow::OnMakeWatermarkItem() {
+    auto* maker = new WatermarkMakerWindow(this);
+    connect(maker, &WatermarkMakerWindow::watermarkGenerated, this,
+            &MainWindow::SetWatermarkPicture);
+    maker->show();
+}
+
+void MainWindow::OpenCursorOverlay() {
+    cursorOverlay_ = std::make_unique<CursorOverlayWindow>([this]() -> std::optional<QPoint> {
+        std::optional<platform::Point> at = desktop_.PointerPosition();
+        if (!at) return std::nullopt;
+        return QPoint(at->x, at->y);
+    });
+    cursorOverlay_->show();
+}
+
+void MainWindow::CloseCursorOverlay() {
+    if (cursorOverlay_) cursorOverlay_->close();
+    cursorOverlay_.reset();
+}
+
+void MainWindow::CloseRegionFrame() {
+    if (captureMode_) captureMode_->CloseRegionFrame();
+}
+
+void MainWindow::CopyGifToClipboard(const std::string& path) {
+    app::CopyGifToClipboard(QString::fromStdString(path));
+}
+
+void MainWindow::OnFrameIntervalChanged(int position) {
+    statusLine_->setText(QString::fromStdString(FrameIntervalStatus(position)));
+}
+
+void MainWindow::OnPlaySpeedChanged(int position) {
+    statusLine_->setText(QString::fromStdString(PlaySpeedStatus(DelayFactorFor(position))));
+}
+
+void MainWindow::OnBrightnessChanged(int position) {
+    statusLine_->setText(QString::fromStdString(BrightnessStatus(position)));
+}
+
+void MainWindow::OnBlackWhiteChanged(int position) {
+    statusLine_->setText(QString::fromStdString(BlackWhiteStatus(position)));
+}
+
+void MainWindow::OnWatermarkSwitchClicked(bool checked) {
+    statusLine_->setText(QString::fromStdString(WatermarkSwitchStatus(checked)));
+}
+
+void MainWindow::OnCaptureModeChanged(int index) {
+    if (captureMode_) captureMode_->OnCaptureModeChanged(index);
+}
+
+void MainWindow::OnModeButtonClick() {
+    if (captureMode_) captureMode_->OnModeButtonClick();
+}
+
+void MainWindow::OnHighlightTick() {
+    if (captureMode_) captureMode_->Picker().OnHighlightTick();
+}
+
+}  // namespace app
