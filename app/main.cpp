@@ -3,12 +3,14 @@
 
 #include <memory>
 
+#include "app/core/allocator_tuning.h"
 #include "app/core/encoder.h"
 #include "app/ui/main_window.h"
 #include "platform/desktop.h"
 
 int main(int argc, char** argv) {
     platform::Init();
+    app::KeepFrameBuffersInHeap();
     QApplication application(argc, argv);
 
     std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop();

@@ -1,0 +1,255 @@
+// The recorder's capture path for one 1920 x 1080 frame: the effects, AddFrame, the saving of
+// the GIF, the whole worker loop at the shortest interval over 10 s, and, when ffmpeg is
+// installed, ffmpeg's x11grab writing a GIF of the same screen for the same time.
+// Needs $DISPLAY, e.g. Xvfb :72 -screen 0 1920x1080x24. A desktop-like test picture (flat
+// panels, a gradient, text-like specks) is shown full-screen so that every grab has content.
+#include <benchmark/benchmark.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "app/core/allocator_tuning.h"
+#include "app/core/capture_worker.h"
+#include "app/core/effects.h"
+#include "app/core/encoder.h"
+#include "app/core/watermark.h"
+#include "gif/gif_maker.h"
+#include "platform/x11_desktop.h"  // after Xlib: see desktop.h
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+uint32_t PixelAt(int x, int y) {
+    if (y < 40) return 0x2D5A8C;                                       // title bar
+    if (x < 300) return (y / 28) % 2 ? 0xF0F0F0 : 0xE4E8EE;            // side list
+    if (y > 900) return uint32_t((x * 255) / kWidth) << 8 | 0x400000;  // gradient strip
+    const bool speck = ((x * 7 + y * 13) % 97) < 3 && (y % 24) < 14;   // "text"
+    if (speck) return 0x202020;
+    return (x / 400 + y / 300) % 2 ? 0xFFFFFF : 0xFAF6E8;
+}
+
+// The test picture as a frame in the grabber's format.
+std::vector<uint8_t> TestFrame() {
+    std::vector<uint8_t> bmp;
+    platform::StartBmp32(kWidth, kHeight, bmp);
+    for (int y = 0; y < kHeight; ++y) {
+        uint8_t* row = bmp.data() + 54 + size_t(kHeight - 1 - y) * kWidth * 4;
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t c = PixelAt(x, y);
+            row[4 * x] = c & 0xFF;
+            row[4 * x + 1] = (c >> 8) & 0xFF;
+            row[4 * x + 2] = (c >> 16) & 0xFF;
+        }
+    }
+    return bmp;
+}
+
+// Shows the test picture in a full-screen window for the whole run; also keeps the server up.
+Display* ShowTestPicture() {
+    static Display* display = [] {
+        platform::Init();
+        Display* d = nullptr;
+        for (int attempt = 0; attempt < 50 && !d; ++attempt) {
+            if (attempt) usleep(50000);
+            d = XOpenDisplay(nullptr);
+        }
+        if (!d) return d;
+        const int screen = XDefaultScreen(d);
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        Window window =
+            XCreateWindow(d, XRootWindow(d, screen), 0, 0, kWidth, kHeight, 0, CopyFromParent,
+                          InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+        XMapRaised(d, window);
+        XSync(d, False);
+        XImage* image = XGetImage(d, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+        if (image) {
+            for (int y = 0; y < kHeight; ++y) {
+                for (int x = 0; x < kWidth; ++x) XPutPixel(image, x, y, PixelAt(x, y));
+            }
+            XPutImage(d, window, XDefaultGC(d, screen), image, 0, 0, 0, 0, kWidth, kHeight);
+            XDestroyImage(image);
+        }
+        XSync(d, False);
+        return d;
+    }();
+    return display;
+}
+
+const std::vector<uint8_t>& Frame() {
+    static const std::vector<uint8_t> frame = [] {
+        app::KeepFrameBuffersInHeap();  // as gifrec does at start-up
+        return TestFrame();
+    }();
+    return frame;
+}
+
+void BM_Effects_Brightness(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(app::AdjustBrightness(Frame(), 30));
+}
+void BM_Effects_BlackWhite(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(app::ThresholdToBlackWhite(Frame(), 100, 0));
+}
+void BM_Effects_Watermark(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(app::StampWatermark(app::NormaliseToBmp24(Frame()),
+                                                     app::BuiltinWatermark(), kWidth - 116,
+                                                     kHeight - 116, 0));
+    }
+}
+// What the worker does per frame with brightness, black-and-white and the watermark on.
+void BM_Effects_AllOn(benchmark::State& state) {
+    const app::FrameEffects effects{15, 5, true, 116, 116};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            app::ApplyFrameEffects(Frame(), effects, app::BuiltinWatermark(), kWidth, kHeight));
+    }
+}
+
+void BM_AddFrame(benchmark::State& state) {
+    gif::GifMaker maker;
+    maker.Create(gif::AnimationInfo{});
+    gif::FrameInfo info;
+    int stored = 0;
+    for (auto _ : state) {
+        if (++stored % 20 == 0) {
+            state.PauseTiming();
+            maker.Create(gif::AnimationInfo{});
+            state.ResumeTiming();
+        }
+        maker.AddFrame(info, std::nullopt, std::span<const uint8_t>(Frame()));
+    }
+}
+
+// Grab + AddFrame: the capture path with the effects off.
+void BM_CapturePath_EffectsOff(benchmark::State& state) {
+    Frame();
+    ShowTestPicture();
+    auto desktop = platform::X11Desktop::Open();
+    if (!desktop) return state.SkipWithError("no X display");
+    gif::GifMaker maker;
+    maker.Create(gif::AnimationInfo{});
+    gif::FrameInfo info;
+    std::vector<uint8_t> frame;
+    int stored = 0;
+    for (auto _ : state) {
+        if (++stored % 20 == 0) {
+            state.PauseTiming();
+            maker.Create(gif::AnimationInfo{});
+            state.ResumeTiming();
+        }
+        desktop->GrabInto(0, 0, kWidth, kHeight, frame);
+        maker.AddFrame(info, std::nullopt, std::span<const uint8_t>(frame));
+    }
+}
+
+// SaveGif's share of a recorded frame: 20 stored frames written to memory.
+void BM_SaveGif_PerFrame(benchmark::State& state) {
+    gif::GifMaker maker;
+    maker.Create(gif::AnimationInfo{});
+    gif::FrameInfo info;
+    info.DelayTime = 20;
+    for (int i = 0; i < 20; ++i)
+        maker.AddFrame(info, std::nullopt, std::span<const uint8_t>(Frame()));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        gif::MemorySink sink;
+        maker.SaveGif(sink);
+        bytes = sink.bytes.size();
+    }
+    state.SetItemsProcessed(state.iterations() * 20);
+    state.counters["bytes_per_frame"] = double(bytes) / 20;
+}
+
+double CpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The real worker at interval position 1 (50 ms) for 10 s, then SaveGif: frames per second
+// reached, and CPU per recorded frame for capture and save together.
+void BM_Recording10s_Interval50ms(benchmark::State& state) {
+    Frame();
+    ShowTestPicture();
+    auto desktop = platform::X11Desktop::Open();
+    if (!desktop) return state.SkipWithError("no X display");
+    for (auto _ : state) {
+        auto encoder = app::MakeGifMakerEncoder();
+        encoder->Create(gif::AnimationInfo{});
+        gif::FrameInfo info;
+        app::SettingsStore settings;
+        settings.Update([](app::CaptureSettings& s) {
+            s.region = {0, 0, kWidth, kHeight};
+            s.frameIntervalPosition = 1;
+            s.delayFactor = 2;
+        });
+        std::atomic<uint32_t> frames{0};
+        app::CaptureWorker worker(
+            *encoder, info, settings,
+            [&](int32_t l, int32_t t, int32_t w, int32_t h, std::vector<uint8_t>& f) {
+                desktop->GrabInto(l, t, w, h, f);
+            },
+            [&](uint32_t n) { frames = n; });
+        const double cpuBefore = CpuSeconds(RUSAGE_SELF);
+        const auto start = std::chrono::steady_clock::now();
+        worker.Start();
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        worker.Stop();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const auto path = std::filesystem::temp_directory_path() / "gifrec_bench.gif";
+        encoder->SaveGif(path.string());
+        const double cpu = CpuSeconds(RUSAGE_SELF) - cpuBefore;
+        state.counters["fps"] = frames / seconds;
+        state.counters["frames"] = frames.load();
+        state.counters["cpu_ms_per_frame"] = 1000 * cpu / std::max<uint32_t>(frames, 1);
+        state.counters["file_MB"] = std::filesystem::file_size(path) / 1e6;
+        std::filesystem::remove(path);
+    }
+}
+
+// ffmpeg's x11grab writing a GIF of the same screen for 10 s at 20 frames a second.
+void BM_Ffmpeg_X11grab_Gif10s(benchmark::State& state) {
+    ShowTestPicture();
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
+        return state.SkipWithError("ffmpeg not installed: comparison skipped");
+    }
+    const char* display = std::getenv("DISPLAY");
+    const auto path = std::filesystem::temp_directory_path() / "gifrec_bench_ffmpeg.gif";
+    for (auto _ : state) {
+        const double cpuBefore = CpuSeconds(RUSAGE_CHILDREN);
+        const std::string command =
+            "ffmpeg -loglevel error -y -f x11grab -framerate 20 -video_size 1920x1080 -t 10 -i " +
+            std::string(display ? display : ":0") + " " + path.string();
+        if (std::system(command.c_str()) != 0) return state.SkipWithError("ffmpeg failed");
+        const double cpu = CpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
+        state.counters["frames"] = 200;
+        state.counters["cpu_ms_per_frame"] = 1000 * cpu / 200;
+        state.counters["file_MB"] = std::filesystem::file_size(path) / 1e6;
+        std::filesystem::remove(path);
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_Effects_Brightness)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Effects_BlackWhite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Effects_Watermark)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Effects_AllOn)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CapturePath_EffectsOff)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveGif_PerFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Recording10s_Interval50ms)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_Ffmpeg_X11grab_Gif10s)->Unit(benchmark::kSecond)->Iterations(1);
