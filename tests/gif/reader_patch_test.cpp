@@ -261,6 +261,92 @@ TEST(ReaderPatch, SaveFailureKeepsTarget) {
     EXPECT_EQ(reader.GetError(), "");
 }
 
+// On files giflib wrote (87a and 89a, global or local tables, interlaced or not), a frame
+// patch and a colour patch show up in giflib's reading of the result exactly as asked, and
+// nothing else of the file changes.
+TEST(ReaderPatch, PatchesOfGiflibFilesAsGiflibReadsThem) {
+    for (bool gif89 : {false, true}) {
+        for (bool local : {false, true}) {
+            for (int bits : {1, 3, 8}) {
+                const std::string where = std::string(gif89 ? "89a" : "87a") +
+                                          (local ? " local " : " global ") + std::to_string(bits) +
+                                          " bits";
+                SCOPED_TRACE(where);
+                testing::GiflibGifSpec spec;
+                spec.gif89 = gif89;
+                spec.width = 30;
+                spec.height = 20;
+                if (!local) spec.globalPalette = testing::DistinctPalette(1 << bits, 1);
+                for (int k = 0; k < 3; ++k) {
+                    testing::GiflibImageSpec image;
+                    if (gif89) image.extensions.push_back(testing::Control(0x02, 10 * k, 0));
+                    image.width = 11 + k;
+                    image.height = 7;
+                    image.interlaced = k == 1;
+                    if (local) image.localPalette = testing::DistinctPalette(1 << bits, 10 + k);
+                    image.indices =
+                        testing::TestIndices(image.width, 7, 1 << bits, uint32_t(k), true);
+                    spec.images.push_back(image);
+                }
+                const Bytes original = testing::WriteWithGiflib(spec);
+                const testing::GiflibGif before = testing::DecodeWithGiflib(original);
+                ASSERT_TRUE(before.ok);
+
+                GifReader reader = Load(original);
+                FrameInfo info = reader.GetFrameInfo(2);
+                info.DelayTime = 321;
+                info.DisposalMethod = 3;
+                info.Transparency = true;
+                info.Left = 17;
+                info.Top = 5;
+                ASSERT_TRUE(reader.SetFrameInfo(info, 2));
+                const uint32_t table = local ? 2 : 0;
+                const uint8_t entry = uint8_t((1 << bits) - 1);
+                ASSERT_TRUE(reader.SetPalette(table, entry, 0x0A0B0C));
+                const Bytes patched = reader.GetGifData(0);
+                // Delay (2) and packed byte (1) only with a control extension; offsets (4); colour
+                // (3).
+                EXPECT_LE(Differences(original, patched).size(), gif89 ? 10u : 7u);
+
+                const testing::GiflibGif after = testing::DecodeWithGiflib(patched);
+                ASSERT_TRUE(after.ok) << after.error;
+                ASSERT_EQ(after.frames.size(), before.frames.size());
+                for (size_t k = 0; k < after.frames.size(); ++k) {
+                    const auto& b = before.frames[k];
+                    const auto& a = after.frames[k];
+                    EXPECT_EQ(a.indices, b.indices);
+                    EXPECT_EQ(a.width, b.width);
+                    EXPECT_EQ(a.interlaced, b.interlaced);
+                    const bool patchedFrame = k == 1;
+                    EXPECT_EQ(a.left, patchedFrame ? 17 : b.left);
+                    EXPECT_EQ(a.top, patchedFrame ? 5 : b.top);
+                    EXPECT_EQ(a.hasControl, b.hasControl);
+                    if (b.hasControl) {
+                        EXPECT_EQ(a.delay, patchedFrame ? 321 : b.delay);
+                        EXPECT_EQ(a.disposal, patchedFrame ? 3 : b.disposal);
+                        EXPECT_EQ(a.transparentIndex, patchedFrame ? 0 : b.transparentIndex);
+                    }
+                    Bytes palette = b.localPalette;
+                    if (local && patchedFrame) {
+                        palette[3 * entry] = 0x0C;
+                        palette[3 * entry + 1] = 0x0B;
+                        palette[3 * entry + 2] = 0x0A;
+                    }
+                    EXPECT_EQ(a.localPalette, palette);
+                }
+                Bytes global = before.globalPalette;
+                if (!local) {
+                    global[3 * entry] = 0x0C;
+                    global[3 * entry + 1] = 0x0B;
+                    global[3 * entry + 2] = 0x0A;
+                }
+                EXPECT_EQ(after.globalPalette, global);
+                EXPECT_EQ(reader.GetPalette(table, entry), 0x0A0B0C);
+            }
+        }
+    }
+}
+
 // A GIF from the library's own maker reads back with the settings it was made with.
 TEST(ReaderPatch, ReadsWhatTheMakerWrote) {
     GifMaker maker;
