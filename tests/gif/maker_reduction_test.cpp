@@ -93,6 +93,16 @@ TEST(PopularityReduction, MatchesTheFullExchangeRankingOnManyTies) {
             MakeImage(61, 47, [&](uint32_t, uint32_t) { return pool[random() % pool.size()]; }));
     }
     ExpectMatchesReference(Noise(173, 91, 5));
+    // Blocks of one colour with noise below the top four bits, and now and then one pixel of
+    // another colour at any place in a block: runs of one key must be told apart exactly.
+    std::mt19937 random(77);
+    ExpectMatchesReference(MakeImage(203, 67, [&](uint32_t x, uint32_t y) {
+        uint32_t block = (x / 8 + y * 31) % 5;
+        Rgb c{uint8_t(block * 48 | (random() & 15)), uint8_t(200 | (random() & 15)),
+              uint8_t(block * 16 | (random() & 15))};
+        if (random() % 23 == 0) c.g ^= uint8_t(16 << (random() % 4));
+        return c;
+    }));
     ExpectMatchesReference(ScreenLike(403, 301, 6));
 }
 
