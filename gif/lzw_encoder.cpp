@@ -141,7 +141,7 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
                 // The next pixel extends the longest run: a new string, handled below.
             }
             ++x;
-            const uint32_t slot = prefix << 8 | pixel;
+            const uint32_t slot = pixel << 12 | prefix;
             const uint32_t known = child[slot];
             if (known) {
                 prefix = known;

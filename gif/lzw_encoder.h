@@ -10,14 +10,13 @@ namespace gif {
 
 // One encoder serves any number of frames in turn; its tables are allocated once.
 //
-// The dictionary is a direct-indexed child table, (prefix code << 8 | pixel) -> code, instead
+// The dictionary is a direct-indexed child table, (pixel << 12 | prefix code) -> code, instead
 // of a hashed table: a lookup is one load with no probing, and it finds exactly the strings
-// a hashed table would, so the codes are the same. Code sizes grow right after code 512, 1024
-// and 2048 are assigned; after code 4095 the next emitted code is followed by a clear code.
-// Only the entries that were filled are emptied at a clear, so a clear costs what was used.
-// Runs of one value, the bulk of a screen, are crossed in one step: the dictionary's strings
-// of that value repeated form a chain of lengths 1..n, so the string a run grows into is known
-// without looking up each pixel.
+// a hashed table would, so the codes are the same. Indexing by pixel first keeps the entries
+// of the few colours of a screen together (8 KB per colour), so they stay in the cache.
+// Code sizes grow right after code 512, 1024 and 2048 are assigned; after code 4095 the next
+// emitted code is followed by a clear code. Only the entries that were filled are emptied at a
+// clear, so a clear costs what was used.
 // Runs of one value, the bulk of a screen, are crossed in one step: the dictionary's strings
 // of that value repeated form a chain of lengths 1..n, so the string a run grows into is known
 // without looking up each pixel.
