@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "alloc_failure_support.h"
 #include "gif/gif_reader.h"
 #include "giflib_support.h"
 #include "giflib_writer_support.h"
@@ -393,6 +394,59 @@ TEST(ReaderDecode, EmptyFramesGiveEmptyPictures) {
     ASSERT_TRUE(bmp.ok);
     EXPECT_EQ(bmp.width, 0);
     EXPECT_EQ(bmp.height, 7);
+}
+
+}  // namespace
+}  // namespace gif
+
+namespace gif {
+namespace {
+
+// Memory that runs out at any allocation: no command throws, and whatever a command still
+// returns is right.
+TEST(ReaderDecode, AllocationFailuresAnywhere) {
+    const auto pixels = testing::TestIndices(50, 20, 256, 4, true);
+    const auto bytes = RawGif()
+                           .Screen(50, 20, 0xF7)
+                           .Bytes(Grey(256))
+                           .Control(0, 3)
+                           .Comment("a frame comment long enough to need the heap")
+                           .Image(0, 0, 50, 20, 0, {}, 8, testing::EncodeLzw(pixels, 8))
+                           .Comment("an animation comment long enough to need the heap")
+                           .Trailer()
+                           .bytes;
+    GifReader reference = Load(bytes);
+    const std::vector<uint8_t> bmp = reference.GetGifData(1);
+    ASSERT_FALSE(bmp.empty());
+    bool refusedOnce = true;
+    size_t n = 1;
+    for (; refusedOnce && n < 200; ++n) {
+        GifReader reader;
+        std::vector<uint8_t> frame, whole;
+        FrameInfo info;
+        AnimationInfo animation;
+        bool loaded = false;
+        testing::FailAllocationNumber(n);
+        EXPECT_NO_THROW({
+            loaded = reader.LoadGif(std::nullopt, std::span<const uint8_t>(bytes));
+            frame = reader.GetGifData(1);
+            whole = reader.GetGifData(0);
+            info = reader.GetFrameInfo(1);
+            animation = reader.GetGifInfo();
+            reader.SetPalette(1, 0, 0);
+        });
+        refusedOnce = testing::Disarm();
+        if (!frame.empty()) EXPECT_EQ(frame, bmp) << n;
+        if (!whole.empty()) EXPECT_EQ(whole, bytes) << n;
+        if (loaded) EXPECT_EQ(reader.FrameCount(), 1u);
+        // Once memory is back, the same reader works.
+        ASSERT_TRUE(reader.LoadGif(std::nullopt, std::span<const uint8_t>(bytes)));
+        EXPECT_EQ(reader.GetGifData(1), bmp);
+        EXPECT_EQ(reader.GetGifInfo().exposition,
+                  "an animation comment long enough to need the heap");
+    }
+    EXPECT_FALSE(refusedOnce);  // the loop ran until no allocation was left to refuse
+    EXPECT_GT(n, 8u);           // and met several
 }
 
 }  // namespace
