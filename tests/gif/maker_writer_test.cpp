@@ -211,6 +211,16 @@ TEST(LzwEncoder, CodesMatchTheHashedTableEncoderOnVariedContent) {
     cases.push_back({"one pixel", RandomIndices(1, 1, 256, 4)});
     cases.push_back({"one column", RandomIndices(1, 3000, 16, 5)});
     cases.push_back({"flat", {1000, 700, std::vector<uint8_t>(700000, 9)}});
+    // Runs of random lengths and colours, some of them long, across row ends and through
+    // many clear codes: the run shortcut must meet the table's limits exactly as lookups would.
+    Indices runs{700, 900, std::vector<uint8_t>(700 * 900)};
+    std::mt19937 random(21);
+    for (size_t i = 0; i < runs.data.size();) {
+        size_t length = random() % 8 == 0 ? random() % 3000 : 1 + random() % 6;
+        uint8_t value = uint8_t(random() % 3 == 0 ? random() : random() % 8);
+        for (size_t k = 0; k < length && i < runs.data.size(); ++k) runs.data[i++] = value;
+    }
+    cases.push_back({"runs", runs});
     Indices gradient{640, 480, std::vector<uint8_t>(640 * 480)};
     for (size_t i = 0; i < gradient.data.size(); ++i) gradient.data[i] = uint8_t(i % 640 / 3);
     cases.push_back({"gradient", gradient});
@@ -220,6 +230,14 @@ TEST(LzwEncoder, CodesMatchTheHashedTableEncoderOnVariedContent) {
         Bytes ours = Encode(rows, c.indices.width);
         ASSERT_EQ(ours, ReferenceImageData(rows, c.indices.width));
     }
+    // The mixed runs really went through full tables.
+    LzwEncoder encoder;
+    Bytes stream;
+    encoder.EncodeStream(runs.Rows(), runs.width, stream);
+    CodeTrace trace = TraceCodes(stream);
+    EXPECT_TRUE(trace.ok);
+    EXPECT_EQ(trace.pixels, runs.data);
+    EXPECT_GE(trace.clears, 3);
 }
 
 TEST(LzwEncoder, OneEncoderGivesTheSameBytesFrameAfterFrame) {
