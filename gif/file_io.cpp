@@ -46,7 +46,9 @@ std::vector<uint8_t> ReadWholeFile(std::string_view path) {
     } catch (const std::bad_alloc&) {
         throw LibraryError("为读取文件分配内存失败");
     }
-    Descriptor file(::open(cPath.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that a FIFO without a writer cannot hold the caller up; regular files
+    // are unaffected.
+    Descriptor file(::open(cPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) throw FileError(kOpen, path, errno);
     struct stat info;
     if (::fstat(file.get(), &info) != 0) throw FileError("读取文件长度失败", path, errno);
@@ -66,6 +68,7 @@ std::vector<uint8_t> ReadWholeFile(std::string_view path) {
         ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
         if (got < 0) {
             if (errno == EINTR) continue;
+            if (errno == EAGAIN) break;
             throw FileError("读取文件失败", path, errno);
         }
         if (got == 0) break;
@@ -84,7 +87,11 @@ void FileSink::Open(std::string_view path) {
     CheckPath(kCreate, path);
     path_.assign(path);
     struct stat info;
-    bool direct = ::lstat(path_.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    const bool exists = ::lstat(path_.c_str(), &info) == 0;
+    bool direct = exists && !S_ISREG(info.st_mode);
+    // Replacing a file that could not be opened for writing would overrule its permissions.
+    if (exists && !direct && ::access(path_.c_str(), W_OK) != 0)
+        throw FileError(kCreate, path, errno);
     if (direct) {
         descriptor_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (descriptor_ < 0) throw FileError(kCreate, path, errno);

@@ -1,6 +1,7 @@
 // The maker's lifecycle, argument rules and error texts, through the C command table (as a C
 // caller sees them) and through the C++ class.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <fstream>
@@ -153,6 +154,12 @@ TEST(MakerCommands, PathAndDataArePresentOrOmitted) {
     EXPECT_EQ(gif_MakerAddFrame(&slot, &frame, emptyFile.c_str(), nullptr, 0), 0);
     EXPECT_EQ(error(), "读入图片文件失败");
     EXPECT_EQ(gif_MakerAddFrame(&slot, &frame, shortFile.c_str(), nullptr, 0), 0);
+    EXPECT_EQ(error(), "读入图片文件失败");
+
+    // A FIFO nobody writes to is no picture, and must not hold the call up.
+    std::string fifo = folder + "/fifo.bmp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(gif_MakerAddFrame(&slot, &frame, fifo.c_str(), nullptr, 0), 0);
     EXPECT_EQ(error(), "读入图片文件失败");
 
     std::string good = folder + "/good.bmp";
