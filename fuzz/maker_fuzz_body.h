@@ -1,0 +1,41 @@
+// The maker's fuzz body, shared by the libFuzzer target and the test that replays the seeds:
+// AddFrame on arbitrary bytes with both reduction methods, then SaveGif into memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "gif/gif_maker.h"
+
+namespace gif::fuzzing {
+
+// Returns false when an invariant breaks: a result that disagrees with the error text, a
+// failed save of stored frames, or a file that does not end in the trailer.
+inline bool FuzzMaker(const uint8_t* data, size_t size) {
+    std::span<const uint8_t> bytes(data, size);
+    GifMaker maker;
+    AnimationInfo animation;
+    animation.Interlace = size > 0 && (data[size - 1] & 1);
+    animation.exposition = "fuzz";
+    maker.Create(animation);
+    FrameInfo frame;
+    for (bool dither : {false, true}) {
+        frame.Dither = dither;
+        bool added = maker.AddFrame(frame, std::nullopt, bytes);
+        if (added != maker.GetError().empty()) return false;
+        // A few bytes can describe a picture of hundreds of millions of pixels; one of those
+        // is enough, a second one and its encoding would exceed the fuzzer's memory and time.
+        if (added) {
+            const IndexedImage& image = maker.Frame(maker.FrameCount() - 1).image;
+            if (uint64_t(image.width) * image.height > (uint64_t{1} << 24)) return true;
+        }
+    }
+    if (maker.FrameCount() == 0) return true;
+    MemorySink sink;
+    if (!maker.SaveGif(sink)) return false;
+    // Header, screen descriptor and global table at least, ending in the trailer.
+    return sink.bytes.size() >= 13 + 768 && sink.bytes.back() == 0x3B;
+}
+
+}  // namespace gif::fuzzing
