@@ -62,6 +62,22 @@ TEST(MakerCommands, EmptySlotReportsAndRefusesWithoutCreating) {
     EXPECT_EQ(slot, nullptr);
 }
 
+TEST(MakerCommands, ASlotHoldingAReaderIsLeftToIt) {
+    GifObject* slot = nullptr;
+    ASSERT_EQ(gif_ReaderCreate(&slot), 1);
+    GifObject* reader = slot;
+    EXPECT_EQ(gif_MakerCreate(&slot, nullptr), 0);
+    EXPECT_EQ(slot, reader);
+    std::vector<uint8_t> bmp = Bmp24(Noise(4, 4));
+    EXPECT_EQ(gif_MakerAddFrame(&slot, nullptr, nullptr, bmp.data(), bmp.size()), 0);
+    EXPECT_EQ(gif_MakerSaveGif(&slot, (TemporaryFolder() + "/x.gif").c_str()), 0);
+    EXPECT_EQ(TakeText(gif_MakerGetError(&slot)), "对象还未创建");
+    gif_MakerReset(&slot);
+    EXPECT_EQ(slot, reader);
+    gif_Clear(&slot);  // Clear destroys either kind
+    EXPECT_EQ(slot, nullptr);
+}
+
 TEST(MakerCommands, RecordingRoundThroughTheTable) {
     auto create = CommandEntry<decltype(gif_MakerCreate)>(0);
     auto clear = CommandEntry<decltype(gif_Clear)>(1);
