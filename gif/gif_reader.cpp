@@ -67,6 +67,18 @@ bool EqualIgnoringCase(const uint8_t* bytes, std::string_view text) {
 
 // Passes over data sub-blocks from `pos` (a size byte). True when the terminator was found,
 // with `pos` after it; false when the data end first.
+// The text of a comment extension whose sub-blocks start at `pos`: every complete sub-block up
+// to the terminator or the end of the data. Our own writer continues a long UTF-8 comment in
+// further sub-blocks, so all of them are read, not just the first.
+std::string CommentText(std::span<const uint8_t> data, size_t pos) {
+    std::string text;
+    while (pos < data.size() && data[pos] != 0 && pos + 1 + data[pos] <= data.size()) {
+        text.append(reinterpret_cast<const char*>(data.data() + pos + 1), data[pos]);
+        pos += 1 + data[pos];
+    }
+    return text;
+}
+
 bool SkipSubBlocks(std::span<const uint8_t> data, size_t& pos) {
     while (pos < data.size()) {
         const size_t size = data[pos++];
@@ -102,7 +114,6 @@ void GifReader::Discard() {
     frameStarts_.clear();
     loopBlock_.reset();
     comment_.reset();
-    commentLength_ = 0;
 }
 
 bool GifReader::ReadFile(std::string_view path, std::vector<uint8_t>& bytes) {
@@ -252,12 +263,9 @@ bool GifReader::Index() {
                         if (firstSize == 4 && !pendingControl) pendingControl = start;
                         break;
                     case kCommentLabel:
-                        // Only a comment of exactly one complete sub-block outside a frame.
-                        if (!pendingControl && firstSize > 0 && blocks + 1 + firstSize < size &&
-                            data[blocks + 1 + firstSize] == 0) {
-                            comment_ = blocks + 1;
-                            commentLength_ = firstSize;
-                        }
+                        // Only a comment outside a frame whose first sub-block is complete.
+                        if (!pendingControl && firstSize > 0 && blocks + 1 + firstSize <= size)
+                            comment_ = blocks;
                         break;
                     case kApplicationLabel:
                         if (firstSize == 11 && blocks + 12 <= size &&
@@ -317,8 +325,7 @@ GifReader::FrameWalk GifReader::WalkFrame(size_t start) const {
         if (label == kControlLabel && firstSize == 4 && blocks + 5 < data.size()) {
             walk.controls.push_back(pos);
         } else if (label == kCommentLabel && blocks + 1 + firstSize <= data.size()) {
-            walk.comment = blocks + 1;
-            walk.commentLength = firstSize;
+            walk.comment = blocks;
         }
         pos = blocks;
         if (!SkipSubBlocks(data, pos)) break;
@@ -361,8 +368,7 @@ AnimationInfo GifReader::GetGifInfo() {
     }
     if (comment_) {
         try {
-            info.exposition.assign(reinterpret_cast<const char*>(&data_[*comment_]),
-                                   commentLength_);
+            info.exposition = CommentText(data_, *comment_);
         } catch (const std::bad_alloc&) {
         }
     }
@@ -403,8 +409,7 @@ FrameInfo GifReader::GetFrameInfo(uint32_t frameIndex) {
     }
     if (walk.comment) {
         try {
-            info.exposition.assign(reinterpret_cast<const char*>(&data_[*walk.comment]),
-                                   walk.commentLength);
+            info.exposition = CommentText(data_, *walk.comment);
         } catch (const std::bad_alloc&) {
         }
     }

@@ -61,8 +61,7 @@ class GifReader {
     // What a walk from a frame's start to its image descriptor met.
     struct FrameWalk {
         std::vector<size_t> controls;   // graphic control extensions (their 0x21 byte)
-        std::optional<size_t> comment;  // first data byte of the last comment met
-        size_t commentLength = 0;
+        std::optional<size_t> comment;  // first sub-block of the last comment met
         std::optional<size_t> descriptor;  // the 0x2C byte
     };
 
@@ -82,8 +81,7 @@ class GifReader {
     bool loaded_ = false;
     std::vector<size_t> frameStarts_;
     std::optional<size_t> loopBlock_;  // size byte of the NETSCAPE2.0 identifier block
-    std::optional<size_t> comment_;    // first byte of the animation comment
-    size_t commentLength_ = 0;
+    std::optional<size_t> comment_;    // first sub-block of the animation comment
     std::string lastError_;
     uint64_t frameBmpLimit_ = kMaxFrameBmpBytes;
 };

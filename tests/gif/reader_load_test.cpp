@@ -273,7 +273,7 @@ TEST(ReaderLoad, AnimationCommentAndLooping) {
              .Image(0, 0, 1, 1, 0, {}, 2, OnePixel())
              .Trailer()
              .bytes,
-         "", false, 0},
+         "ab", false, 0},
         {"last loop wins",
          base().Looping(3).Looping(7).Image(0, 0, 1, 1, 0, {}, 2, OnePixel()).Trailer().bytes, "",
          true, 7},

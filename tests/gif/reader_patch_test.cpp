@@ -347,13 +347,16 @@ TEST(ReaderPatch, PatchesOfGiflibFilesAsGiflibReadsThem) {
     }
 }
 
-// A GIF from the library's own maker reads back with the settings it was made with.
+// A GIF from the library's own maker reads back with the settings it was made with, also
+// comments that need more than one sub-block in UTF-8.
 TEST(ReaderPatch, ReadsWhatTheMakerWrote) {
+    std::string wide;
+    for (int i = 0; i < 120; ++i) wide += "字";
     GifMaker maker;
     AnimationInfo animation;
     animation.LOOP = true;
     animation.LoopCount = 3;
-    animation.exposition = "made here";
+    animation.exposition = "made here " + wide;
     ASSERT_TRUE(maker.Create(animation));
     for (int k = 0; k < 3; ++k) {
         FrameInfo frame;
@@ -362,7 +365,7 @@ TEST(ReaderPatch, ReadsWhatTheMakerWrote) {
         frame.Transparency = k == 1;
         frame.Left = uint16_t(k);
         frame.Top = uint16_t(2 * k);
-        frame.exposition = "frame " + std::to_string(k);
+        frame.exposition = "frame " + std::to_string(k) + (k == 2 ? wide : "");
         const auto picture = testing::Bmp24(testing::ScreenLike(24, 16, uint32_t(k + 1)));
         ASSERT_TRUE(maker.AddFrame(frame, std::nullopt, std::span<const uint8_t>(picture)))
             << maker.GetError();
@@ -373,7 +376,7 @@ TEST(ReaderPatch, ReadsWhatTheMakerWrote) {
     const AnimationInfo info = reader.GetGifInfo();
     EXPECT_TRUE(info.LOOP);
     EXPECT_EQ(info.LoopCount, 3);
-    EXPECT_EQ(info.exposition, "made here");
+    EXPECT_EQ(info.exposition, "made here " + wide);
     EXPECT_EQ(info.Width, 24);
     const testing::GiflibGif expected = testing::DecodeWithGiflib(bytes);
     ASSERT_TRUE(expected.ok);
@@ -388,7 +391,7 @@ TEST(ReaderPatch, ReadsWhatTheMakerWrote) {
         EXPECT_EQ(frame.Width, 24);
         EXPECT_EQ(frame.Depth, 16);
         EXPECT_EQ(frame.ColorNum, 256);
-        EXPECT_EQ(frame.exposition, "frame " + std::to_string(k));
+        EXPECT_EQ(frame.exposition, "frame " + std::to_string(k) + (k == 2 ? wide : ""));
         const auto bmp = testing::ParseBmp(reader.GetGifData(k + 1));
         ASSERT_TRUE(bmp.ok);
         EXPECT_EQ(bmp.bitCount, 8);
@@ -402,7 +405,7 @@ TEST(ReaderPatch, ReadsWhatTheMakerWrote) {
     reader = Load(testing::SaveToMemory(maker));
     ASSERT_EQ(reader.FrameCount(), 1u);
     EXPECT_FALSE(reader.GetGifInfo().LOOP);
-    EXPECT_EQ(reader.GetGifInfo().exposition, "made here");
+    EXPECT_EQ(reader.GetGifInfo().exposition, "made here " + wide);
     EXPECT_EQ(reader.GetFrameInfo(1).DelayTime, 0);
 }
 
