@@ -96,6 +96,16 @@ std::vector<uint8_t> DistinctPalette(int entries, uint32_t seed) {
     return rgb;
 }
 
+std::vector<uint8_t> RampPalette(int entries) {
+    std::vector<uint8_t> rgb(size_t(std::max(entries, 0)) * 3);
+    for (size_t i = 0; i < rgb.size() / 3; ++i) {
+        rgb[3 * i] = uint8_t(i);
+        rgb[3 * i + 1] = uint8_t(2 * i);
+        rgb[3 * i + 2] = uint8_t(3 * i);
+    }
+    return rgb;
+}
+
 std::vector<uint8_t> TestIndices(int width, int height, int colours, uint32_t seed, bool runs) {
     std::mt19937 random(seed);
     std::vector<uint8_t> indices(size_t(width) * height);

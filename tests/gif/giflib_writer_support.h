@@ -40,6 +40,8 @@ std::vector<uint8_t> WriteWithGiflib(const GiflibGifSpec& spec);
 
 // Palettes of `entries` colours, red, green, blue each.
 std::vector<uint8_t> DistinctPalette(int entries, uint32_t seed);
+// Entry i is (i, 2i, 3i), each modulo 256: values a test can name without a table beside it.
+std::vector<uint8_t> RampPalette(int entries);
 // Indices below `colours`: random noise (`runs` false) or screen-like runs and flat areas.
 std::vector<uint8_t> TestIndices(int width, int height, int colours, uint32_t seed, bool runs);
 

@@ -13,12 +13,10 @@ namespace {
 using gif::testing::RawGif;
 
 std::vector<uint8_t> SampleGif() {
-    std::vector<uint8_t> table;
-    for (int i = 0; i < 4; ++i) table.insert(table.end(), {uint8_t(i), uint8_t(i), uint8_t(i)});
     const std::vector<uint8_t> pixels{1, 2, 3, 0};
     return RawGif()
         .Screen(2, 2, 0x81)
-        .Bytes(table)
+        .Bytes(gif::testing::RampPalette(4))
         .Looping(4)
         .Control(0x05, 25)
         .Comment("hello")

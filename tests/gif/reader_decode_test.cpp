@@ -150,20 +150,13 @@ TEST(ReaderDecode, ExtensionsAroundFramesAreSkipped) {
     ExpectAllFramesMatchGiflib(testing::WriteWithGiflib(spec), "extensions");
 }
 
-std::vector<uint8_t> Grey(int entries) {
-    std::vector<uint8_t> rgb;
-    for (int i = 0; i < entries; ++i)
-        rgb.insert(rgb.end(), {uint8_t(i), uint8_t(i * 3), uint8_t(255 - i)});
-    return rgb;
-}
-
 // Stray zero bytes between blocks and a missing trailer: the frames read as in the clean file.
 TEST(ReaderDecode, StrayZerosAndMissingTrailer) {
     const auto pixels = testing::TestIndices(30, 12, 256, 5, false);
     const auto codes = testing::EncodeLzw(pixels, 8);
     auto build = [&](bool stray, bool trailer) {
         RawGif gif;
-        gif.Screen(30, 12, 0xF7).Bytes(Grey(256));
+        gif.Screen(30, 12, 0xF7).Bytes(testing::RampPalette(256));
         if (stray) gif.Bytes({0, 0});
         gif.Control(0, 5);
         if (stray) gif.Bytes({0});
@@ -195,7 +188,7 @@ TEST(ReaderDecode, FullTableWithoutClearCode) {
     const auto codes = testing::EncodeLzw(pixels, 8, /*clearWhenFull=*/false);
     const auto bytes = RawGif()
                            .Screen(width, height, 0xF7)
-                           .Bytes(Grey(256))
+                           .Bytes(testing::RampPalette(256))
                            .Image(0, 0, width, height, 0, {}, 8, codes)
                            .Trailer()
                            .bytes;
@@ -219,7 +212,7 @@ TEST(ReaderDecode, MinimumCodeSizesBeyondTheTable) {
         const auto codes = testing::EncodeLzw(pixels, minCodeSize);
         const auto bytes = RawGif()
                                .Screen(13, 5, 0x80)
-                               .Bytes(Grey(2))
+                               .Bytes(testing::RampPalette(2))
                                .Image(0, 0, 13, 5, 0, {}, uint8_t(minCodeSize), codes)
                                .Trailer()
                                .bytes;
@@ -236,7 +229,7 @@ TEST(ReaderDecode, BmpHeaderFields) {
     const std::vector<uint8_t> pixels(5 * 3, 1);
     const auto bytes = RawGif()
                            .Screen(5, 3, 0x81)
-                           .Bytes(Grey(4))
+                           .Bytes(testing::RampPalette(4))
                            .Image(0, 0, 5, 3, 0, {}, 2, testing::EncodeLzw(pixels, 2))
                            .Trailer()
                            .bytes;
@@ -262,7 +255,7 @@ TEST(ReaderDecode, SmallLocalTablePadsWithBlack) {
     const std::vector<uint8_t> pixels{0, 1, 2, 3, 3, 2};
     const auto bytes = RawGif()
                            .Screen(3, 2, 0xF7)
-                           .Bytes(Grey(256))
+                           .Bytes(testing::RampPalette(256))
                            .Image(0, 0, 3, 2, 0x81, table, 2, testing::EncodeLzw(pixels, 2))
                            .Trailer()
                            .bytes;
@@ -327,7 +320,7 @@ TEST(ReaderDecode, TruncatedStreamKeepsDecodedRows) {
     for (bool terminate : {true, false}) {
         const auto bytes = RawGif()
                                .Screen(width, height, 0xF7)
-                               .Bytes(Grey(256))
+                               .Bytes(testing::RampPalette(256))
                                .Image(0, 0, width, height, 0, {}, 8, codes, 255, terminate)
                                .bytes;
         GifReader reader = Load(bytes);
@@ -347,7 +340,7 @@ TEST(ReaderDecode, RefusedFrames) {
     // A minimum code size of 12 needs 13-bit codes.
     auto bytes = RawGif()
                      .Screen(2, 2, 0xF7)
-                     .Bytes(Grey(256))
+                     .Bytes(testing::RampPalette(256))
                      .Image(0, 0, 2, 2, 0, {}, 12, {0x00, 0x10})
                      .Trailer()
                      .bytes;
@@ -358,7 +351,7 @@ TEST(ReaderDecode, RefusedFrames) {
     // 65535 x 65535 at 8 bits would be a 4 GiB BMP: refused before anything is allocated.
     bytes = RawGif()
                 .Screen(2, 2, 0xF7)
-                .Bytes(Grey(256))
+                .Bytes(testing::RampPalette(256))
                 .Image(0, 0, 65535, 65535, 0, {}, 8, {0x00, 0x01})
                 .Trailer()
                 .bytes;
@@ -370,7 +363,7 @@ TEST(ReaderDecode, RefusedFrames) {
     // A caller's tighter ceiling.
     bytes = RawGif()
                 .Screen(2, 2, 0xF7)
-                .Bytes(Grey(256))
+                .Bytes(testing::RampPalette(256))
                 .Image(0, 0, 200, 200, 0, {}, 8, {0x00, 0x01})
                 .Trailer()
                 .bytes;
@@ -385,7 +378,7 @@ TEST(ReaderDecode, RefusedFrames) {
 TEST(ReaderDecode, EmptyFramesGiveEmptyPictures) {
     const auto bytes = RawGif()
                            .Screen(2, 2, 0xF7)
-                           .Bytes(Grey(256))
+                           .Bytes(testing::RampPalette(256))
                            .Image(0, 0, 0, 7, 0, {}, 8, testing::EncodeLzw({}, 8))
                            .Trailer()
                            .bytes;
@@ -408,7 +401,7 @@ TEST(ReaderDecode, AllocationFailuresAnywhere) {
     const auto pixels = testing::TestIndices(50, 20, 256, 4, true);
     const auto bytes = RawGif()
                            .Screen(50, 20, 0xF7)
-                           .Bytes(Grey(256))
+                           .Bytes(testing::RampPalette(256))
                            .Control(0, 3)
                            .Comment("a frame comment long enough to need the heap")
                            .Image(0, 0, 50, 20, 0, {}, 8, testing::EncodeLzw(pixels, 8))
@@ -436,9 +429,15 @@ TEST(ReaderDecode, AllocationFailuresAnywhere) {
             reader.SetPalette(1, 0, 0);
         });
         refusedOnce = testing::Disarm();
-        if (!frame.empty()) EXPECT_EQ(frame, bmp) << n;
-        if (!whole.empty()) EXPECT_EQ(whole, bytes) << n;
-        if (loaded) EXPECT_EQ(reader.FrameCount(), 1u);
+        if (!frame.empty()) {
+            EXPECT_EQ(frame, bmp) << n;
+        }
+        if (!whole.empty()) {
+            EXPECT_EQ(whole, bytes) << n;
+        }
+        if (loaded) {
+            EXPECT_EQ(reader.FrameCount(), 1u);
+        }
         // Once memory is back, the same reader works.
         ASSERT_TRUE(reader.LoadGif(std::nullopt, std::span<const uint8_t>(bytes)));
         EXPECT_EQ(reader.GetGifData(1), bmp);

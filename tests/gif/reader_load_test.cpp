@@ -17,13 +17,6 @@ namespace {
 using testing::RawGif;
 using Bytes = std::vector<uint8_t>;
 
-Bytes Table(int entries) {
-    Bytes rgb;
-    for (int i = 0; i < entries; ++i)
-        rgb.insert(rgb.end(), {uint8_t(i), uint8_t(2 * i), uint8_t(3 * i)});
-    return rgb;
-}
-
 Bytes OnePixel() {
     return testing::EncodeLzw(Bytes{1}, 2);
 }
@@ -32,7 +25,7 @@ Bytes OnePixel() {
 Bytes TwoFrames() {
     return RawGif()
         .Screen(4, 3, 0x81, 2)
-        .Bytes(Table(4))
+        .Bytes(testing::RampPalette(4))
         .Looping(5)
         .Control(0x09, 60)
         .Image(0, 0, 4, 3, 0, {}, 2, OnePixel())
@@ -161,7 +154,8 @@ TEST(ReaderLoad, FilesAndWhatStaysLoaded) {
 
 // Damaged structures: the data stay loaded without frames; header-level commands still work.
 TEST(ReaderLoad, DamagedGifsStayLoadedWithoutFrames) {
-    const Bytes head = RawGif().Screen(4, 3, 0x81).Bytes(Table(4)).Control(0, 5).bytes;
+    const Bytes head =
+        RawGif().Screen(4, 3, 0x81).Bytes(testing::RampPalette(4)).Control(0, 5).bytes;
     auto withTail = [&](const Bytes& tail) {
         Bytes bytes = head;
         bytes.insert(bytes.end(), tail.begin(), tail.end());
@@ -178,7 +172,7 @@ TEST(ReaderLoad, DamagedGifsStayLoadedWithoutFrames) {
          withTail({0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x80, 1, 2, 3, 4, 5, 6})},
         {"descriptor cut short", withTail({0x2C, 0, 0, 0, 0})},
         {"global table past the end",
-         RawGif().Screen(4, 3, 0x87).Bytes(Table(8)).Comment("padding").bytes},
+         RawGif().Screen(4, 3, 0x87).Bytes(testing::RampPalette(8)).Comment("padding").bytes},
     };
     for (const auto& [name, bytes] : cases) {
         GifReader reader;
@@ -203,7 +197,7 @@ TEST(ReaderLoad, DamagedGifsStayLoadedWithoutFrames) {
 TEST(ReaderLoad, StrayZerosAndMissingTrailerKeepFramesFoundSoFar) {
     Bytes bytes = RawGif()
                       .Screen(4, 3, 0x81)
-                      .Bytes(Table(4))
+                      .Bytes(testing::RampPalette(4))
                       .Bytes({0, 0, 0})
                       .Control(0, 5)
                       .Bytes({0})
@@ -226,7 +220,7 @@ TEST(ReaderLoad, StrayZerosAndMissingTrailerKeepFramesFoundSoFar) {
 TEST(ReaderLoad, FrameStarts) {
     const Bytes bytes = RawGif()
                             .Screen(4, 3, 0x81)
-                            .Bytes(Table(4))
+                            .Bytes(testing::RampPalette(4))
                             .Image(0, 0, 4, 3, 0, {}, 2, OnePixel())  // no control
                             .Control(0x04, 11)
                             .Comment("frame two")
@@ -257,7 +251,7 @@ TEST(ReaderLoad, AnimationCommentAndLooping) {
         bool loop;
         uint16_t count;
     };
-    auto base = [] { return RawGif().Screen(4, 3, 0x81).Bytes(Table(4)); };
+    auto base = [] { return RawGif().Screen(4, 3, 0x81).Bytes(testing::RampPalette(4)); };
     const std::vector<Case> cases = {
         {"plain",
          base()

@@ -21,13 +21,6 @@ namespace {
 using testing::RawGif;
 using Bytes = std::vector<uint8_t>;
 
-Bytes Table(int entries) {
-    Bytes rgb;
-    for (int i = 0; i < entries; ++i)
-        rgb.insert(rgb.end(), {uint8_t(i), uint8_t(2 * i), uint8_t(3 * i)});
-    return rgb;
-}
-
 Bytes OnePixel() {
     return testing::EncodeLzw(Bytes{1}, 2);
 }
@@ -42,7 +35,7 @@ struct Sample {
 Sample MakeSample() {
     Sample s;
     RawGif gif;
-    gif.Screen(4, 3, 0x81, 1).Bytes(Table(4)).Looping(5);
+    gif.Screen(4, 3, 0x81, 1).Bytes(testing::RampPalette(4)).Looping(5);
     s.loopCount = gif.bytes.size() - 3;
     s.control1 = gif.bytes.size();
     gif.Control(0xE2, 60, 3);  // reserved bits and the user-input bit set: they must survive
@@ -54,7 +47,7 @@ Sample MakeSample() {
     gif.Control(0x00, 7).Comment(",,,,");
     s.descriptor2 = gif.bytes.size();
     s.localTable2 = s.descriptor2 + 10;
-    gif.Image(1, 1, 2, 2, 0x81, Table(4), 2, OnePixel()).Trailer();
+    gif.Image(1, 1, 2, 2, 0x81, testing::RampPalette(4), 2, OnePixel()).Trailer();
     s.bytes = gif.bytes;
     return s;
 }
@@ -120,7 +113,7 @@ TEST(ReaderPatch, SetFrameInfoChangesDelayDisposalTransparencyAndOffsetsOnly) {
 TEST(ReaderPatch, TransparencyBitAndFrameWithoutControl) {
     const Bytes bytes = RawGif()
                             .Screen(4, 3, 0x81)
-                            .Bytes(Table(4))
+                            .Bytes(testing::RampPalette(4))
                             .Image(0, 0, 4, 3, 0, {}, 2, OnePixel())
                             .Trailer()
                             .bytes;
@@ -175,7 +168,7 @@ TEST(ReaderPatch, SetGifInfo) {
     // Without a looping extension none is added.
     const Bytes plain = RawGif()
                             .Screen(4, 3, 0x81)
-                            .Bytes(Table(4))
+                            .Bytes(testing::RampPalette(4))
                             .Image(0, 0, 1, 1, 0, {}, 2, OnePixel())
                             .Trailer()
                             .bytes;
@@ -189,7 +182,7 @@ TEST(ReaderPatch, SetGifInfo) {
     const Bytes noCount =
         RawGif()
             .Screen(4, 3, 0x81)
-            .Bytes(Table(4))
+            .Bytes(testing::RampPalette(4))
             .Extension(0xFF, {{'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'}, {1}})
             .Image(0, 0, 1, 1, 0, {}, 2, OnePixel())
             .Trailer()
@@ -242,7 +235,7 @@ TEST(ReaderPatch, Palettes) {
     const Bytes noGlobal = RawGif()
                                .Screen(4, 3, 0x01)
                                .Comment("no global table here")
-                               .Image(0, 0, 1, 1, 0x80, Table(2), 2, OnePixel())
+                               .Image(0, 0, 1, 1, 0x80, testing::RampPalette(2), 2, OnePixel())
                                .Trailer()
                                .bytes;
     reader = Load(noGlobal);

@@ -101,45 +101,53 @@ std::string Escape(const std::string& text, bool json) {
 // Elements as name and printed value, in element order.
 using Fields = std::vector<std::pair<std::string, std::string>>;
 
+std::string BoolValue(bool v) {
+    return v ? "true" : "false";
+}
+
+// A text element: a JSON string, or escaped bytes as they stand.
+std::string TextValue(const std::string& v, bool json) {
+    if (!json) return Escape(v, false);
+    std::string out(1, '"');
+    out.append(Escape(v, true));
+    out.push_back('"');
+    return out;
+}
+
 Fields AnimationFields(const gif::AnimationInfo& a, bool json) {
-    auto b = [](bool v) { return std::string(v ? "true" : "false"); };
-    auto text = [&](const std::string& v) {
-        return json ? "\"" + Escape(v, true) + "\"" : Escape(v, false);
-    };
     return {{"Width", std::to_string(a.Width)},
             {"Depth", std::to_string(a.Depth)},
-            {"LOOP", b(a.LOOP)},
+            {"LOOP", BoolValue(a.LOOP)},
             {"LoopCount", std::to_string(a.LoopCount)},
             {"BgColorIndex", std::to_string(a.BgColorIndex)},
-            {"exposition", text(a.exposition)},
+            {"exposition", TextValue(a.exposition, json)},
             {"FrameCount", std::to_string(a.FrameCount)},
             {"ColorNum", std::to_string(a.ColorNum)},
-            {"Interlace", b(a.Interlace)}};
+            {"Interlace", BoolValue(a.Interlace)}};
 }
 
 Fields FrameFields(const gif::FrameInfo& f, bool json) {
-    auto b = [](bool v) { return std::string(v ? "true" : "false"); };
-    auto text = [&](const std::string& v) {
-        return json ? "\"" + Escape(v, true) + "\"" : Escape(v, false);
-    };
     return {{"DelayTime", std::to_string(f.DelayTime)},
             {"Left", std::to_string(f.Left)},
             {"Top", std::to_string(f.Top)},
             {"DisposalMethod", std::to_string(f.DisposalMethod)},
-            {"Transparency", b(f.Transparency)},
+            {"Transparency", BoolValue(f.Transparency)},
             {"TransparencyIndex", std::to_string(f.TransparencyIndex)},
             {"Width", std::to_string(f.Width)},
             {"Depth", std::to_string(f.Depth)},
-            {"exposition", text(f.exposition)},
+            {"exposition", TextValue(f.exposition, json)},
             {"ColorNum", std::to_string(f.ColorNum)},
-            {"Dither", b(f.Dither)}};
+            {"Dither", BoolValue(f.Dither)}};
 }
 
 std::string JsonObject(const Fields& fields) {
     std::string out = "{";
-    for (size_t i = 0; i < fields.size(); ++i)
-        out += (i ? ", \"" : "\"") + fields[i].first + "\": " + fields[i].second;
-    return out + "}";
+    for (size_t i = 0; i < fields.size(); ++i) {
+        out.append(i ? ", \"" : "\"").append(fields[i].first).append("\": ");
+        out.append(fields[i].second);
+    }
+    out.push_back('}');
+    return out;
 }
 
 // ---- info
