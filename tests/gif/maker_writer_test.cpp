@@ -199,6 +199,14 @@ CodeTrace TraceCodes(const Bytes& stream) {
     return trace;
 }
 
+// The bare code stream of `indices` as the encoder writes it, traced.
+CodeTrace TraceCodes(const Indices& indices) {
+    LzwEncoder encoder;
+    Bytes stream;
+    encoder.EncodeStream(indices.Rows(), indices.width, stream);
+    return TraceCodes(stream);
+}
+
 TEST(LzwEncoder, CodesMatchTheHashedTableEncoderOnVariedContent) {
     struct Case {
         const char* name;
@@ -231,10 +239,7 @@ TEST(LzwEncoder, CodesMatchTheHashedTableEncoderOnVariedContent) {
         ASSERT_EQ(ours, ReferenceImageData(rows, c.indices.width));
     }
     // The mixed runs really went through full tables.
-    LzwEncoder encoder;
-    Bytes stream;
-    encoder.EncodeStream(runs.Rows(), runs.width, stream);
-    CodeTrace trace = TraceCodes(stream);
+    CodeTrace trace = TraceCodes(runs);
     EXPECT_TRUE(trace.ok);
     EXPECT_EQ(trace.pixels, runs.data);
     EXPECT_GE(trace.clears, 3);
@@ -260,10 +265,7 @@ TEST(LzwEncoder, OnePixelIsClearPixelEndInNineBits) {
 
 TEST(LzwEncoder, FullTableIsFollowedByAClearCodeAndNineBitCodes) {
     Indices noise = RandomIndices(500, 400, 256, 11);
-    LzwEncoder encoder;
-    Bytes stream;
-    encoder.EncodeStream(noise.Rows(), noise.width, stream);
-    CodeTrace trace = TraceCodes(stream);
+    CodeTrace trace = TraceCodes(noise);
     ASSERT_TRUE(trace.ok);
     EXPECT_EQ(trace.pixels, noise.data);
     ASSERT_GE(trace.clears, 10);
