@@ -1,59 +1,36 @@
 #include "alloc_failure_support.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <new>
+
+#include "common/allocation_hook.h"
 
 namespace {
 
-std::atomic<bool> armed{false};
 std::atomic<size_t> remaining{0};
 std::atomic<bool> refused{false};
 
-void* Allocate(size_t size) {
-    if (armed.load(std::memory_order_relaxed)) {
-        if (remaining.load() <= 1) {
-            remaining = 0;
-            refused = true;
-            throw std::bad_alloc();
-        }
-        --remaining;
+void CountDown(size_t) {
+    if (remaining.load() <= 1) {
+        remaining = 0;
+        refused = true;
+        throw std::bad_alloc();
     }
-    if (void* memory = std::malloc(size ? size : 1)) return memory;
-    throw std::bad_alloc();
+    --remaining;
 }
 
 }  // namespace
-
-void* operator new(size_t size) {
-    return Allocate(size);
-}
-void* operator new[](size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory) noexcept {
-    std::free(memory);
-}
-void operator delete(void* memory, size_t) noexcept {
-    std::free(memory);
-}
-void operator delete[](void* memory, size_t) noexcept {
-    std::free(memory);
-}
 
 namespace gif::testing {
 
 void FailAllocationNumber(size_t n) {
     refused = false;
     remaining = n;
-    armed = true;
+    testsupport::SetAllocationHook(CountDown);
 }
 
 bool Disarm() {
-    armed = false;
+    testsupport::SetAllocationHook(nullptr);
     return refused.exchange(false);
 }
 
