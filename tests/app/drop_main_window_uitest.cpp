@@ -14,6 +14,7 @@
 #include "app/core/watermark_intake.h"
 #include "app/ui/main_window.h"
 #include "app/ui/watermark_maker_window.h"
+#include "main_window_support.h"
 #include "region_ui_support.h"
 
 using namespace app;
@@ -27,15 +28,7 @@ class MainWindowWiringTest : public QObject {
     void makerFromTheToolsMenuSetsTheWatermark();
 
   private:
-    std::unique_ptr<MainWindow> MakeWindow() {
-        MainWindow::Services services{
-            desktop_,
-            [this](int32_t l, int32_t t, int32_t w, int32_t h, std::vector<uint8_t>& f) {
-                desktop_.GrabInto(l, t, w, h, f);
-            },
-            MakeGifMakerEncoder(), folder_.path(), [] {}};
-        return std::make_unique<MainWindow>(std::move(services));
-    }
+    std::unique_ptr<MainWindow> MakeWindow() { return MakeTestWindow(desktop_, folder_.path()); }
     template <class T>
     static T* Find(MainWindow& window, const char* name) {
         return window.findChild<T*>(QString::fromUtf8(name));

@@ -12,6 +12,7 @@
 
 #include "app/ui/main_window.h"
 #include "app/ui/preview_window.h"
+#include "main_window_support.h"
 #include "platform/desktop.h"
 
 namespace app {
@@ -21,13 +22,7 @@ class MainWindowTest : public QObject {
 
   private:
     std::unique_ptr<MainWindow> MakeWindow() {
-        MainWindow::Services services{
-            desktop,
-            [this](int32_t l, int32_t t, int32_t w, int32_t h, std::vector<uint8_t>& f) {
-                desktop.GrabInto(l, t, w, h, f);
-            },
-            MakeGifMakerEncoder(), desktopDir.path(), [this] { ++ended; }};
-        return std::make_unique<MainWindow>(std::move(services));
+        return MakeTestWindow(desktop, desktopDir.path(), [this] { ++ended; });
     }
     template <class T>
     T* Find(MainWindow& window, const char* name) {
