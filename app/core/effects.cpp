@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "bitmap/dib.h"
 #include "bitmap/picture_codec.h"
@@ -33,27 +34,66 @@ int32_t ColourOf(int32_t red, int32_t green, int32_t blue) {
     return red + green * 256 + blue * 65536;
 }
 
-// Runs `change` on every pixel. 24- and 32-bit bitmaps are changed in place row by row, which
-// gives the same bytes as reading and writing each pixel; other depths go through the pixel
-// commands. `change` maps a colour's components to the new components.
+// Whether the picture is a bottom-up 24- or 32-bit BMP laid out exactly as the Dib writes it
+// back (file header with zero reserved bytes, 40-byte info header, no colour table, the rows and
+// nothing after them). Such a picture comes out of a Dib round trip byte for byte, except for
+// the pixels, so it can be changed in place. The grabber's frames are of this kind.
+bool IsPlainBmp(std::span<const uint8_t> picture) {
+    if (picture.size() < 54 || picture[0] != 'B' || picture[1] != 'M') return false;
+    const int64_t width = static_cast<int32_t>(ReadU32(picture, 18));
+    const int64_t height = static_cast<int32_t>(ReadU32(picture, 22));
+    const uint16_t depth = ReadU16(picture, 28);
+    if ((depth != 24 && depth != 32) || width <= 0 || height <= 0) return false;
+    const int64_t stride = (depth * width + 31) / 32 * 4;
+    return ReadU32(picture, 2) == picture.size() && ReadU32(picture, 6) == 0 &&
+           ReadU32(picture, 10) == 54 && ReadU32(picture, 14) == 40 && ReadU16(picture, 26) == 1 &&
+           ReadU32(picture, 30) == 0 && ReadU32(picture, 46) == 0 &&
+           static_cast<int64_t>(picture.size()) == 54 + stride * height;
+}
+
+// Calls `changeRow(pixels, width, bytesPerPixel)` on every row of a plain BMP (see above).
+template <class ChangeRow>
+void ForEachRow(std::span<uint8_t> picture, ChangeRow changeRow) {
+    const int32_t width = static_cast<int32_t>(ReadU32(picture, 18));
+    const size_t step = ReadU16(picture, 28) / 8;
+    const size_t stride = (step * 8 * static_cast<size_t>(width) + 31) / 32 * 4;
+    for (size_t at = 54; at < picture.size(); at += stride) {
+        changeRow(picture.data() + at, static_cast<size_t>(width), step);
+    }
+}
+
+// `change` maps a colour's components to the new components.
+template <class Change>
+void ChangeRows(uint8_t* pixel, size_t width, size_t step, Change change) {
+    for (size_t x = 0; x < width; ++x, pixel += step) {
+        const Rgb out = change(Rgb{pixel[2], pixel[1], pixel[0]});
+        pixel[0] = static_cast<uint8_t>(out.blue);
+        pixel[1] = static_cast<uint8_t>(out.green);
+        pixel[2] = static_cast<uint8_t>(out.red);
+    }
+}
+
+// Runs `change` on every pixel. 24- and 32-bit bitmaps are changed row by row, which gives the
+// same bytes as reading and writing each pixel; other depths go through the pixel commands.
 template <class Change>
 Picture ForEachPixel(std::span<const uint8_t> picture, Change change) {
+    if (IsPlainBmp(picture)) {
+        Picture result(picture.begin(), picture.end());
+        ForEachRow(std::span<uint8_t>(result), [&](uint8_t* row, size_t width, size_t step) {
+            ChangeRows(row, width, step, change);
+        });
+        return result;
+    }
     bitmap::Dib dib;
     if (!dib.LoadData(picture)) return {};
     const int32_t width = dib.GetWidth();
     const int32_t height = dib.GetHeight();
     const int depth = dib.BitsPerPixel();
     if (depth == 24 || depth == 32) {
-        const size_t step = depth / 8;
         uint8_t* rows = dib.Bits();
         for (int32_t row = 0; row < height; ++row) {
-            uint8_t* pixel = rows + static_cast<size_t>(row) * dib.Stride();
-            for (int32_t x = 0; x < width; ++x, pixel += step) {
-                const Rgb out = change(Rgb{pixel[2], pixel[1], pixel[0]});
-                pixel[0] = static_cast<uint8_t>(out.blue);
-                pixel[1] = static_cast<uint8_t>(out.green);
-                pixel[2] = static_cast<uint8_t>(out.red);
-            }
+            ChangeRows(rows + static_cast<size_t>(row) * dib.Stride(), static_cast<size_t>(width),
+                       static_cast<size_t>(depth / 8), change);
         }
     } else {
         for (int32_t x = 0; x < width; ++x) {
@@ -64,6 +104,77 @@ Picture ForEachPixel(std::span<const uint8_t> picture, Change change) {
         }
     }
     return dib.GetData();
+}
+
+// The brightness table: every component value moved by `offset` and clamped.
+std::array<uint8_t, 256> BrightnessTable(int32_t offset) {
+    std::array<uint8_t, 256> table{};
+    for (int value = 0; value < 256; ++value) {
+        table[value] = static_cast<uint8_t>(ClampComponent(int64_t{value} + offset));
+    }
+    return table;
+}
+
+// Both in-place forms work on the rows of a plain BMP only; the fourth byte of a 32-bit pixel
+// and row padding stay as they are, as with the pixel commands.
+// Clamped byte addition on the three colour bytes of two 32-bit pixels at once; the fourth
+// bytes get 0 added and stay. `up` adds, otherwise `amount` is subtracted.
+uint64_t AddClamped(uint64_t pixels, uint64_t amount, bool up) {
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    if (!up) pixels = ~pixels;  // x - a clamped at 0 is ~(~x + a clamped at 255)
+    const uint64_t sum = ((pixels & kLow7) + (amount & kLow7)) ^ ((pixels ^ amount) & kHigh);
+    const uint64_t carry = ((pixels & amount) | ((pixels | amount) & ~sum)) & kHigh;
+    const uint64_t result = sum | ((carry >> 7) * 0xFF);
+    return up ? result : ~result;
+}
+
+void BrightenRows(std::span<uint8_t> picture, int32_t offset) {
+    const std::array<uint8_t, 256> table = BrightnessTable(offset);
+    const bool up = offset >= 0;
+    const uint64_t step = static_cast<uint64_t>(std::min<int64_t>(std::abs(int64_t{offset}), 255));
+    const uint64_t amount = step * 0x0000000000010101u + (step << 32) * 0x010101u;
+    ForEachRow(picture, [&](uint8_t* pixel, size_t width, size_t bytesPerPixel) {
+        size_t x = 0;
+        if (bytesPerPixel == 4) {
+            for (; x + 2 <= width; x += 2, pixel += 8) {
+                uint64_t pair;
+                std::memcpy(&pair, pixel, 8);
+                pair = AddClamped(pair, amount, up);
+                std::memcpy(pixel, &pair, 8);
+            }
+        }
+        for (; x < width; ++x, pixel += bytesPerPixel) {
+            pixel[0] = table[pixel[0]];
+            pixel[1] = table[pixel[1]];
+            pixel[2] = table[pixel[2]];
+        }
+    });
+}
+
+// Mode 0 without a division: trunc(sum / 3) > threshold exactly when sum >= 3 * (threshold + 1).
+void ThresholdAverageRows(std::span<uint8_t> picture, int32_t threshold) {
+    const int64_t least = 3 * (int64_t{threshold} + 1);
+    const uint32_t bound = static_cast<uint32_t>(std::clamp<int64_t>(least, 0, 766));
+    ForEachRow(picture, [&](uint8_t* pixel, size_t width, size_t step) {
+        if (step == 4) {
+            for (size_t x = 0; x < width; ++x, pixel += 4) {
+                uint32_t word;
+                std::memcpy(&word, pixel, 4);
+                const uint32_t sum = (word & 0xFF) + (word >> 8 & 0xFF) + (word >> 16 & 0xFF);
+                word = (word & 0xFF000000u) | (sum >= bound ? 0xFFFFFFu : 0u);
+                std::memcpy(pixel, &word, 4);
+            }
+            return;
+        }
+        for (size_t x = 0; x < width; ++x, pixel += step) {
+            const uint32_t sum = uint32_t{pixel[0]} + pixel[1] + pixel[2];
+            const uint8_t level = sum >= bound ? 255 : 0;
+            pixel[0] = level;
+            pixel[1] = level;
+            pixel[2] = level;
+        }
+    });
 }
 
 int32_t GreyValue(const Rgb& colour, int32_t mode) {
@@ -119,10 +230,12 @@ Rgb SplitColour(int32_t colour) {
 }
 
 Picture AdjustBrightness(std::span<const uint8_t> picture, int32_t offset) {
-    std::array<uint8_t, 256> table{};
-    for (int value = 0; value < 256; ++value) {
-        table[value] = static_cast<uint8_t>(ClampComponent(int64_t{value} + offset));
+    if (IsPlainBmp(picture)) {
+        Picture result(picture.begin(), picture.end());
+        BrightenRows(result, offset);
+        return result;
     }
+    const std::array<uint8_t, 256> table = BrightnessTable(offset);
     return ForEachPixel(picture, [&](const Rgb& in) {
         auto shift = [&](int32_t component) {
             return component >= 0 && component < 256 ? table[component]
@@ -133,6 +246,11 @@ Picture AdjustBrightness(std::span<const uint8_t> picture, int32_t offset) {
 }
 
 Picture ThresholdToBlackWhite(std::span<const uint8_t> picture, int32_t threshold, int32_t mode) {
+    if (mode == 0 && IsPlainBmp(picture)) {
+        Picture result(picture.begin(), picture.end());
+        ThresholdAverageRows(result, threshold);
+        return result;
+    }
     return ForEachPixel(picture, [&](const Rgb& in) {
         const int32_t level = GreyValue(in, mode) > threshold ? 255 : 0;
         return Rgb{level, level, level};
@@ -146,9 +264,11 @@ Picture NormaliseToBmp24(std::span<const uint8_t> picture) {
     return bitmap::EncodeBmp24(image);
 }
 
-Picture StampWatermark(std::span<const uint8_t> base, std::span<const uint8_t> mark,
-                       std::optional<int32_t> x, std::optional<int32_t> y,
-                       std::optional<int32_t> keyColour) {
+namespace {
+
+// StampWatermark on a picture the caller hands over, which saves copying a frame.
+Picture StampOnto(Picture base, std::span<const uint8_t> mark, std::optional<int32_t> x,
+                  std::optional<int32_t> y, std::optional<int32_t> keyColour) {
     if (!IsBmpOfDepth(base, 24) || !IsBmpOfDepth(mark, 24)) return {};
     const Rows24 to = RowsOf(base);
     const Rows24 from = RowsOf(mark);
@@ -164,16 +284,24 @@ Picture StampWatermark(std::span<const uint8_t> base, std::span<const uint8_t> m
     if (left + from.width > to.width) width = to.width - left;
     if (top + from.height > to.height) height = to.height - top;
 
-    Picture result(base.begin(), base.end());
     for (int64_t r = 1; r <= height; ++r) {
         const uint8_t* source = mark.data() + (from.end - r * from.stride);
-        uint8_t* target = result.data() + (to.end - (top + r) * to.stride) + 3 * left;
+        uint8_t* target = base.data() + (to.end - (top + r) * to.stride) + 3 * left;
         for (int64_t c = 0; c < width; ++c, source += 3, target += 3) {
             const uint32_t colour = source[0] | source[1] << 8 | uint32_t{source[2]} << 16;
             if (colour != key) std::copy(source, source + 3, target);
         }
     }
-    return result;
+    return base;
+}
+
+}  // namespace
+
+Picture StampWatermark(std::span<const uint8_t> base, std::span<const uint8_t> mark,
+                       std::optional<int32_t> x, std::optional<int32_t> y,
+                       std::optional<int32_t> keyColour) {
+    if (!IsBmpOfDepth(base, 24)) return {};
+    return StampOnto(Picture(base.begin(), base.end()), mark, x, y, keyColour);
 }
 
 bool HasEffects(const FrameEffects& effects) {
@@ -184,16 +312,26 @@ bool HasEffects(const FrameEffects& effects) {
 Picture ApplyFrameEffects(Picture frame, const FrameEffects& effects,
                           std::span<const uint8_t> watermark, int32_t regionWidth,
                           int32_t regionHeight) {
+    // A grabbed frame is a plain BMP and is changed where it lies.
     if (effects.brightnessPosition != 10) {
-        frame = AdjustBrightness(frame, effects.brightnessPosition * 10 - 100);
+        const int32_t offset = effects.brightnessPosition * 10 - 100;
+        if (IsPlainBmp(frame))
+            BrightenRows(frame, offset);
+        else
+            frame = AdjustBrightness(frame, offset);
     }
     if (effects.blackWhitePosition != 1) {
-        frame = ThresholdToBlackWhite(frame, effects.blackWhitePosition * 20, 0);
+        const int32_t threshold = effects.blackWhitePosition * 20;
+        if (IsPlainBmp(frame))
+            ThresholdAverageRows(frame, threshold);
+        else
+            frame = ThresholdToBlackWhite(frame, threshold, 0);
     }
     if (effects.watermarkOn) {
-        frame = StampWatermark(NormaliseToBmp24(frame), watermark,
-                               Saturate(int64_t{regionWidth} - effects.watermarkWidth),
-                               Saturate(int64_t{regionHeight} - effects.watermarkHeight), 0);
+        if (!IsBmpOfDepth(frame, 24)) frame = NormaliseToBmp24(frame);
+        frame = StampOnto(std::move(frame), watermark,
+                          Saturate(int64_t{regionWidth} - effects.watermarkWidth),
+                          Saturate(int64_t{regionHeight} - effects.watermarkHeight), 0);
     }
     return frame;
 }

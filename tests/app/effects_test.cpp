@@ -114,6 +114,56 @@ TEST(AdjustBrightnessTest, DataThatIsNoBitmapGivesNothing) {
     EXPECT_TRUE(ThresholdToBlackWhite(junk, 40, 0).empty());
 }
 
+// Every component value once, with a fourth byte / padding that must survive.
+std::vector<uint8_t> AllValues(int depth) {
+    return MakeBmp(
+        257, 3, depth,
+        [](int x, int y) {
+            return Px{uint8_t(x + 85 * y), uint8_t(255 - x), uint8_t(x * 7 + y)};
+        },
+        0xC3);
+}
+
+TEST(EffectsRowsTest, FramesChangedInPlaceMatchThePixelCommandsForEveryValue) {
+    for (int depth : {24, 32}) {
+        std::vector<uint8_t> plain = AllValues(depth);
+        // The same picture laid out so that a Dib rewrites its header: bytes after the rows, a
+        // non-zero reserved field.
+        std::vector<uint8_t> trailing = plain;
+        trailing.push_back(0x77);
+        apptest::PutU32(trailing, 2, static_cast<uint32_t>(trailing.size()));
+        std::vector<uint8_t> reserved = plain;
+        apptest::PutU32(reserved, 6, 0x01020304);
+        for (const std::vector<uint8_t>* picture : {&plain, &trailing, &reserved}) {
+            for (int offset : {-300, -255, -90, -1, 0, 1, 37, 100, 255, 300}) {
+                const auto expected = PerPixelReference(*picture, [&](Rgb c) {
+                    auto f = [&](int v) { return std::clamp(v + offset, 0, 255); };
+                    return Rgb{f(c.red), f(c.green), f(c.blue)};
+                });
+                EXPECT_EQ(AdjustBrightness(*picture, offset), expected) << depth << " " << offset;
+            }
+            for (int threshold : {-5, 0, 40, 84, 85, 200, 254, 255, 1000}) {
+                const auto expected = PerPixelReference(*picture, [&](Rgb c) {
+                    const int level = (c.red + c.green + c.blue) / 3 > threshold ? 255 : 0;
+                    return Rgb{level, level, level};
+                });
+                EXPECT_EQ(ThresholdToBlackWhite(*picture, threshold, 0), expected)
+                    << depth << " " << threshold;
+            }
+        }
+        FrameEffects effects;
+        effects.brightnessPosition = 3;
+        effects.blackWhitePosition = 2;
+        effects.watermarkOn = true;
+        effects.watermarkWidth = 116;
+        effects.watermarkHeight = 116;
+        const auto chained = StampWatermark(
+            NormaliseToBmp24(ThresholdToBlackWhite(AdjustBrightness(plain, -70), 40, 0)),
+            BuiltinWatermark(), 257 - 116, 3 - 116, 0);
+        EXPECT_EQ(ApplyFrameEffects(plain, effects, BuiltinWatermark(), 257, 3), chained);
+    }
+}
+
 TEST(ThresholdTest, PositionTwoTurnsAveragesAboveFortyWhite) {
     // Averages 40 (stays black) and 41 (white); the mode-0 average truncates 122/3 to 40.
     const auto picture = MakeBmp(4, 1, 32, [](int x, int) {
