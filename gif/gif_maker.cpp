@@ -5,6 +5,7 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 #include "bitmap/picture_codec.h"
@@ -58,7 +59,7 @@ bitmap::Image24 Decode(std::span<const uint8_t> bytes) {
 // 500 pages can cost more than reducing its colours. Only a hint: nothing depends on it.
 void MapInPages(uint8_t* block, size_t bytes) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-    constexpr uintptr_t kPage = 4096;  // a larger page only makes the range cover less
+    static const uintptr_t kPage = uintptr_t(sysconf(_SC_PAGESIZE));
     const uintptr_t first = (reinterpret_cast<uintptr_t>(block) + kPage - 1) & ~(kPage - 1);
     const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(kPage - 1);
     // Kernels before 5.14 refuse the advice; the pages then come one fault at a time.
