@@ -1,9 +1,11 @@
 #include "gif/file_io.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -14,9 +16,6 @@
 
 namespace gif {
 namespace {
-
-// Larger files are not pictures this library can take.
-constexpr uint64_t kMaxPictureFileBytes = uint64_t{2} << 30;
 
 // Paths are handed to the system as C strings; one with a zero byte names no file.
 void CheckPath(std::string_view operation, std::string_view path) {
@@ -37,8 +36,10 @@ class Descriptor {
 
 }  // namespace
 
-std::vector<uint8_t> ReadWholeFile(std::string_view path) {
+std::vector<uint8_t> ReadWholeFile(std::string_view path, uint64_t maxBytes,
+                                   std::string_view tooLargeText) {
     const char* kOpen = "打开文件失败";
+    const char* kRead = "读取文件失败";
     CheckPath(kOpen, path);
     std::string cPath;
     try {
@@ -53,27 +54,68 @@ std::vector<uint8_t> ReadWholeFile(std::string_view path) {
     struct stat info;
     if (::fstat(file.get(), &info) != 0) throw FileError("读取文件长度失败", path, errno);
     if (S_ISDIR(info.st_mode)) throw FileError(kOpen, path, EISDIR);
-    uint64_t size = info.st_size > 0 ? uint64_t(info.st_size) : 0;
-    if (size > kMaxPictureFileBytes) throw LibraryError("图片文件太大");
-
-    std::vector<uint8_t> bytes;
-    try {
-        bytes.resize(size_t(size));
-    } catch (const std::bad_alloc&) {
-        throw LibraryError("为读取文件分配内存失败");
+    // Devices hold no pictures, and some (/dev/zero, /dev/urandom) never end.
+    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
+        try {
+            throw LibraryError(std::string(kRead) + ": " + cPath + ": 是设备，不是文件");
+        } catch (const std::bad_alloc&) {
+            throw LibraryError(kRead);
+        }
     }
-    // A file that shrank meanwhile leaves zero bytes at the end, like a read of its old length.
+    const uint64_t size = info.st_size > 0 ? uint64_t(info.st_size) : 0;
+    std::vector<uint8_t> bytes;
+
+    if (S_ISREG(info.st_mode) && size > 0) {
+        if (size > maxBytes) throw LibraryError(tooLargeText);
+        try {
+            bytes.resize(size_t(size));
+        } catch (const std::bad_alloc&) {
+            throw LibraryError("为读取文件分配内存失败");
+        }
+        // A file that shrank meanwhile leaves zero bytes at the end, like a read of its old
+        // length.
+        size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                throw FileError(kRead, path, errno);
+            }
+            if (got == 0) break;
+            done += size_t(got);
+        }
+        return bytes;
+    }
+
+    // No length known up front (a pipe, a socket, an empty or virtual file): read until the end,
+    // one byte beyond the ceiling at most, so that an endless writer is refused at once.
+    const uint64_t limit = std::min(maxBytes, kMaxStreamBytes);
     size_t done = 0;
-    while (done < bytes.size()) {
+    for (;;) {
+        if (done == bytes.size()) {
+            const uint64_t grown = std::min<uint64_t>(std::max<size_t>(2 * done, 65536), limit + 1);
+            try {
+                bytes.reserve(size_t(grown));  // exactly, not resize's doubling past the ceiling
+                bytes.resize(size_t(grown));
+            } catch (const std::bad_alloc&) {
+                throw LibraryError("为读取文件分配内存失败");
+            }
+        }
         ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
         if (got < 0) {
             if (errno == EINTR) continue;
-            if (errno == EAGAIN) break;
-            throw FileError("读取文件失败", path, errno);
+            if (errno != EAGAIN && errno != EWOULDBLOCK) throw FileError(kRead, path, errno);
+            // A writer is there but has not written yet: wait for data or its end.
+            pollfd ready{file.get(), POLLIN, 0};
+            if (::poll(&ready, 1, -1) < 0 && errno != EINTR) throw FileError(kRead, path, errno);
+            continue;
         }
+        // End of data; a FIFO that nobody has open for writing ends at once.
         if (got == 0) break;
         done += size_t(got);
+        if (done > limit) throw LibraryError(tooLargeText);
     }
+    bytes.resize(done);
     return bytes;
 }
 
@@ -93,8 +135,14 @@ void FileSink::Open(std::string_view path) {
     if (exists && !direct && ::access(path_.c_str(), W_OK) != 0)
         throw FileError(kCreate, path, errno);
     if (direct) {
-        descriptor_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        // Non-blocking, so that a FIFO nobody reads fails (ENXIO) instead of waiting for a
+        // reader; writes then block as usual.
+        descriptor_ =
+            ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
         if (descriptor_ < 0) throw FileError(kCreate, path, errno);
+        const int flags = ::fcntl(descriptor_, F_GETFL);
+        if (flags < 0 || ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK) != 0)
+            throw FileError(kCreate, path, errno);
         return;
     }
     // A hidden name beside the target, so that the rename stays within one file system.

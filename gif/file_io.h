@@ -1,7 +1,8 @@
-// File access for the maker: reading a picture file whole, and writing a GIF so that the
+// File access for the maker and the reader: reading a file whole, and writing a GIF so that the
 // target path holds either the complete new file or what it held before.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,13 +11,22 @@
 
 namespace gif {
 
-// Reads the whole file. Throws LibraryError naming the failed operation, or with
-// "为读取文件分配内存失败" when its bytes do not fit in memory.
-std::vector<uint8_t> ReadWholeFile(std::string_view path);
+// Larger picture files are not pictures the maker can take.
+inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{2} << 30;
+// Pipes have no length to check up front, and some never end; they are read up to this much
+// (or `maxBytes` when lower) and refused as soon as they pass it.
+inline constexpr uint64_t kMaxStreamBytes = uint64_t{64} << 20;
+
+// Reads the whole file, failing with `tooLargeText` when it holds more than `maxBytes`.
+// A FIFO without a writer reads as empty instead of waiting for one; devices are refused. Throws LibraryError naming
+// the failed operation, or with "为读取文件分配内存失败" when its bytes do not fit in memory.
+std::vector<uint8_t> ReadWholeFile(std::string_view path, uint64_t maxBytes = kMaxPictureFileBytes,
+                                   std::string_view tooLargeText = "图片文件太大");
 
 // Writes to a new file in the target's folder and renames it over the target on Commit;
 // a sink destroyed without Commit removes its file. A target that exists but is not a regular
-// file (a device, a FIFO, a symbolic link) is opened and written directly instead.
+// file (a device, a FIFO, a symbolic link) is opened and written directly instead; a FIFO
+// without a reader fails at once rather than waiting for one.
 class FileSink final : public ByteSink {
   public:
     ~FileSink() override;

@@ -1,11 +1,6 @@
 #include "gif/gif_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -117,61 +112,12 @@ void GifReader::Discard() {
 }
 
 bool GifReader::ReadFile(std::string_view path, std::vector<uint8_t>& bytes) {
-    if (path.find('\0') != std::string_view::npos) {
-        SetError(FileError("打开文件失败", path, EINVAL).what());
-        return false;
-    }
-    const std::string name(path);
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        SetError(FileError("打开文件失败", path, errno).what());
-        return false;
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        SetError(FileError("读取文件失败", path, errno).what());
-        return false;
-    }
-    if (S_ISDIR(status.st_mode)) {
-        SetError(FileError("打开文件失败", path, EISDIR).what());
-        return false;
-    }
-    // Regular files are measured first; pipes and devices are read up to the ceiling.
-    if (S_ISREG(status.st_mode)) {
-        if (static_cast<uint64_t>(status.st_size) < kMinGifBytes) {
-            SetError(kTooShort);
-            return false;
-        }
-        if (static_cast<uint64_t>(status.st_size) > kMaxGifBytes) {
-            SetError(kTooLarge);
-            return false;
-        }
-    }
     try {
-        bytes.clear();
-        if (S_ISREG(status.st_mode)) bytes.reserve(static_cast<size_t>(status.st_size));
-        uint8_t chunk[65536];
-        for (;;) {
-            const ssize_t got = ::read(fd, chunk, sizeof chunk);
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                SetError(FileError("读取文件失败", path, errno).what());
-                return false;
-            }
-            if (got == 0) break;
-            if (bytes.size() + static_cast<size_t>(got) > kMaxGifBytes) {
-                SetError(kTooLarge);
-                return false;
-            }
-            bytes.insert(bytes.end(), chunk, chunk + got);
-        }
+        bytes = ReadWholeFile(path, kMaxGifBytes, kTooLarge);
+    } catch (const LibraryError& error) {
+        SetError(error.what());
+        return false;
     } catch (const std::bad_alloc&) {
-        bytes = {};
         SetError(kNoMemoryForFile);
         return false;
     }
@@ -240,11 +186,8 @@ bool GifReader::Index() {
 
     size_t pos = kHeaderBytes;
     const uint8_t screenPacked = data[10];
-    if (screenPacked & 0x80) {
-        pos += 3 * TableEntries(screenPacked);
-        // A global table cut short would leave the palette commands without their colours.
-        if (pos > size) return damaged();
-    }
+    // A global table cut short just ends the data: its entries inside the data stay usable.
+    if (screenPacked & 0x80) pos += 3 * TableEntries(screenPacked);
 
     try {
         while (pos < size) {
@@ -479,37 +422,36 @@ bool GifReader::LocateTable(uint32_t frameIndex, size_t& offset, size_t& entries
         offset = *walk.descriptor + kDescriptorBytes;
     }
     entries = TableEntries(packed);
-    if (offset + 3 * entries > data_.size()) {
-        // Only a damaged GIF, kept loaded without frames, can get here.
-        SetError(kDamaged);
-        return false;
-    }
     return true;
+}
+
+// Where entry `paletteIndex` of the frame's colour table starts, when it lies inside the table
+// and, for a table that the data cut short, inside the data.
+std::optional<size_t> GifReader::LocateEntry(uint32_t frameIndex, uint8_t paletteIndex) {
+    size_t offset = 0;
+    size_t entries = 0;
+    if (!LocateTable(frameIndex, offset, entries)) return std::nullopt;
+    const size_t at = offset + 3 * size_t{paletteIndex};
+    if (paletteIndex >= entries || at + 3 > data_.size()) {
+        SetError(kPaletteOutOfRange);
+        return std::nullopt;
+    }
+    return at;
 }
 
 int32_t GifReader::GetPalette(uint32_t frameIndex, uint8_t paletteIndex) {
     if (!BeginCommand() || !CheckFrame(frameIndex, true)) return -1;
-    size_t offset = 0;
-    size_t entries = 0;
-    if (!LocateTable(frameIndex, offset, entries)) return -1;
-    if (paletteIndex >= entries) {
-        SetError(kPaletteOutOfRange);
-        return -1;
-    }
-    const uint8_t* entry = &data_[offset + 3 * size_t{paletteIndex}];
+    const std::optional<size_t> at = LocateEntry(frameIndex, paletteIndex);
+    if (!at) return -1;
+    const uint8_t* entry = &data_[*at];
     return entry[0] | (entry[1] << 8) | (entry[2] << 16);
 }
 
 bool GifReader::SetPalette(uint32_t frameIndex, uint8_t paletteIndex, uint32_t colorValue) {
     if (!BeginCommand() || !CheckFrame(frameIndex, true)) return false;
-    size_t offset = 0;
-    size_t entries = 0;
-    if (!LocateTable(frameIndex, offset, entries)) return false;
-    if (paletteIndex >= entries) {
-        SetError(kPaletteOutOfRange);
-        return false;
-    }
-    uint8_t* entry = &data_[offset + 3 * size_t{paletteIndex}];
+    const std::optional<size_t> at = LocateEntry(frameIndex, paletteIndex);
+    if (!at) return false;
+    uint8_t* entry = &data_[*at];
     entry[0] = static_cast<uint8_t>(colorValue);
     entry[1] = static_cast<uint8_t>(colorValue >> 8);
     entry[2] = static_cast<uint8_t>(colorValue >> 16);

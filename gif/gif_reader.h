@@ -60,8 +60,8 @@ class GifReader {
   private:
     // What a walk from a frame's start to its image descriptor met.
     struct FrameWalk {
-        std::vector<size_t> controls;   // graphic control extensions (their 0x21 byte)
-        std::optional<size_t> comment;  // first sub-block of the last comment met
+        std::vector<size_t> controls;      // graphic control extensions (their 0x21 byte)
+        std::optional<size_t> comment;     // first sub-block of the last comment met
         std::optional<size_t> descriptor;  // the 0x2C byte
     };
 
@@ -73,6 +73,7 @@ class GifReader {
     bool CheckFrame(uint32_t frameIndex, bool allowZero);
     // The colour table of frame 0 (global) or of a frame (local), as offset and entry count.
     bool LocateTable(uint32_t frameIndex, size_t& offset, size_t& entries);
+    std::optional<size_t> LocateEntry(uint32_t frameIndex, uint8_t paletteIndex);
     bool ReadFile(std::string_view path, std::vector<uint8_t>& bytes);
     void Discard();
     void SetError(std::string_view text);

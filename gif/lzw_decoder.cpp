@@ -206,16 +206,18 @@ uint32_t DecodeLzw(const LzwImage& image, std::span<const uint8_t> codes, RowSin
             previous = code;
             continue;
         }
-        if (code > nextFree) break;  // a code the encoder cannot have made
-
         uint8_t firstPixel;
         if (code < nextFree) {
             firstPixel = table[code].first;
             out.PutString(table.get(), code, table[code].length);
         } else {
+            // The encoder's newest string (KwKwK). A code beyond it, which no encoder makes, is
+            // read the same way, and the entry added for it stands in for it afterwards: the
+            // table slot it names holds nothing of this image.
             firstPixel = table[previous].first;
             out.PutString(table.get(), previous, table[previous].length);
             out.PutPixel(firstPixel);
+            code = nextFree;
         }
         if (nextFree < kTableSize) {
             const Entry& prefix = table[previous];

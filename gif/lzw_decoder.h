@@ -29,8 +29,10 @@ struct LzwImage {
 // Decodes `codes` (the data sub-blocks already joined) into the rows of `image`. Stops at the
 // end code, at the end of `codes`, or once every row is filled; a row that the data end in the
 // middle of is delivered with its missing pixels 0, rows never reached are not delivered.
-// Returns the number of rows delivered. Undefined codes end the image; nothing here can read
-// or write outside the given buffers, whatever `codes` hold.
+// Returns the number of rows delivered. A code above the next free one is decoded like the
+// next free one (the previous string plus its first pixel); a code above the single pixels
+// right after a clear code ends the image. Nothing here can read or write outside the given
+// buffers, whatever `codes` hold.
 uint32_t DecodeLzw(const LzwImage& image, std::span<const uint8_t> codes, RowSink& sink);
 
 }  // namespace gif

@@ -202,6 +202,38 @@ TEST(ReaderDecode, FullTableWithoutClearCode) {
     ExpectSameImage(reader.GetGifData(1), expected.frames[0], expected.globalPalette, "giflib");
 }
 
+// A code above the next free one is read as the previous string plus its own first pixel, and
+// the entry added for it takes its place afterwards. Right after a clear code, a code above the
+// single pixels ends the image.
+TEST(ReaderDecode, CodesAboveTheNextFreeCode) {
+    auto decode = [](const std::vector<std::pair<uint32_t, unsigned>>& codes) {
+        testing::CodeWriter writer;
+        for (const auto& [code, width] : codes) writer.Put(code, width);
+        const auto bytes = RawGif()
+                               .Screen(4, 2, 0x81)
+                               .Bytes(testing::RampPalette(4))
+                               .Image(0, 0, 4, 2, 0, {}, 2, writer.Finish())
+                               .Trailer()
+                               .bytes;
+        GifReader reader = Load(bytes);
+        const ParsedBmp bmp = ParseBmp(reader.GetGifData(1));
+        EXPECT_TRUE(bmp.ok);
+        return bmp.indices;
+    };
+    // Clear 4, end 5, first free 6. After "1", code 7 (next free: 6) gives "1 1" and adds
+    // 6 = "1 1"; then 6 gives "1 1" and adds 7 = "1 1 1" (codes widen to 4 bits); 2 adds
+    // 8 = "1 1 2"; 8 gives "1 1 2", of which the 4x2 image takes the first pixel.
+    EXPECT_EQ(decode({{4, 3}, {1, 3}, {7, 3}, {6, 3}, {2, 4}, {8, 4}, {5, 4}}),
+              (std::vector<uint8_t>{1, 1, 1, 1, 1, 2, 1, 1}));
+    // With 4-bit codes: "1", "2", "3" add 6 and 7 (next free: 8); 12 gives "3 3" and adds
+    // 8 = "3 3", which 8 then gives again. The data end one pixel short of the image.
+    EXPECT_EQ(decode({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {12, 4}, {8, 4}, {5, 4}}),
+              (std::vector<uint8_t>{1, 2, 3, 3, 3, 3, 3, 0}));
+    // A first row of 1s, a clear code, then 7: the second row is never reached.
+    EXPECT_EQ(decode({{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 4}, {4, 4}, {7, 3}, {2, 3}, {5, 3}}),
+              (std::vector<uint8_t>{1, 1, 1, 1, 0, 0, 0, 0}));
+}
+
 // Small code sizes with a table that is smaller than the pixel values: values are cut to the
 // BMP's bits, nothing spills into neighbouring pixels or padding.
 TEST(ReaderDecode, MinimumCodeSizesBeyondTheTable) {

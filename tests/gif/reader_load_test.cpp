@@ -1,13 +1,21 @@
 // Loading: the checks in their order, what stays loaded after a failure, and the index.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "common/allocation_hook.h"
+#include "gif/file_io.h"
 #include "gif/gif_reader.h"
 #include "giflib_writer_support.h"
 
@@ -171,8 +179,6 @@ TEST(ReaderLoad, DamagedGifsStayLoadedWithoutFrames) {
         {"local table up to the end",
          withTail({0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x80, 1, 2, 3, 4, 5, 6})},
         {"descriptor cut short", withTail({0x2C, 0, 0, 0, 0})},
-        {"global table past the end",
-         RawGif().Screen(4, 3, 0x87).Bytes(testing::RampPalette(8)).Comment("padding").bytes},
     };
     for (const auto& [name, bytes] : cases) {
         GifReader reader;
@@ -185,13 +191,113 @@ TEST(ReaderLoad, DamagedGifsStayLoadedWithoutFrames) {
         EXPECT_TRUE(reader.GetGifData(1).empty()) << name;
         EXPECT_EQ(reader.GetError(), "帧序号超出范围") << name;
     }
-    // A global table that runs past the data cannot be read or patched.
+}
+
+// The data may end inside the global table: that ends the index like any other end of the
+// data, and only the entries wholly inside the data can be read or patched.
+TEST(ReaderLoad, GlobalTableCutShortKeepsTheEntriesInsideTheData) {
+    const Bytes full =
+        RawGif().Screen(4, 3, 0x87).Bytes(testing::RampPalette(8)).Comment("padding").bytes;
+    ASSERT_EQ(full.size(), 48u);
+    for (size_t size = 45; size <= 48; ++size) {
+        SCOPED_TRACE(size);
+        const Bytes bytes(full.begin(), full.begin() + long(size));
+        const int lastInside = int((size - 13) / 3) - 1;
+        GifReader reader;
+        ASSERT_TRUE(LoadBytes(reader, bytes)) << reader.GetError();
+        EXPECT_EQ(reader.GetError(), "");
+        EXPECT_EQ(reader.FrameCount(), 0u);
+        EXPECT_EQ(reader.GetGifInfo().ColorNum, 256);
+
+        EXPECT_EQ(reader.GetPalette(0, 5), 5 + 256 * 10 + 65536 * 15);
+        const uint8_t* last = &bytes[13 + 3 * size_t(lastInside)];
+        EXPECT_EQ(reader.GetPalette(0, uint8_t(lastInside)),
+                  last[0] | last[1] << 8 | last[2] << 16);
+        EXPECT_EQ(reader.GetError(), "");
+        for (int outside : {lastInside + 1, 255}) {
+            EXPECT_EQ(reader.GetPalette(0, uint8_t(outside)), -1) << outside;
+            EXPECT_EQ(reader.GetError(), "调色板序号超出范围");
+            EXPECT_FALSE(reader.SetPalette(0, uint8_t(outside), 0x010203)) << outside;
+            EXPECT_EQ(reader.GetError(), "调色板序号超出范围");
+        }
+        EXPECT_EQ(reader.GetGifData(0), bytes);
+
+        ASSERT_TRUE(reader.SetPalette(0, uint8_t(lastInside), 0x030201));
+        Bytes patched = bytes;
+        std::copy_n(Bytes{1, 2, 3}.begin(), 3, patched.begin() + 13 + 3 * lastInside);
+        EXPECT_EQ(reader.GetGifData(0), patched);
+        EXPECT_EQ(reader.GetPalette(1, 0), -1);
+        EXPECT_EQ(reader.GetError(), "帧序号超出范围");
+    }
+}
+
+// Named pipes and devices: a FIFO nobody writes to reads as empty instead of waiting, one with
+// a writer is read to its end, and an endless device is refused long before the size ceiling
+// of regular files.
+TEST(ReaderLoad, PipesAndDevices) {
+    TempDir dir;
+    const Bytes gif = TwoFrames();
     GifReader reader;
-    const Bytes& cut = cases.back().second;
-    EXPECT_FALSE(LoadBytes(reader, cut));
-    EXPECT_EQ(reader.GetPalette(0, 200), -1);
-    EXPECT_FALSE(reader.SetPalette(0, 200, 0));
-    EXPECT_EQ(reader.GetGifData(0), cut);
+    ASSERT_TRUE(LoadBytes(reader, gif));
+
+    const std::string fifo = dir.Path() + "/pipe.gif";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(reader.LoadGif(fifo, std::nullopt));
+    EXPECT_EQ(reader.GetError(), "不是有效的GIF图片数据");
+    EXPECT_EQ(reader.FrameCount(), 2u);
+
+    // The writer sends half, the load starts, then the rest follows and the writer closes.
+    // The extra reader keeps the FIFO open so the writer need not wait for the load.
+    const int keeper = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(keeper, 0);
+    const int writer = open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(writer, 0);
+    const size_t half = gif.size() / 2;
+    ASSERT_EQ(write(writer, gif.data(), half), ssize_t(half));
+    GifReader piped;
+    bool loaded = false;
+    std::thread load([&] { loaded = piped.LoadGif(fifo, std::nullopt); });
+    ASSERT_EQ(write(writer, gif.data() + half, gif.size() - half), ssize_t(gif.size() - half));
+    close(writer);
+    load.join();
+    close(keeper);
+    EXPECT_TRUE(loaded) << piped.GetError();
+    EXPECT_EQ(piped.GetGifData(0), gif);
+    EXPECT_EQ(piped.FrameCount(), 2u);
+
+    // Devices are refused outright; /dev/zero would never end.
+    if (std::filesystem::exists("/dev/zero")) {
+        EXPECT_FALSE(reader.LoadGif("/dev/zero", std::nullopt));
+        EXPECT_EQ(reader.GetError(), "读取文件失败: /dev/zero: 是设备，不是文件");
+        EXPECT_EQ(reader.FrameCount(), 2u);
+    }
+
+    // A writer that never stops is cut off just past the ceiling for pipes.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::thread endless([out = ends[1]] {
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);  // EPIPE ends the loop instead
+        const std::vector<uint8_t> zeros(65536);
+        while (write(out, zeros.data(), zeros.size()) > 0) {
+        }
+        close(out);
+    });
+    static size_t largest;
+    largest = 0;
+    const auto previous =
+        testsupport::SetAllocationHook([](size_t bytes) { largest = std::max(largest, bytes); });
+    const bool endlessLoaded =
+        reader.LoadGif("/proc/self/fd/" + std::to_string(ends[0]), std::nullopt);
+    testsupport::SetAllocationHook(previous);
+    close(ends[0]);
+    endless.join();
+    EXPECT_FALSE(endlessLoaded);
+    EXPECT_EQ(reader.GetError(), "GIF图片数据太大");
+    EXPECT_LE(largest, kMaxStreamBytes + 1);
+    EXPECT_EQ(reader.FrameCount(), 2u);
 }
 
 TEST(ReaderLoad, StrayZerosAndMissingTrailerKeepFramesFoundSoFar) {

@@ -1,5 +1,7 @@
 // Patches are byte edits: each command changes exactly its bytes and nothing else.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -252,6 +254,23 @@ TEST(ReaderPatch, SaveFailureKeepsTarget) {
     EXPECT_NE(reader.GetError().find("out.gif"), std::string::npos) << reader.GetError();
     EXPECT_TRUE(reader.SaveGif("/dev/null")) << reader.GetError();
     EXPECT_EQ(reader.GetError(), "");
+
+    // A FIFO nobody reads fails at once instead of waiting; one with a reader gets the GIF.
+    const std::string fifo = ::testing::TempDir() + "/reader_patch.fifo";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(reader.SaveGif(fifo));
+    EXPECT_NE(reader.GetError().find("创建文件失败: " + fifo), std::string::npos)
+        << reader.GetError();
+    const int listener = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(listener, 0);
+    EXPECT_TRUE(reader.SaveGif(fifo)) << reader.GetError();
+    Bytes received(s.bytes.size() + 1);
+    EXPECT_EQ(read(listener, received.data(), received.size()), ssize_t(s.bytes.size()));
+    received.resize(s.bytes.size());
+    EXPECT_EQ(received, s.bytes);
+    close(listener);
+    std::filesystem::remove(fifo);
 }
 
 // On files giflib wrote (87a and 89a, global or local tables, interlaced or not), a frame
