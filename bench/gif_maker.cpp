@@ -46,7 +46,7 @@ void BM_MakerReduce(benchmark::State& state) {
     gif::IndexedImage image;
     image.width = uint16_t(kWidth);
     image.height = uint16_t(kHeight);
-    image.rows = std::make_unique<uint8_t[]>(image.Stride() * kHeight);
+    image.rows = gif::AllocateFrameRows(image.Stride() * kHeight);
     for (auto _ : state) {
         if (dither)
             gif::ReduceOrderedDither(picture, image);

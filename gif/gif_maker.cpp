@@ -3,15 +3,11 @@
 #include <cstdint>
 #include <new>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
-
 #include "bitmap/picture_codec.h"
 #include "gif/colour_reduction.h"
 #include "gif/comment_text.h"
 #include "gif/file_io.h"
+#include "gif/frame_memory.h"
 #include "gif/gif_writer.h"
 #include "gif/library_error.h"
 
@@ -52,22 +48,6 @@ bitmap::Image24 Decode(std::span<const uint8_t> bytes) {
         throw LibraryError(kUndecodable);
     if (picture.width > kMaxGifSide || picture.height > kMaxGifSide) throw LibraryError(kTooLarge);
     return picture;
-}
-
-// Maps in the pages of a freshly allocated block with one call instead of one fault per page.
-// Every stored frame is new memory, and on virtual machines the faults of a 1080p frame's
-// 500 pages can cost more than reducing its colours. Only a hint: nothing depends on it.
-void MapInPages(uint8_t* block, size_t bytes) {
-#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-    static const uintptr_t kPage = uintptr_t(sysconf(_SC_PAGESIZE));
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(block) + kPage - 1) & ~(kPage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(kPage - 1);
-    // Kernels before 5.14 refuse the advice; the pages then come one fault at a time.
-    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
-#else
-    (void)block;
-    (void)bytes;
-#endif
 }
 
 }  // namespace
@@ -133,11 +113,10 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
         image.width = uint16_t(picture.width);
         image.height = uint16_t(picture.height);
         try {
-            image.rows = std::make_unique_for_overwrite<uint8_t[]>(image.Stride() * image.height);
+            image.rows = AllocateFrameRows(image.Stride() * image.height);
         } catch (const std::bad_alloc&) {
             throw LibraryError(kNoBitmapMemory);
         }
-        MapInPages(image.rows.get(), image.Stride() * image.height);
         if (info.Dither)
             ReduceOrderedDither(picture, image);
         else

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gif/byte_sink.h"
+#include "gif/frame_memory.h"
 #include "gif/records.h"
 
 namespace gif {
@@ -22,7 +23,7 @@ struct IndexedImage {
     uint16_t width = 0;
     uint16_t height = 0;
     std::array<uint8_t, 1024> colourTable{};  // per entry blue, green, red, 0
-    std::unique_ptr<uint8_t[]> rows;          // Stride() * height bytes, bottom row first
+    FrameRows rows;                           // Stride() * height bytes, bottom row first
 
     static constexpr size_t StrideFor(uint32_t width) { return (size_t{width} + 3) & ~size_t{3}; }
     size_t Stride() const { return StrideFor(width); }

@@ -14,6 +14,14 @@ void* Allocate(size_t size) {
     throw std::bad_alloc();
 }
 
+void* AllocateAligned(size_t size, std::align_val_t alignment) {
+    if (testsupport::AllocationHook hook = currentHook.load()) hook(size);
+    const size_t align = static_cast<size_t>(alignment);
+    const size_t rounded = (size + align - 1) / align * align;
+    if (void* memory = std::aligned_alloc(align, rounded ? rounded : align)) return memory;
+    throw std::bad_alloc();
+}
+
 }  // namespace
 
 void* operator new(size_t size) {
@@ -32,6 +40,24 @@ void operator delete(void* memory, size_t) noexcept {
     std::free(memory);
 }
 void operator delete[](void* memory, size_t) noexcept {
+    std::free(memory);
+}
+void* operator new(size_t size, std::align_val_t alignment) {
+    return AllocateAligned(size, alignment);
+}
+void* operator new[](size_t size, std::align_val_t alignment) {
+    return AllocateAligned(size, alignment);
+}
+void operator delete(void* memory, std::align_val_t) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, std::align_val_t) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, size_t, std::align_val_t) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, size_t, std::align_val_t) noexcept {
     std::free(memory);
 }
 

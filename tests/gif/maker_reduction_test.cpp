@@ -14,7 +14,7 @@ IndexedImage Reduce(const bitmap::Image24& picture, bool dither) {
     IndexedImage image;
     image.width = uint16_t(picture.width);
     image.height = uint16_t(picture.height);
-    image.rows = std::make_unique<uint8_t[]>(image.Stride() * image.height);
+    image.rows = AllocateFrameRows(image.Stride() * image.height);
     std::fill_n(image.rows.get(), image.Stride() * image.height, 0xEE);  // padding must be zeroed
     if (dither)
         ReduceOrderedDither(picture, image);

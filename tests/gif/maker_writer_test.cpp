@@ -302,7 +302,8 @@ StoredFrame MakeFrame(uint16_t width, uint16_t height, uint8_t fill, FrameSettin
     frame.settings = std::move(settings);
     frame.image.width = width;
     frame.image.height = height;
-    frame.image.rows = std::make_unique<uint8_t[]>(frame.image.Stride() * height);
+    frame.image.rows = AllocateFrameRows(frame.image.Stride() * height);
+    std::memset(frame.image.rows.get(), 0, frame.image.Stride() * height);
     for (uint16_t y = 0; y < height; ++y)
         std::memset(frame.image.rows.get() + frame.image.Stride() * y, fill, width);
     for (int i = 0; i < 256; ++i) {
