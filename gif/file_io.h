@@ -18,8 +18,9 @@ inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{2} << 30;
 inline constexpr uint64_t kMaxStreamBytes = uint64_t{64} << 20;
 
 // Reads the whole file, failing with `tooLargeText` when it holds more than `maxBytes`.
-// A FIFO without a writer reads as empty instead of waiting for one; devices are refused. Throws LibraryError naming
-// the failed operation, or with "为读取文件分配内存失败" when its bytes do not fit in memory.
+// A FIFO without a writer reads as empty instead of waiting for one; devices are refused. Throws
+// LibraryError naming the failed operation, or with "为读取文件分配内存失败" when its bytes do not
+// fit in memory.
 std::vector<uint8_t> ReadWholeFile(std::string_view path, uint64_t maxBytes = kMaxPictureFileBytes,
                                    std::string_view tooLargeText = "图片文件太大");
 
