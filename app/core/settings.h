@@ -16,8 +16,15 @@ struct CaptureRegion {
     int32_t right = 0;
     int32_t bottom = 0;
 
-    int32_t Width() const { return right - left; }
-    int32_t Height() const { return bottom - top; }
+    // The hidden fields can hold any 32-bit values; a span that does not fit counts as empty.
+    int32_t Width() const { return Span(left, right); }
+    int32_t Height() const { return Span(top, bottom); }
+
+  private:
+    static int32_t Span(int32_t from, int32_t to) {
+        const int64_t span = int64_t{to} - int64_t{from};
+        return span > INT32_MAX || span < INT32_MIN ? 0 : static_cast<int32_t>(span);
+    }
 };
 
 using PictureBytes = std::vector<uint8_t>;

@@ -39,7 +39,8 @@ CaptureModeController::CaptureModeController(QWidget* mainWindow, QComboBox* mod
 }
 
 CaptureModeController::~CaptureModeController() {
-    CloseRegionFrame();
+    // Silently: whoever listens may be half torn down by now.
+    if (frame_) frame_->close();
 }
 
 void CaptureModeController::OnCaptureModeChanged(int index) {
@@ -87,11 +88,14 @@ void CaptureModeController::OpenRegionFrame() {
     CaptureRegion region = region_.read ? region_.read() : CaptureRegion{};
     frame_ = std::make_unique<RegionFrameWindow>(region);
     frame_->show();
+    emit regionFrameShownChanged(true);
 }
 
 void CaptureModeController::CloseRegionFrame() {
-    if (frame_) frame_->close();
+    if (!frame_) return;
+    frame_->close();
     frame_.reset();
+    emit regionFrameShownChanged(false);
 }
 
 }  // namespace app

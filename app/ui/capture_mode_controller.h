@@ -50,6 +50,11 @@ class CaptureModeController : public QObject {
     RegionFrameWindow* RegionFrame() const { return frame_.get(); }
     WindowPicker& Picker() { return picker_; }
 
+  signals:
+    // The region frame window opened (true) or closed (false); the recording's stop relies on
+    // knowing this.
+    void regionFrameShownChanged(bool shown);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -142,6 +142,7 @@ void MainWindow::BuildHiddenControls() {
         auto* field = new QLineEdit(group_);
         field->setObjectName(QStringLiteral("编辑框%1").arg(i + 1));
         field->setGeometry(500, 136, 40, 20);  // outside the visible area
+        field->setFocusPolicy(Qt::NoFocus);    // so Tab cannot lead typing into them
         regionFields_[i] = field;
     }
     keyWatcher_ = new KeyWatcher([this](int key) { return desktop_.IsKeyDown(key); }, group_);
@@ -290,9 +291,14 @@ void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Ends at once, also in the middle of a recording: nothing is saved.
     event->accept();
-    endProcess_();
+    if (controller_ && controller_->IsRecording()) {
+        // A running recording is abandoned at once: no file is written.
+        endProcess_();
+        return;
+    }
+    // An ordinary quit, so that Qt hands the clipboard's GIF over before the process ends.
+    QCoreApplication::quit();
 }
 
 void MainWindow::OnWatchedKey(int keyCode, int modifiers) {

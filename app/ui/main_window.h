@@ -36,7 +36,8 @@ class MainWindow : public QMainWindow, public RecorderView {
         Grabber grabber;             // used on the capture worker's thread
         std::unique_ptr<Encoder> encoder;
         QString desktopDirectory;  // where "GIF动画" goes; empty for the current directory
-        std::function<void()> endProcess;  // closing the window; ends at once by default
+        // Closing the window during a recording; ends the process at once by default.
+        std::function<void()> endProcess;
     };
 
     static constexpr int kWidth = 286;

@@ -15,6 +15,10 @@ void MainWindow::WireFeatures() {
         this, modeList_, modeButton_, desktop_,
         {[this] { return Region(); }, [this](const CaptureRegion& region) { SetRegion(region); }},
         {}, highlightTimer_);
+    connect(captureMode_, &CaptureModeController::regionFrameShownChanged, this,
+            [this](bool shown) {
+                if (controller_) controller_->SetRegionFrameShown(shown);
+            });
     dropReceiver_.Install(pictureBox_, [this](const QString& fileList) {
         OnFilesDropped(fileList, {[this](const QString& text) { statusLine_->setText(text); },
                                   [this](const QByteArray& picture, int width, int height) {

@@ -4,6 +4,7 @@
 #include <QRegion>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace app {
 
@@ -16,12 +17,15 @@ RegionFrameWindow::RegionFrameWindow(const CaptureRegion& region)
 }
 
 QRect RegionFrameWindow::FrameGeometryFor(const CaptureRegion& region) {
-    int left = region.left - kLine;
-    int top = region.top - kLine;
+    // In 64 bits, and kept to what a window can be: the region fields can hold any values.
+    static constexpr int64_t kLimit = int64_t{1} << 24;
+    auto fit = [](int64_t value) { return static_cast<int>(std::clamp(value, -kLimit, kLimit)); };
+    const int64_t left = int64_t{region.left} - kLine;
+    const int64_t top = int64_t{region.top} - kLine;
     // A region without area (a click without a drag) still gets a visible outline.
-    int width = std::max(region.right - left + kLine, 2 * kLine);
-    int height = std::max(region.bottom - top + kLine, 2 * kLine);
-    return QRect(left, top, width, height);
+    const int64_t width = std::max<int64_t>(region.right - left + kLine, 2 * kLine);
+    const int64_t height = std::max<int64_t>(region.bottom - top + kLine, 2 * kLine);
+    return QRect(fit(left), fit(top), fit(width), fit(height));
 }
 
 void RegionFrameWindow::resizeEvent(QResizeEvent* event) {

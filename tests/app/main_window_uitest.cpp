@@ -9,9 +9,12 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/ui/main_window.h"
 #include "app/ui/preview_window.h"
+#include "app/ui/region_frame_window.h"
+#include "app/ui/region_selection_window.h"
 #include "main_window_support.h"
 #include "platform/desktop.h"
 
@@ -101,6 +104,7 @@ class MainWindowTest : public QObject {
             QVERIFY(field);
             QCOMPARE(field->text(), QString::fromUtf8(values[i]));
             QCOMPARE(field->geometry(), QRect(500, 136, 40, 20));
+            QCOMPARE(field->focusPolicy(), Qt::NoFocus);  // Tab never lands in them
         }
         auto* keys = Find<KeyWatcher>(*window, "动画框1");
         QVERIFY(keys);
@@ -187,11 +191,60 @@ class MainWindowTest : public QObject {
         QVERIFY(window->Keys()->IsWatching());
     }
 
-    void closingTheWindowEndsTheProgram() {
+    void closingTheWindowEndsAtOnceOnlyDuringARecording() {
         auto window = MakeWindow();
         window->show();
+        window->SetRegion({0, 0, 32, 24});
+        // Idle: an ordinary quit, which lets the clipboard be handed over.
+        window->close();
+        QCOMPARE(ended, 0);
+
+        window->show();
+        auto* record = Find<QPushButton>(*window, "按钮1");
+        record->click();
+        QCOMPARE(record->text(), QStringLiteral("停止"));
         window->close();
         QCOMPARE(ended, 1);
+    }
+
+    void stoppingARecordingClosesTheRegionFrame() {
+        auto window = MakeWindow();
+        window->show();
+        auto openFrames = [] {
+            int count = 0;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (qobject_cast<RegionFrameWindow*>(top) && top->isVisible()) ++count;
+            }
+            return count;
+        };
+        // The selection window runs modally: drag on it once it is up.
+        QTimer dragger;
+        connect(&dragger, &QTimer::timeout, [&] {
+            auto* selection =
+                qobject_cast<RegionSelectionWindow*>(QApplication::activeModalWidget());
+            if (!selection) return;
+            dragger.stop();
+            selection->OnSelectionLeftDown(40, 30);
+            selection->OnSelectionMove(104, 78);
+            selection->OnSelectionLeftUp(104, 78);
+        });
+        dragger.start(20);
+        Find<QComboBox>(*window, "组合框1")->setCurrentIndex(2);
+        Find<QPushButton>(*window, "按钮2")->click();
+        QVERIFY(!dragger.isActive());
+        const CaptureRegion region = window->Region();
+        QCOMPARE(QRect(QPoint(region.left, region.top), QPoint(region.right, region.bottom)),
+                 QRect(QPoint(40, 30), QPoint(104, 78)));
+        QCOMPARE(openFrames(), 1);
+        QVERIFY(window->Recording().State().regionFrameShown);
+
+        auto* record = Find<QPushButton>(*window, "按钮1");
+        record->click();
+        QCOMPARE(openFrames(), 1);  // stays while recording
+        record->click();
+        QCOMPARE(record->text(), QStringLiteral("录制"));
+        QCOMPARE(openFrames(), 0);
+        QVERIFY(!window->Recording().State().regionFrameShown);
     }
 };
 

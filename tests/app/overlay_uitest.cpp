@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <climits>
+
 #include "app/ui/cursor_overlay_window.h"
 #include "app/ui/region_frame_window.h"
 #include "bitmap/picture_codec.h"
@@ -88,6 +90,12 @@ void OverlayTest::frameSitsJustOutsideTheRegion() {
     QCOMPARE(frame.geometry(), QRect(98, 98, 204, 104));
     // A click without a drag still gets an outline around its point.
     QCOMPARE(RegionFrameWindow::FrameGeometryFor({50, 60, 50, 60}), QRect(48, 58, 4, 4));
+    // Extreme field values give a bounded rectangle instead of an overflow.
+    const QRect extreme = RegionFrameWindow::FrameGeometryFor({INT_MIN, INT_MIN, INT_MAX, INT_MAX});
+    QVERIFY(extreme.left() < 0 && extreme.top() < 0);
+    QVERIFY(extreme.width() > 4 && extreme.height() > 4);
+    QCOMPARE(RegionFrameWindow::FrameGeometryFor({INT_MAX, INT_MAX, INT_MIN, INT_MIN}).size(),
+             QSize(4, 4));
 }
 
 void OverlayTest::frameIsNeverInTheRecordedRegion() {
