@@ -6,11 +6,13 @@
 #include "app/core/allocator_tuning.h"
 #include "app/core/encoder.h"
 #include "app/ui/main_window.h"
+#include "app/ui/physical_pixels.h"
 #include "platform/desktop.h"
 
 int main(int argc, char** argv) {
     platform::Init();
     app::KeepFrameBuffersInHeap();
+    app::UsePhysicalPixels();
     QApplication application(argc, argv);
 
     std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop();
