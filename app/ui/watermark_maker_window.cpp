@@ -174,9 +174,10 @@ WatermarkMakerWindow::~WatermarkMakerWindow() {
 }
 
 void WatermarkMakerWindow::BuildControls() {
-    setFixedSize(293, 220);
+    // The client area, as for the main window.
+    setFixedSize(kWindowWidth, kWindowHeight);
     auto* group = new QGroupBox(QStringLiteral("设置"), this);
-    group->setGeometry(8, 4, 277, 208);
+    group->setGeometry(8, 4, kWindowWidth - 16, kWindowHeight - 12);
     BuildRowCaptions(group);
     BuildPreviewRow(group);
     BuildListRows(group);
@@ -287,13 +288,10 @@ void WatermarkMakerWindow::showEvent(QShowEvent* event) {
 
 void WatermarkMakerWindow::OnMakerFirstActivated() {
     for (int k = 1; k <= kStripCount; ++k) backgrounds_->addItem(tr("背景 %1").arg(k));
-    int kept = 0;
-    for (int i = 0; i < 4; ++i) {
-        sizes_->addItem(QString::fromUtf8(kMakerSizes[i].entry));
-        if (kMakerSizes[i].points == DefaultTextFont().pointSize) kept = i;
-    }
-    // The list shows the size the text is drawn with, kept from an earlier maker window.
-    sizes_->setCurrentIndex(kept);
+    for (int i = 0; i < 4; ++i) sizes_->addItem(QString::fromUtf8(kMakerSizes[i].entry));
+    // The lists start from their first entries; the text keeps the size an earlier maker window
+    // chose until another entry is picked.
+    sizes_->setCurrentIndex(0);
 }
 
 void WatermarkMakerWindow::StartFontFiller() {
@@ -318,8 +316,7 @@ void WatermarkMakerWindow::AddFontNames() {
     }
     if (!pendingFonts_.isEmpty()) return;
     fontFeeder_.stop();
-    int kept = fonts_->findText(DefaultTextFont().face);
-    fonts_->setCurrentIndex(kept >= 0 ? kept : 0);
+    fonts_->setCurrentIndex(0);
     fontsFilled_ = true;
 }
 

@@ -82,6 +82,9 @@ class WatermarkPreview : public QWidget {
 class WatermarkMakerWindow : public QWidget {
     Q_OBJECT
   public:
+    static constexpr int kWindowWidth = 293;
+    static constexpr int kWindowHeight = 248;
+
     // Opens beside `mainWindow`; closing deletes it.
     explicit WatermarkMakerWindow(QWidget* mainWindow);
     ~WatermarkMakerWindow() override;

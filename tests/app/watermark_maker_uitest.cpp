@@ -47,7 +47,7 @@ class WatermarkMakerTest : public QObject {
     void fontListHasNoVerticalFontsAndDoesNotBlock();
     void closingDuringTheFontFillIsSafe();
     void generatedWatermarkIsThePreviewStrip();
-    void fontAndSizeOutliveTheWindow();
+    void fontAndSizeOutliveTheWindowButTheListsStartAgain();
 };
 
 void WatermarkMakerTest::init() {
@@ -60,6 +60,7 @@ void WatermarkMakerTest::controlsAreInTheirPlaces() {
     auto* maker = new WatermarkMakerWindow(&main);
     maker->show();
     QVERIFY(QTest::qWaitForWindowExposed(maker));
+    QCOMPARE(maker->size(), QSize(293, 248));
     QCOMPARE(maker->findChild<QGroupBox*>()->title(), QStringLiteral("设置"));
     QCOMPARE(maker->pos().x(), main.frameGeometry().left() + main.frameGeometry().width());
     QCOMPARE(maker->Preview()->size(), QSize(196, 33));
@@ -73,7 +74,9 @@ void WatermarkMakerTest::controlsAreInTheirPlaces() {
     QCOMPARE(maker->TextField()->maxLength(), 30);
     QVERIFY(!maker->TextField()->text().isEmpty());
     QCOMPARE(maker->Preview()->ObjectCount(), 2);
+    QCOMPARE(maker->SizeList()->currentIndex(), 0);
     QTRY_VERIFY(maker->FontListFilled());
+    QCOMPARE(maker->FontList()->currentIndex(), 0);
     testing_ui::Settle();
     testing_ui::Screenshot(QStringLiteral("watermark_maker"));
     maker->close();
@@ -234,16 +237,31 @@ void WatermarkMakerTest::generatedWatermarkIsThePreviewStrip() {
     QVERIFY(!testing_ui::IsRed(PixelOfBmp(bmp, 100, 16)));
 }
 
-void WatermarkMakerTest::fontAndSizeOutliveTheWindow() {
+void WatermarkMakerTest::fontAndSizeOutliveTheWindowButTheListsStartAgain() {
+    QString lastFace;
     {
         WatermarkMakerWindow maker(nullptr);
+        maker.show();
+        QTRY_VERIFY(maker.FontListFilled());
+        QVERIFY(maker.FontList()->count() > 1);
+        const int last = maker.FontList()->count() - 1;
+        maker.FontList()->setCurrentIndex(last);
+        maker.OnMakerFontChosen(last);
+        lastFace = maker.FontList()->itemText(last);
+        maker.SizeList()->setCurrentIndex(3);
         maker.OnMakerSizeChosen(3);
     }
     QCOMPARE(app::DefaultTextFont().pointSize, 22);
+    QCOMPARE(app::DefaultTextFont().face, lastFace);
     auto* maker = new WatermarkMakerWindow(nullptr);
     maker->show();
     QVERIFY(QTest::qWaitForWindowExposed(maker));
-    QCOMPARE(maker->SizeList()->currentIndex(), 3);
+    QCOMPARE(maker->SizeList()->currentIndex(), 0);
+    QTRY_VERIFY(maker->FontListFilled());
+    QCOMPARE(maker->FontList()->currentIndex(), 0);
+    // Only a new choice changes the text's font.
+    QCOMPARE(app::DefaultTextFont().pointSize, 22);
+    QCOMPARE(app::DefaultTextFont().face, lastFace);
     maker->close();
 }
 
