@@ -1,7 +1,11 @@
 #include "app/core/watermark_intake.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
 
 #include "bitmap/picture_codec.h"
 
@@ -15,15 +19,27 @@ bool HasAcceptedExtension(std::string_view path) {
     return last == "bmp" || last == "jpg" || last == "png" || last == "gif";
 }
 
-// The file's bytes, or nothing when it cannot be read or is implausibly large for a watermark.
+// The file's bytes, or nothing when it cannot be read, is no plain file (a FIFO or a device
+// would hold the UI thread) or is implausibly large for a watermark.
 std::vector<uint8_t> ReadSmallFile(std::string_view path) {
-    std::ifstream file(std::string(path), std::ios::binary | std::ios::ate);
-    if (!file) return {};
-    std::streamoff size = file.tellg();
-    if (size <= 0 || static_cast<uint64_t>(size) > kMaxWatermarkFileBytes) return {};
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) return {};
+    const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::vector<uint8_t> bytes;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+        static_cast<uint64_t>(info.st_size) <= kMaxWatermarkFileBytes) {
+        bytes.resize(static_cast<size_t>(info.st_size));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            done += static_cast<size_t>(got);
+        }
+        // A file that shrank while being read is not taken half.
+        if (done != bytes.size()) bytes.clear();
+    }
+    ::close(fd);
     return bytes;
 }
 

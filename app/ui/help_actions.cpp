@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTemporaryFile>
 #include <QWidget>
+
+#include <cstdio>
 
 namespace app {
 
@@ -41,21 +44,37 @@ QString TutorialPath() {
     return QDir(QDir::tempPath()).filePath(QStringLiteral("软件简介.txt"));
 }
 
-QString OnTutorialItem(const UrlOpener& open) {
-    QString path = TutorialPath();
-    QFile file(path);
-    QByteArray text = TutorialText().toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size()) {
-        return {};
+namespace {
+
+// Writes `text` to `path` through a fresh file beside it that is then renamed over it. The
+// rename replaces whatever has that name, a planted symbolic link included, and never writes
+// through it (QSaveFile would follow the link to its target).
+bool ReplaceFile(const QString& path, const QByteArray& text) {
+    QTemporaryFile fresh(path + QStringLiteral(".XXXXXX"));
+    if (!fresh.open() || fresh.write(text) != text.size() || !fresh.flush()) return false;
+    fresh.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                         QFileDevice::ReadOther);
+    if (::rename(QFile::encodeName(fresh.fileName()).constData(),
+                 QFile::encodeName(path).constData()) != 0) {
+        return false;  // the temporary file removes itself
     }
-    file.close();
+    fresh.setAutoRemove(false);
+    return true;
+}
+
+}  // namespace
+
+QString OnTutorialItem(const UrlOpener& open) {
+    const QString path = TutorialPath();
+    // A failed write does not stop the open: an older copy may still be there to read.
+    const bool written = ReplaceFile(path, TutorialText().toUtf8());
     QUrl url = QUrl::fromLocalFile(path);
     if (open) {
         open(url);
     } else {
         QDesktopServices::openUrl(url);
     }
-    return path;
+    return written ? path : QString();
 }
 
 QMessageBox* MakeAboutBox() {

@@ -16,8 +16,9 @@ QString TutorialText();
 // "软件简介.txt" in the temporary folder.
 QString TutorialPath();
 
-// Writes the tutorial (created or overwritten, UTF-8, no terminator) and opens it with `open`,
-// by default the desktop's handler of the file. Returns the path written, empty on failure.
+// Writes the tutorial (created or replaced, UTF-8, no terminator) and opens it with `open`,
+// by default the desktop's handler of the file, also when the write failed. Returns the path
+// written, empty when the write failed.
 using UrlOpener = std::function<bool(const QUrl&)>;
 QString OnTutorialItem(const UrlOpener& open = {});
 

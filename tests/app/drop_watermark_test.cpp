@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -98,6 +99,19 @@ TEST_F(WatermarkIntakeTest, NonPictureAndFileListsAreUnusable) {
     EXPECT_EQ(LoadWatermarkFromFile((folder / "missing.png").string(), Trial()).verdict,
               WatermarkVerdict::Unusable);
     EXPECT_EQ(LoadWatermarkFromFile(Write("empty.png", {}), Trial()).verdict,
+              WatermarkVerdict::Unusable);
+}
+
+TEST_F(WatermarkIntakeTest, FifoAndFolderAreRefusedWithoutBlocking) {
+    // No writer ever opens the FIFO: reading it as a file would wait for ever.
+    const std::string fifo = (folder / "pipe.png").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    WatermarkIntake intake = LoadWatermarkFromFile(fifo, Trial());
+    EXPECT_EQ(intake.verdict, WatermarkVerdict::Unusable);
+    EXPECT_TRUE(intake.picture.empty());
+
+    fs::create_directories(folder / "dir.bmp");
+    EXPECT_EQ(LoadWatermarkFromFile((folder / "dir.bmp").string(), Trial()).verdict,
               WatermarkVerdict::Unusable);
 }
 
