@@ -64,27 +64,7 @@ inline bitmap::Image24 ScreenLike(uint32_t width, uint32_t height, uint32_t vari
 }
 
 inline std::vector<uint8_t> Bmp32(const bitmap::Image24& image) {
-    auto put32 = [](uint8_t* p, uint32_t v) {
-        for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-    };
-    size_t pixelBytes = size_t(image.width) * 4 * image.height;
-    std::vector<uint8_t> file(54 + pixelBytes, 0);
-    uint8_t* p = file.data();
-    p[0] = 'B';
-    p[1] = 'M';
-    put32(p + 2, uint32_t(file.size()));
-    put32(p + 10, 54);
-    put32(p + 14, 40);
-    put32(p + 18, image.width);
-    put32(p + 22, image.height);
-    p[26] = 1;
-    p[28] = 32;
-    for (uint32_t y = 0; y < image.height; ++y) {
-        const uint8_t* src = image.pixels.data() + image.Stride() * y;
-        uint8_t* dst = p + 54 + size_t(image.width) * 4 * y;
-        for (uint32_t x = 0; x < image.width; ++x) std::memcpy(dst + 4 * x, src + 3 * x, 3);
-    }
-    return file;
+    return bitmap::EncodeBmp32(image);
 }
 
 inline std::vector<uint8_t> NoiseIndices(size_t count) {

@@ -4,19 +4,13 @@
 #include <cstring>
 #include <limits>
 
+#include "bitmap/byte_order.h"
 #include "bitmap/decoders.h"
 
 namespace bitmap {
 namespace {
 
 enum Compression : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
-
-uint16_t Read16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t Read32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // One colour channel given by a bit mask, widened to 8 bits by repeating its bits.
 struct Channel {

@@ -4,6 +4,8 @@
 #include <limits>
 #include <new>
 
+#include "bitmap/byte_order.h"
+
 namespace bitmap {
 namespace {
 
@@ -19,21 +21,6 @@ constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
 constexpr uint32_t kCacheValid = 1u << 24;
 constexpr size_t kCacheSlots = 4096;
-
-uint16_t Read16(const uint8_t* p) {
-    return uint16_t(p[0] | p[1] << 8);
-}
-uint32_t Read32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-void Write16(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void Write32(uint8_t* p, uint32_t v) {
-    Write16(p, v);
-    Write16(p + 2, v >> 16);
-}
 
 int32_t ColourOf(uint32_t red, uint32_t green, uint32_t blue) {
     return int32_t(red | green << 8 | blue << 16);

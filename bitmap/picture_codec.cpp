@@ -2,20 +2,30 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
+#include "bitmap/byte_order.h"
 #include "bitmap/decoders.h"
 
 namespace bitmap {
 namespace {
 
-void Write16(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void Write32(uint8_t* p, uint32_t v) {
-    Write16(p, v);
-    Write16(p + 2, v >> 16);
+constexpr size_t kHeadersSize = 54;
+
+// `file` holds the headers and `imageBytes` of rows after them.
+void WriteBmpHeaders(uint8_t* file, uint32_t width, uint32_t height, uint16_t bitCount,
+                     uint32_t imageBytes) {
+    file[0] = 'B';
+    file[1] = 'M';
+    Write32(file + 2, uint32_t(kHeadersSize + imageBytes));
+    Write32(file + 10, kHeadersSize);
+    Write32(file + 14, 40);
+    Write32(file + 18, width);
+    Write32(file + 22, height);
+    Write16(file + 26, 1);
+    Write16(file + 28, bitCount);
+    Write32(file + 34, imageBytes);
 }
 
 bool StartsWith(std::span<const uint8_t> data, const char* magic, size_t length) {
@@ -71,19 +81,31 @@ std::vector<uint8_t> EncodeBmp24(const Image24& image) {
         image.height > kMaxPictureSide)
         return {};
     try {
-        std::vector<uint8_t> file(54 + imageBytes, 0);
-        uint8_t* p = file.data();
-        p[0] = 'B';
-        p[1] = 'M';
-        Write32(p + 2, uint32_t(file.size()));
-        Write32(p + 10, 54);
-        Write32(p + 14, 40);
-        Write32(p + 18, image.width);
-        Write32(p + 22, image.height);
-        Write16(p + 26, 1);
-        Write16(p + 28, 24);
-        Write32(p + 34, uint32_t(imageBytes));
-        if (imageBytes) std::memcpy(p + 54, image.pixels.data(), imageBytes);
+        std::vector<uint8_t> file(kHeadersSize + imageBytes, 0);
+        WriteBmpHeaders(file.data(), image.width, image.height, 24, uint32_t(imageBytes));
+        std::memcpy(file.data() + kHeadersSize, image.pixels.data(), imageBytes);
+        return file;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+std::vector<uint8_t> EncodeBmp32(const Image24& image) {
+    constexpr uint64_t kMaxSide = uint32_t{std::numeric_limits<int32_t>::max()};
+    const uint64_t imageBytes = uint64_t{image.width} * 4 * image.height;
+    if (image.width == 0 || image.height == 0 || image.width > kMaxSide ||
+        image.height > kMaxSide ||
+        imageBytes > std::numeric_limits<uint32_t>::max() - kHeadersSize ||
+        image.pixels.size() < image.Stride() * image.height)
+        return {};
+    try {
+        std::vector<uint8_t> file(kHeadersSize + size_t(imageBytes), 0);
+        WriteBmpHeaders(file.data(), image.width, image.height, 32, uint32_t(imageBytes));
+        for (uint32_t y = 0; y < image.height; ++y) {
+            const uint8_t* src = image.pixels.data() + image.Stride() * y;
+            uint8_t* dst = file.data() + kHeadersSize + size_t{image.width} * 4 * y;
+            for (uint32_t x = 0; x < image.width; ++x) std::memcpy(dst + 4 * x, src + 3 * x, 3);
+        }
         return file;
     } catch (const std::bad_alloc&) {
         return {};

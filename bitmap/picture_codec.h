@@ -49,4 +49,9 @@ DecodeStatus DecodePicture(std::span<const uint8_t> data, Image24& out, const De
 // The BMP file image (14-byte file header, 40-byte info header, rows) of a 24-bit picture.
 std::vector<uint8_t> EncodeBmp24(const Image24& image);
 
+// The same picture as a 32-bit BMP, each pixel blue, green, red, 0. Unlike EncodeBmp24 it takes
+// any size the file's 32-bit fields can hold, beyond the decoder's limits, so that over-sized
+// input can be made for a reader; empty when the rows are short or memory runs out.
+std::vector<uint8_t> EncodeBmp32(const Image24& image);
+
 }  // namespace bitmap

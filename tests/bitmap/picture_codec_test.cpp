@@ -58,6 +58,43 @@ TEST(EncodeBmp24, RefusesAnImageWithoutPixels) {
     EXPECT_TRUE(EncodeBmp24(shortRows).empty());
 }
 
+TEST(EncodeBmp32, PadsEachPixelAndRoundTripsThroughTheDecoder) {
+    Image24 image;
+    image.width = 3;
+    image.height = 2;
+    image.pixels = {1,  2,  3,  4,  5,  6,  7,  8,  9,  0, 0, 0,
+                    10, 11, 12, 13, 14, 15, 16, 17, 18, 0, 0, 0};
+
+    const auto file = EncodeBmp32(image);
+    ASSERT_EQ(file.size(), 54u + 24);
+    EXPECT_EQ(test::Get32(file, 2), 78u);
+    EXPECT_EQ(test::Get32(file, 10), 54u);
+    EXPECT_EQ(file[28], 32);
+    EXPECT_EQ(test::Get32(file, 34), 24u);
+    const std::vector<uint8_t> firstRow(file.begin() + 54, file.begin() + 66);
+    EXPECT_EQ(firstRow, (std::vector<uint8_t>{1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0}));
+
+    Image24 decoded;
+    ASSERT_EQ(DecodePicture(file, decoded), DecodeStatus::Ok);
+    EXPECT_EQ(decoded.pixels, image.pixels);
+}
+
+TEST(EncodeBmp32, WritesSidesBeyondTheDecoderButNotShortRows) {
+    Image24 wide;
+    wide.width = kMaxPictureSide + 1;
+    wide.height = 1;
+    wide.pixels.assign(wide.Stride(), 0x40);
+    const auto file = EncodeBmp32(wide);
+    ASSERT_EQ(file.size(), 54u + 4 * size_t{wide.width});
+    EXPECT_EQ(test::Get32(file, 18), wide.width);
+    Image24 decoded;
+    EXPECT_EQ(DecodePicture(file, decoded), DecodeStatus::TooLarge);
+
+    wide.pixels.pop_back();
+    EXPECT_TRUE(EncodeBmp32(wide).empty());
+    EXPECT_TRUE(EncodeBmp32(Image24{}).empty());
+}
+
 TEST(DecodePicture, UnknownOrEmptyInputLeavesNoPicture) {
     Image24 image;
     image.width = 1;

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -38,32 +37,7 @@ std::vector<uint8_t> Bmp24(const bitmap::Image24& image) {
 }
 
 std::vector<uint8_t> Bmp32(const bitmap::Image24& image) {
-    auto put32 = [](uint8_t* p, uint32_t v) {
-        for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-    };
-    const size_t pixelBytes = size_t(image.width) * 4 * image.height;
-    std::vector<uint8_t> file(54 + pixelBytes, 0);
-    uint8_t* p = file.data();
-    p[0] = 'B';
-    p[1] = 'M';
-    put32(p + 2, uint32_t(file.size()));
-    put32(p + 10, 54);
-    put32(p + 14, 40);
-    put32(p + 18, image.width);
-    put32(p + 22, image.height);
-    p[26] = 1;
-    p[28] = 32;
-    put32(p + 34, uint32_t(pixelBytes));
-    for (uint32_t y = 0; y < image.height; ++y) {
-        const uint8_t* src = image.pixels.data() + image.Stride() * y;
-        uint8_t* dst = p + 54 + size_t(image.width) * 4 * y;
-        for (uint32_t x = 0; x < image.width; ++x) {
-            dst[4 * x + 0] = src[3 * x + 0];
-            dst[4 * x + 1] = src[3 * x + 1];
-            dst[4 * x + 2] = src[3 * x + 2];
-        }
-    }
-    return file;
+    return bitmap::EncodeBmp32(image);
 }
 
 bitmap::Image24 ScreenLike(uint32_t width, uint32_t height, uint32_t seed) {
