@@ -44,12 +44,20 @@ struct Rect {
     int32_t right = 0;
     int32_t bottom = 0;
 
-    int32_t Width() const { return right - left; }
-    int32_t Height() const { return bottom - top; }
+    // The fields may hold any 32-bit values (the recorder's region is typed by hand); a span that
+    // does not fit counts as empty.
+    int32_t Width() const { return Span(left, right); }
+    int32_t Height() const { return Span(top, bottom); }
     bool Contains(Point p) const {
         return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
     }
     friend bool operator==(const Rect&, const Rect&) = default;
+
+  private:
+    static int32_t Span(int32_t from, int32_t to) {
+        const int64_t span = int64_t{to} - int64_t{from};
+        return span > INT32_MAX || span < INT32_MIN ? 0 : static_cast<int32_t>(span);
+    }
 };
 
 // Virtual key codes as the recorder names keys (the Windows numbering: F2 is 113).

@@ -7,25 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/desktop.h"
+
 namespace app {
 
-// The screen rectangle recorded; right and bottom are exclusive.
-struct CaptureRegion {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-
-    // The hidden fields can hold any 32-bit values; a span that does not fit counts as empty.
-    int32_t Width() const { return Span(left, right); }
-    int32_t Height() const { return Span(top, bottom); }
-
-  private:
-    static int32_t Span(int32_t from, int32_t to) {
-        const int64_t span = int64_t{to} - int64_t{from};
-        return span > INT32_MAX || span < INT32_MIN ? 0 : static_cast<int32_t>(span);
-    }
-};
+// The screen rectangle recorded, as the hidden region fields hold it.
+using CaptureRegion = platform::Rect;
 
 using PictureBytes = std::vector<uint8_t>;
 

@@ -47,10 +47,7 @@ void WindowPicker::OnModeButtonUp(const QString& caption) {
     if (OverMainWindow(desktop_.WindowUnderCursor())) return;
     highlight_->stop();
     platform::WindowId window = desktop_.WindowUnderCursor();
-    CaptureRegion region;
-    if (std::optional<platform::Rect> bounds = desktop_.WindowBounds(window)) {
-        region = CaptureRegion{bounds->left, bounds->top, bounds->right, bounds->bottom};
-    }
+    const CaptureRegion region = desktop_.WindowBounds(window).value_or(CaptureRegion{});
     if (writeRegion_) writeRegion_(region);
 }
 
