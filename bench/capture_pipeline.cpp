@@ -117,38 +117,34 @@ void BM_Effects_AllOn(benchmark::State& state) {
     }
 }
 
-void BM_AddFrame(benchmark::State& state) {
+// One AddFrame of `nextFrame()` per iteration. The maker starts over every `restartEvery` frames,
+// outside the timing, so the stored frames stay bounded; `trim` then hands them back to the system.
+template <class NextFrame>
+void AddFrames(benchmark::State& state, int restartEvery, bool trim, NextFrame&& nextFrame) {
     gif::GifMaker maker;
     maker.Create(gif::AnimationInfo{});
-    gif::FrameInfo info;
+    const gif::FrameInfo info;
     int stored = 0;
     for (auto _ : state) {
-        if (++stored % 20 == 0) {
+        if (++stored % restartEvery == 0) {
             state.PauseTiming();
             maker.Create(gif::AnimationInfo{});
+            if (trim) malloc_trim(0);
             state.ResumeTiming();
         }
-        maker.AddFrame(info, std::nullopt, std::span<const uint8_t>(Frame()));
+        maker.AddFrame(info, std::nullopt, std::span<const uint8_t>(nextFrame()));
     }
+}
+
+void BM_AddFrame(benchmark::State& state) {
+    AddFrames(state, 20, false, Frame);
 }
 
 // AddFrame as a recording calls it: every stored frame is memory the process has not used yet
 // (BM_AddFrame reuses the memory of the frames it drops every 20 frames).
 void BM_AddFrame_NewMemory(benchmark::State& state) {
     Frame();
-    gif::GifMaker maker;
-    maker.Create(gif::AnimationInfo{});
-    gif::FrameInfo info;
-    int stored = 0;
-    for (auto _ : state) {
-        if (++stored % 50 == 0) {
-            state.PauseTiming();
-            maker.Create(gif::AnimationInfo{});
-            malloc_trim(0);  // hands the dropped frames back to the system
-            state.ResumeTiming();
-        }
-        maker.AddFrame(info, std::nullopt, std::span<const uint8_t>(Frame()));
-    }
+    AddFrames(state, 50, true, Frame);
 }
 
 // Grab + AddFrame: the capture path with the effects off.
@@ -157,20 +153,11 @@ void BM_CapturePath_EffectsOff(benchmark::State& state) {
     ShowTestPicture();
     auto desktop = platform::X11Desktop::Open();
     if (!desktop) return state.SkipWithError("no X display");
-    gif::GifMaker maker;
-    maker.Create(gif::AnimationInfo{});
-    gif::FrameInfo info;
     std::vector<uint8_t> frame;
-    int stored = 0;
-    for (auto _ : state) {
-        if (++stored % 20 == 0) {
-            state.PauseTiming();
-            maker.Create(gif::AnimationInfo{});
-            state.ResumeTiming();
-        }
+    AddFrames(state, 20, false, [&]() -> const std::vector<uint8_t>& {
         desktop->GrabInto(0, 0, kWidth, kHeight, frame);
-        maker.AddFrame(info, std::nullopt, std::span<const uint8_t>(frame));
-    }
+        return frame;
+    });
 }
 
 // SaveGif's share of a recorded frame: 20 stored frames written to memory. The time column is

@@ -50,6 +50,19 @@ bitmap::Image24 Decode(std::span<const uint8_t> bytes) {
     return picture;
 }
 
+// The error text of the exception being handled while a GIF is saved; call only in a handler.
+const char* SavingErrorText() noexcept {
+    try {
+        throw;
+    } catch (const LibraryError& error) {
+        return error.what();
+    } catch (const std::bad_alloc&) {
+        return kNoEncodeMemory;
+    } catch (...) {
+        return kUnknown;
+    }
+}
+
 }  // namespace
 
 GifMaker::GifMaker() {
@@ -168,18 +181,14 @@ bool GifMaker::SaveGif(ByteSink& sink) {
         animation.frames = frames_;
         WriteGif(animation, sink);
         return true;
-    } catch (const LibraryError& error) {
-        SetError(error.what());
-    } catch (const std::bad_alloc&) {
-        SetError(kNoEncodeMemory);
     } catch (...) {
-        SetError(kUnknown);
+        SetError(SavingErrorText());
     }
     return false;
 }
 
 bool GifMaker::SaveGif(std::string_view gifPath) {
-    if (frames_.empty()) {
+    if (frames_.empty()) {  // before any file is made
         SetError(kNoFrames);
         return false;
     }
@@ -190,12 +199,8 @@ bool GifMaker::SaveGif(std::string_view gifPath) {
         if (!SaveGif(static_cast<ByteSink&>(file))) return false;
         file.Commit();
         return true;
-    } catch (const LibraryError& error) {
-        SetError(error.what());
-    } catch (const std::bad_alloc&) {
-        SetError(kNoEncodeMemory);
     } catch (...) {
-        SetError(kUnknown);
+        SetError(SavingErrorText());
     }
     return false;
 }

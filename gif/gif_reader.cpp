@@ -246,34 +246,38 @@ bool GifReader::Index() {
     return true;
 }
 
-GifReader::FrameWalk GifReader::WalkFrame(size_t start) const {
+GifReader::FrameWalk GifReader::WalkFrame(size_t start) const noexcept {
     // Extensions are passed over by their sub-blocks, so bytes inside a comment or a
     // plain-text block are never mistaken for an image descriptor.
     FrameWalk walk;
     const std::span<const uint8_t> data = data_;
     size_t pos = start;
-    while (pos < data.size()) {
-        const uint8_t byte = data[pos];
-        if (byte == kImage) {
-            if (pos + kDescriptorBytes <= data.size()) walk.descriptor = pos;
-            return walk;
+    try {
+        while (pos < data.size()) {
+            const uint8_t byte = data[pos];
+            if (byte == kImage) {
+                if (pos + kDescriptorBytes <= data.size()) walk.descriptor = pos;
+                return walk;
+            }
+            if (byte != kExtension || pos + 2 >= data.size()) {
+                ++pos;
+                continue;
+            }
+            const uint8_t label = data[pos + 1];
+            const size_t blocks = pos + 2;
+            const size_t firstSize = data[blocks];
+            if (label == kControlLabel && firstSize == 4 && blocks + 5 < data.size()) {
+                walk.controls.push_back(pos);
+            } else if (label == kCommentLabel && blocks + 1 + firstSize <= data.size()) {
+                walk.comment = blocks;
+            }
+            pos = blocks;
+            if (!SkipSubBlocks(data, pos)) break;
         }
-        if (byte != kExtension || pos + 2 >= data.size()) {
-            ++pos;
-            continue;
-        }
-        const uint8_t label = data[pos + 1];
-        const size_t blocks = pos + 2;
-        const size_t firstSize = data[blocks];
-        if (label == kControlLabel && firstSize == 4 && blocks + 5 < data.size()) {
-            walk.controls.push_back(pos);
-        } else if (label == kCommentLabel && blocks + 1 + firstSize <= data.size()) {
-            walk.comment = blocks;
-        }
-        pos = blocks;
-        if (!SkipSubBlocks(data, pos)) break;
+        return walk;
+    } catch (const std::bad_alloc&) {
+        return {};  // nothing stored: no image found
     }
-    return walk;
 }
 
 bool GifReader::BeginCommand() {
@@ -336,13 +340,7 @@ FrameInfo GifReader::GetFrameInfo(uint32_t frameIndex) {
     FrameInfo info;
     info.DelayTime = 0;
     if (!BeginCommand() || !CheckFrame(frameIndex, false)) return info;
-    FrameWalk walk;
-    try {
-        walk = WalkFrame(frameStarts_[frameIndex - 1]);
-    } catch (const std::bad_alloc&) {
-        SetError(kFrameDamaged);
-        return info;
-    }
+    const FrameWalk walk = WalkFrame(frameStarts_[frameIndex - 1]);
     for (const size_t control : walk.controls) {
         const uint8_t packed = data_[control + 3];
         info.DelayTime = Get16(&data_[control + 4]);
@@ -371,13 +369,7 @@ FrameInfo GifReader::GetFrameInfo(uint32_t frameIndex) {
 
 bool GifReader::SetFrameInfo(const FrameInfo& info, uint32_t frameIndex) {
     if (!BeginCommand() || !CheckFrame(frameIndex, false)) return false;
-    FrameWalk walk;
-    try {
-        walk = WalkFrame(frameStarts_[frameIndex - 1]);
-    } catch (const std::bad_alloc&) {
-        SetError(kFrameDamaged);
-        return false;
-    }
+    const FrameWalk walk = WalkFrame(frameStarts_[frameIndex - 1]);
     for (const size_t control : walk.controls) {
         uint8_t& packed = data_[control + 3];
         packed = static_cast<uint8_t>((packed & ~0x1Du) | ((info.DisposalMethod & 7u) << 2) |
@@ -404,12 +396,7 @@ bool GifReader::LocateTable(uint32_t frameIndex, size_t& offset, size_t& entries
         }
         offset = kHeaderBytes;
     } else {
-        FrameWalk walk;
-        try {
-            walk = WalkFrame(frameStarts_[frameIndex - 1]);
-        } catch (const std::bad_alloc&) {
-            walk = {};
-        }
+        const FrameWalk walk = WalkFrame(frameStarts_[frameIndex - 1]);
         if (!walk.descriptor) {
             SetError(kFrameDamaged);
             return false;
@@ -470,12 +457,7 @@ std::vector<uint8_t> GifReader::GetGifData(uint32_t frameIndex) {
         return result;
     }
 
-    FrameWalk walk;
-    try {
-        walk = WalkFrame(frameStarts_[frameIndex - 1]);
-    } catch (const std::bad_alloc&) {
-        walk = {};
-    }
+    const FrameWalk walk = WalkFrame(frameStarts_[frameIndex - 1]);
     if (!walk.descriptor) return result;
     const size_t size = data_.size();
     const uint8_t* descriptor = &data_[*walk.descriptor];

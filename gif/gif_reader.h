@@ -66,7 +66,8 @@ class GifReader {
     };
 
     bool Index();
-    FrameWalk WalkFrame(size_t start) const;
+    // A walk that runs out of memory finds nothing, which the callers report as a damaged frame.
+    FrameWalk WalkFrame(size_t start) const noexcept;
     // Checks that a GIF is loaded and the frame number is in range (1 ... count, or 0 ... count
     // when `allowZero`), setting the error text if not; empties the error text if so.
     bool BeginCommand();
