@@ -70,15 +70,15 @@ class MainWindowTest : public QObject {
             const char* name;
             int top, minimum, maximum, start;
         };
-        for (const SliderSpec& spec :
+        for (const SliderSpec& expected :
              {SliderSpec{"帧数", 40, 1, 20, 2}, SliderSpec{"播放速度", 64, 1, 5, 3},
               SliderSpec{"亮度", 88, 1, 20, 10}, SliderSpec{"黑白", 112, 1, 10, 1}}) {
-            auto* slider = Find<QSlider>(*window, spec.name);
+            auto* slider = Find<QSlider>(*window, expected.name);
             QVERIFY(slider);
-            QCOMPARE(slider->geometry(), QRect(66, spec.top, 194, 20));
-            QCOMPARE(slider->minimum(), spec.minimum);
-            QCOMPARE(slider->maximum(), spec.maximum);
-            QCOMPARE(slider->value(), spec.start);
+            QCOMPARE(slider->geometry(), QRect(66, expected.top, 194, 20));
+            QCOMPARE(slider->minimum(), expected.minimum);
+            QCOMPARE(slider->maximum(), expected.maximum);
+            QCOMPARE(slider->value(), expected.start);
         }
 
         auto* picture = Find<QLabel>(*window, "图片框1");

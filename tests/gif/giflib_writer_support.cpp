@@ -50,17 +50,17 @@ void PutExtension(GifFileType* file, const GiflibExtensionSpec& extension) {
 
 }  // namespace
 
-std::vector<uint8_t> WriteWithGiflib(const GiflibGifSpec& spec) {
+std::vector<uint8_t> WriteWithGiflib(const GiflibGifSpec& layout) {
     std::vector<uint8_t> out;
     int error = 0;
     GifFileType* file = EGifOpen(&out, WriteToVector, &error);
     if (!file) Die("open", error);
-    EGifSetGifVersion(file, spec.gif89);
-    Map global = MakeMap(spec.globalPalette);
-    if (EGifPutScreenDesc(file, spec.width, spec.height, spec.colorResolution, spec.background,
+    EGifSetGifVersion(file, layout.gif89);
+    Map global = MakeMap(layout.globalPalette);
+    if (EGifPutScreenDesc(file, layout.width, layout.height, layout.colorResolution, layout.background,
                           global.get()) != GIF_OK)
         Die("screen", file->Error);
-    for (const auto& image : spec.images) {
+    for (const auto& image : layout.images) {
         for (const auto& extension : image.extensions) PutExtension(file, extension);
         Map local = MakeMap(image.localPalette);
         if (EGifPutImageDesc(file, image.left, image.top, image.width, image.height,
@@ -79,7 +79,7 @@ std::vector<uint8_t> WriteWithGiflib(const GiflibGifSpec& spec) {
             for (int y = 0; y < image.height; ++y) putRow(y);
         }
     }
-    for (const auto& extension : spec.trailing) PutExtension(file, extension);
+    for (const auto& extension : layout.trailing) PutExtension(file, extension);
     if (EGifCloseFile(file, &error) != GIF_OK) Die("close", error);
     return out;
 }

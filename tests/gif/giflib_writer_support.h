@@ -34,9 +34,9 @@ struct GiflibGifSpec {
     std::vector<GiflibExtensionSpec> trailing;  // after the last image
 };
 
-// Writes `spec` with giflib's encoder (rows in interlace order where asked). Aborts the test
+// Writes `layout` with giflib's encoder (rows in interlace order where asked). Aborts the test
 // program on a giflib error, which would be a fault of the test itself.
-std::vector<uint8_t> WriteWithGiflib(const GiflibGifSpec& spec);
+std::vector<uint8_t> WriteWithGiflib(const GiflibGifSpec& layout);
 
 // Palettes of `entries` colours, red, green, blue each.
 std::vector<uint8_t> DistinctPalette(int entries, uint32_t seed);

@@ -75,11 +75,11 @@ TEST(ReaderDecode, MatchesGiflibAcrossSettings) {
             for (bool interlaced : {false, true}) {
                 for (bool local : {false, true}) {
                     const int colours = 1 << bits;
-                    GiflibGifSpec spec;
-                    spec.gif89 = gif89;
-                    spec.width = 70;
-                    spec.height = 40;
-                    if (!local) spec.globalPalette = testing::DistinctPalette(colours, bits);
+                    GiflibGifSpec layout;
+                    layout.gif89 = gif89;
+                    layout.width = 70;
+                    layout.height = 40;
+                    if (!local) layout.globalPalette = testing::DistinctPalette(colours, bits);
                     const int sizes[3][2] = {{37, 23}, {1, 1}, {64, 9}};
                     for (int k = 0; k < 3; ++k) {
                         GiflibImageSpec image;
@@ -92,10 +92,10 @@ TEST(ReaderDecode, MatchesGiflibAcrossSettings) {
                         if (local) image.localPalette = testing::DistinctPalette(colours, 100 + k);
                         image.indices = testing::TestIndices(image.width, image.height, colours,
                                                              uint32_t(bits * 10 + k), k == 0);
-                        spec.images.push_back(image);
+                        layout.images.push_back(image);
                     }
                     ExpectAllFramesMatchGiflib(
-                        testing::WriteWithGiflib(spec),
+                        testing::WriteWithGiflib(layout),
                         std::string(gif89 ? "89a" : "87a") + " bits " + std::to_string(bits) +
                             (interlaced ? " interlaced" : "") + (local ? " local" : " global"));
                 }
@@ -107,18 +107,18 @@ TEST(ReaderDecode, MatchesGiflibAcrossSettings) {
 // Interlaced heights that leave passes empty.
 TEST(ReaderDecode, InterlacedSmallHeightsComeOutTopToBottom) {
     for (int height = 1; height <= 9; ++height) {
-        GiflibGifSpec spec;
-        spec.width = 3;
-        spec.height = height;
-        spec.globalPalette = testing::DistinctPalette(16, 1);
+        GiflibGifSpec layout;
+        layout.width = 3;
+        layout.height = height;
+        layout.globalPalette = testing::DistinctPalette(16, 1);
         GiflibImageSpec image;
         image.width = 3;
         image.height = height;
         image.interlaced = true;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < 3; ++x) image.indices.push_back(uint8_t(y));
-        spec.images.push_back(image);
-        const auto bytes = testing::WriteWithGiflib(spec);
+        layout.images.push_back(image);
+        const auto bytes = testing::WriteWithGiflib(layout);
         GifReader reader = Load(bytes);
         const ParsedBmp bmp = ParseBmp(reader.GetGifData(1));
         ASSERT_TRUE(bmp.ok);
@@ -129,10 +129,10 @@ TEST(ReaderDecode, InterlacedSmallHeightsComeOutTopToBottom) {
 // Comment and plain-text extensions in and between frames, a looping extension and trailing
 // comments do not disturb the frames.
 TEST(ReaderDecode, ExtensionsAroundFramesAreSkipped) {
-    GiflibGifSpec spec;
-    spec.width = 20;
-    spec.height = 10;
-    spec.globalPalette = testing::DistinctPalette(256, 3);
+    GiflibGifSpec layout;
+    layout.width = 20;
+    layout.height = 10;
+    layout.globalPalette = testing::DistinctPalette(256, 3);
     for (int k = 0; k < 3; ++k) {
         GiflibImageSpec image;
         image.extensions.push_back(testing::Looping(k));
@@ -144,10 +144,10 @@ TEST(ReaderDecode, ExtensionsAroundFramesAreSkipped) {
         image.width = 20;
         image.height = 10;
         image.indices = testing::TestIndices(20, 10, 256, uint32_t(k), true);
-        spec.images.push_back(image);
+        layout.images.push_back(image);
     }
-    spec.trailing.push_back(testing::Comment("the end"));
-    ExpectAllFramesMatchGiflib(testing::WriteWithGiflib(spec), "extensions");
+    layout.trailing.push_back(testing::Comment("the end"));
+    ExpectAllFramesMatchGiflib(testing::WriteWithGiflib(layout), "extensions");
 }
 
 // Stray zero bytes between blocks and a missing trailer: the frames read as in the clean file.

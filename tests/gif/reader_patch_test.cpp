@@ -284,11 +284,11 @@ TEST(ReaderPatch, PatchesOfGiflibFilesAsGiflibReadsThem) {
                                           (local ? " local " : " global ") + std::to_string(bits) +
                                           " bits";
                 SCOPED_TRACE(where);
-                testing::GiflibGifSpec spec;
-                spec.gif89 = gif89;
-                spec.width = 30;
-                spec.height = 20;
-                if (!local) spec.globalPalette = testing::DistinctPalette(1 << bits, 1);
+                testing::GiflibGifSpec layout;
+                layout.gif89 = gif89;
+                layout.width = 30;
+                layout.height = 20;
+                if (!local) layout.globalPalette = testing::DistinctPalette(1 << bits, 1);
                 for (int k = 0; k < 3; ++k) {
                     testing::GiflibImageSpec image;
                     if (gif89) image.extensions.push_back(testing::Control(0x02, 10 * k, 0));
@@ -298,9 +298,9 @@ TEST(ReaderPatch, PatchesOfGiflibFilesAsGiflibReadsThem) {
                     if (local) image.localPalette = testing::DistinctPalette(1 << bits, 10 + k);
                     image.indices =
                         testing::TestIndices(image.width, 7, 1 << bits, uint32_t(k), true);
-                    spec.images.push_back(image);
+                    layout.images.push_back(image);
                 }
-                const Bytes original = testing::WriteWithGiflib(spec);
+                const Bytes original = testing::WriteWithGiflib(layout);
                 const testing::GiflibGif before = testing::DecodeWithGiflib(original);
                 ASSERT_TRUE(before.ok);
 
