@@ -30,14 +30,28 @@ inline uint64_t Load64(const uint8_t* p) {
     return word;
 }
 
-// Whether the 8 pixels at p (24 bytes) all have the same key: each pixel's bytes equal the next
-// pixel's in their top four bits. Screens are mostly such blocks.
+// Whether the 8 pixels at p all have the same key: each pixel's bytes equal the next pixel's in
+// their top four bits. Screens are mostly such blocks. Reads the 8 pixels' bytes only.
+template <int Step>
 inline bool UniformBlock(const uint8_t* p) {
-    constexpr uint64_t kTopBits = 0xF0F0F0F0F0F0F0F0u;
-    uint64_t differ = (Load64(p) ^ Load64(p + 3)) | (Load64(p + 8) ^ Load64(p + 11)) |
-                      (Load64(p + 13) ^ Load64(p + 16));
-    return (differ & kTopBits) == 0;
+    if constexpr (Step == 3) {
+        constexpr uint64_t kTopBits = 0xF0F0F0F0F0F0F0F0u;
+        uint64_t differ = (Load64(p) ^ Load64(p + 3)) | (Load64(p + 8) ^ Load64(p + 11)) |
+                          (Load64(p + 13) ^ Load64(p + 16));
+        return (differ & kTopBits) == 0;
+    } else {
+        // Two pixels per word, the fourth byte of each left out.
+        constexpr uint64_t kTopBits = 0x00F0F0F000F0F0F0u;
+        uint64_t differ = (Load64(p) ^ Load64(p + 4)) | (Load64(p + 8) ^ Load64(p + 12)) |
+                          (Load64(p + 16) ^ Load64(p + 20)) | (Load64(p + 20) ^ Load64(p + 24));
+        return (differ & kTopBits) == 0;
+    }
 }
+
+// How many pixels from a block's start must lie in the row for whole-word loads: with 3-byte
+// pixels the last key's word takes one byte of the pixel after the block.
+template <int Step>
+constexpr uint32_t kBlockReach = Step == 3 ? 9 : 8;
 
 void ZeroPadding(IndexedImage& image) {
     size_t stride = image.Stride();
@@ -48,37 +62,65 @@ void ZeroPadding(IndexedImage& image) {
 
 // Counts the pixels per key. Four interleaved tables keep runs of one colour (the usual case
 // on a screen) from waiting on the same counter.
-void CountKeys(const bitmap::Image24& picture, uint32_t* counts) {
+template <int Step>
+void CountKeys(const PixelView& picture, uint32_t* counts) {
     std::array<std::array<uint32_t, kKeys>, 4> partial{};
-    const size_t stride = picture.Stride();
     const uint32_t width = picture.width;
     for (uint32_t y = 0; y < picture.height; ++y) {
-        const uint8_t* p = picture.pixels.data() + stride * y;
+        const uint8_t* p = picture.Row(y);
         uint32_t x = 0;
         // Whole loads stay inside the row: the last pixel of a row may have no byte after it.
-        for (; x + 9 <= width; x += 8, p += 24) {
-            if (UniformBlock(p)) {
+        for (; x + kBlockReach<Step> <= width; x += 8, p += 8 * Step) {
+            if (UniformBlock<Step>(p)) {
                 partial[0][KeyOfWord(p)] += 8;
                 continue;
             }
             for (int i = 0; i < 8; i += 4) {
-                ++partial[0][KeyOfWord(p + 3 * i)];
-                ++partial[1][KeyOfWord(p + 3 * i + 3)];
-                ++partial[2][KeyOfWord(p + 3 * i + 6)];
-                ++partial[3][KeyOfWord(p + 3 * i + 9)];
+                ++partial[0][KeyOfWord(p + Step * i)];
+                ++partial[1][KeyOfWord(p + Step * (i + 1))];
+                ++partial[2][KeyOfWord(p + Step * (i + 2))];
+                ++partial[3][KeyOfWord(p + Step * (i + 3))];
             }
         }
-        for (; x < width; ++x, p += 3) ++partial[0][KeyOf(p)];
+        for (; x < width; ++x, p += Step) ++partial[0][KeyOf(p)];
     }
     for (int k = 0; k < kKeys; ++k)
         counts[k] = partial[0][k] + partial[1][k] + partial[2][k] + partial[3][k];
 }
 
+template <int Step>
+void WriteIndices(const PixelView& picture, const uint8_t* indexOfKey, IndexedImage& image) {
+    const uint32_t width = picture.width;
+    const size_t stride = image.Stride();
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* p = picture.Row(y);
+        uint8_t* out = image.rows.get() + stride * y;
+        uint32_t x = 0;
+        for (; x + kBlockReach<Step> <= width; x += 8, p += 8 * Step) {
+            if (UniformBlock<Step>(p)) {
+                std::memset(out + x, indexOfKey[KeyOfWord(p)], 8);
+                continue;
+            }
+            for (int i = 0; i < 8; ++i) out[x + i] = indexOfKey[KeyOfWord(p + Step * i)];
+        }
+        for (; x + 1 < width; ++x, p += Step) out[x] = indexOfKey[KeyOfWord(p)];
+        for (; x < width; ++x, p += Step) out[x] = indexOfKey[KeyOf(p)];
+    }
+}
+
 }  // namespace
 
-void ReducePopularity(const bitmap::Image24& picture, IndexedImage& image) {
+PixelView ViewOf(const bitmap::Image24& picture) {
+    return {picture.width, picture.height, picture.Stride(), 3, picture.pixels.data()};
+}
+
+void ReducePopularity(const PixelView& picture, IndexedImage& image) {
+    const bool wide = picture.bytesPerPixel == 4;
     std::array<uint32_t, kKeys> counts;
-    CountKeys(picture, counts.data());
+    if (wide)
+        CountKeys<4>(picture, counts.data());
+    else
+        CountKeys<3>(picture, counts.data());
 
     // The present keys in ascending order, then ranked by the exchange procedure: for each
     // position i, every later entry with a strictly larger count is swapped into i. That
@@ -142,22 +184,10 @@ void ReducePopularity(const bitmap::Image24& picture, IndexedImage& image) {
         indexOfKey[key] = uint8_t(nearest);
     }
 
-    const size_t sourceStride = picture.Stride();
-    const size_t stride = image.Stride();
-    for (uint32_t y = 0; y < picture.height; ++y) {
-        const uint8_t* p = picture.pixels.data() + sourceStride * y;
-        uint8_t* out = image.rows.get() + stride * y;
-        uint32_t x = 0;
-        for (; x + 9 <= picture.width; x += 8, p += 24) {
-            if (UniformBlock(p)) {
-                std::memset(out + x, indexOfKey[KeyOfWord(p)], 8);
-                continue;
-            }
-            for (int i = 0; i < 8; ++i) out[x + i] = indexOfKey[KeyOfWord(p + 3 * i)];
-        }
-        for (; x + 1 < picture.width; ++x, p += 3) out[x] = indexOfKey[KeyOfWord(p)];
-        for (; x < picture.width; ++x, p += 3) out[x] = indexOfKey[KeyOf(p)];
-    }
+    if (wide)
+        WriteIndices<4>(picture, indexOfKey.data(), image);
+    else
+        WriteIndices<3>(picture, indexOfKey.data(), image);
     ZeroPadding(image);
 }
 
@@ -187,9 +217,26 @@ struct LevelTable {
 
 constexpr LevelTable kLevels;
 
+template <int Step>
+void DitherRows(const PixelView& picture, IndexedImage& image) {
+    const size_t stride = image.Stride();
+    // Both images are stored bottom-up, so stored row y is the y-th row from the bottom,
+    // which is where the matrix is anchored.
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint8_t* p = picture.Row(y);
+        uint8_t* out = image.rows.get() + stride * y;
+        const uint8_t* levels[8];
+        for (int x = 0; x < 8; ++x) levels[x] = kLevels.level[kThreshold[y & 7][x]];
+        for (uint32_t x = 0; x < picture.width; ++x, p += Step) {
+            const uint8_t* level = levels[x & 7];
+            out[x] = uint8_t(36 * level[p[2]] + 6 * level[p[1]] + level[p[0]]);
+        }
+    }
+}
+
 }  // namespace
 
-void ReduceOrderedDither(const bitmap::Image24& picture, IndexedImage& image) {
+void ReduceOrderedDither(const PixelView& picture, IndexedImage& image) {
     uint8_t* table = image.colourTable.data();
     std::memset(table, 0, image.colourTable.size());
     for (int r = 0; r < 6; ++r)
@@ -200,21 +247,10 @@ void ReduceOrderedDither(const bitmap::Image24& picture, IndexedImage& image) {
                 entry[1] = uint8_t(64 + 32 * g);
                 entry[2] = uint8_t(64 + 32 * r);
             }
-
-    const size_t sourceStride = picture.Stride();
-    const size_t stride = image.Stride();
-    // Both images are stored bottom-up, so stored row y is the y-th row from the bottom,
-    // which is where the matrix is anchored.
-    for (uint32_t y = 0; y < picture.height; ++y) {
-        const uint8_t* p = picture.pixels.data() + sourceStride * y;
-        uint8_t* out = image.rows.get() + stride * y;
-        const uint8_t* levels[8];
-        for (int x = 0; x < 8; ++x) levels[x] = kLevels.level[kThreshold[y & 7][x]];
-        for (uint32_t x = 0; x < picture.width; ++x, p += 3) {
-            const uint8_t* level = levels[x & 7];
-            out[x] = uint8_t(36 * level[p[2]] + 6 * level[p[1]] + level[p[0]]);
-        }
-    }
+    if (picture.bytesPerPixel == 4)
+        DitherRows<4>(picture, image);
+    else
+        DitherRows<3>(picture, image);
     ZeroPadding(image);
 }
 

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <new>
+#include <optional>
 
+#include "bitmap/byte_order.h"
 #include "bitmap/picture_codec.h"
 #include "gif/colour_reduction.h"
 #include "gif/comment_text.h"
@@ -48,6 +50,35 @@ bitmap::Image24 Decode(std::span<const uint8_t> bytes) {
         throw LibraryError(kUndecodable);
     if (picture.width > kMaxGifSide || picture.height > kMaxGifSide) throw LibraryError(kTooLarge);
     return picture;
+}
+
+// The rows of a plain 32-bit BMP read where they lie, without a decoded copy: uncompressed,
+// bottom-up, every row inside the data. Takes only what the decoder takes and reads the same
+// way (the fourth byte ignored), so both give the same frame; anything else is left to it.
+std::optional<PixelView> PlainBmp32View(std::span<const uint8_t> data) {
+    const uint8_t* d = data.data();
+    const uint64_t size = data.size();
+    if (size < kBmpHeadersBytes || d[0] != 'B' || d[1] != 'M') return std::nullopt;
+    const uint32_t headerSize = bitmap::Read32(d + 14);
+    if (headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 &&
+        headerSize != 124)
+        return std::nullopt;
+    const uint64_t headersEnd = 14 + uint64_t{headerSize};
+    if (size < headersEnd || bitmap::Read16(d + 26) != 1 || bitmap::Read16(d + 28) != 32 ||
+        bitmap::Read32(d + 30) != 0)
+        return std::nullopt;
+    const int64_t width = int32_t(bitmap::Read32(d + 18));
+    const int64_t height = int32_t(bitmap::Read32(d + 22));  // negative: top-down
+    if (width < 1 || width > kMaxGifSide || height < 1 || height > kMaxGifSide) return std::nullopt;
+    // Beyond this the decoder refuses the picture as too large.
+    if (bitmap::Image24::StrideFor(uint32_t(width)) * uint64_t(height) > bitmap::kMaxImageBytes)
+        return std::nullopt;
+    const uint64_t pixelStart = bitmap::Read32(d + 10);
+    const uint64_t stride = uint64_t(width) * 4;
+    if (pixelStart < headersEnd || pixelStart > size ||
+        (size - pixelStart) / stride < uint64_t(height))
+        return std::nullopt;
+    return PixelView{uint32_t(width), uint32_t(height), size_t(stride), 4, d + pixelStart};
 }
 
 // The error text of the exception being handled while a GIF is saved; call only in a handler.
@@ -114,27 +145,35 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
     }
     lastError_.clear();
     try {
-        bitmap::Image24 picture;
-        {
-            std::vector<uint8_t> fileBytes;
-            if (picturePath) fileBytes = ReadWholeFile(*picturePath);
-            picture = Decode(picturePath ? std::span<const uint8_t>(fileBytes) : *pictureData);
+        std::vector<uint8_t> fileBytes;
+        if (picturePath) fileBytes = ReadWholeFile(*picturePath);
+        const std::span<const uint8_t> bytes =
+            picturePath ? std::span<const uint8_t>(fileBytes) : *pictureData;
+        bitmap::Image24 decoded;
+        std::optional<PixelView> picture = PlainBmp32View(bytes);
+        if (!picture) {
+            decoded = Decode(bytes);
+            fileBytes = std::vector<uint8_t>();
+            picture = ViewOf(decoded);
         }
 
         StoredFrame frame;
         IndexedImage& image = frame.image;
-        image.width = uint16_t(picture.width);
-        image.height = uint16_t(picture.height);
+        image.width = uint16_t(picture->width);
+        image.height = uint16_t(picture->height);
         try {
             image.rows = AllocateFrameRows(image.Stride() * image.height);
         } catch (const std::bad_alloc&) {
             throw LibraryError(kNoBitmapMemory);
         }
         if (info.Dither)
-            ReduceOrderedDither(picture, image);
+            ReduceOrderedDither(*picture, image);
         else
-            ReducePopularity(picture, image);
-        picture = bitmap::Image24{};
+            ReducePopularity(*picture, image);
+        // The picture is no longer needed; give its memory back before the frame is stored.
+        picture.reset();
+        decoded = bitmap::Image24{};
+        fileBytes = std::vector<uint8_t>();
 
         FrameSettings& settings = frame.settings;
         settings.delay = info.DelayTime;
