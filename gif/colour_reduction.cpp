@@ -207,11 +207,19 @@ constexpr uint8_t CubeLevel(int v, int t) {
     return uint8_t((level - 64) / 32);
 }
 
+// Per threshold, what a channel value adds to the cube index: blue its level, green 6 times
+// and red 36 times its level, so that an index is three lookups and two additions.
 struct LevelTable {
-    uint8_t level[64][256];
-    constexpr LevelTable() : level{} {
+    uint8_t blue[64][256];
+    uint8_t green[64][256];
+    uint8_t red[64][256];
+    constexpr LevelTable() : blue{}, green{}, red{} {
         for (int t = 0; t < 64; ++t)
-            for (int v = 0; v < 256; ++v) level[t][v] = CubeLevel(v, t);
+            for (int v = 0; v < 256; ++v) {
+                blue[t][v] = CubeLevel(v, t);
+                green[t][v] = uint8_t(6 * CubeLevel(v, t));
+                red[t][v] = uint8_t(36 * CubeLevel(v, t));
+            }
     }
 };
 
@@ -220,17 +228,28 @@ constexpr LevelTable kLevels;
 template <int Step>
 void DitherRows(const PixelView& picture, IndexedImage& image) {
     const size_t stride = image.Stride();
+    const uint32_t width = picture.width;
     // Both images are stored bottom-up, so stored row y is the y-th row from the bottom,
     // which is where the matrix is anchored.
     for (uint32_t y = 0; y < picture.height; ++y) {
         const uint8_t* p = picture.Row(y);
         uint8_t* out = image.rows.get() + stride * y;
-        const uint8_t* levels[8];
-        for (int x = 0; x < 8; ++x) levels[x] = kLevels.level[kThreshold[y & 7][x]];
-        for (uint32_t x = 0; x < picture.width; ++x, p += Step) {
-            const uint8_t* level = levels[x & 7];
-            out[x] = uint8_t(36 * level[p[2]] + 6 * level[p[1]] + level[p[0]]);
+        const uint8_t *blue[8], *green[8], *red[8];
+        for (int i = 0; i < 8; ++i) {
+            const uint8_t t = kThreshold[y & 7][i];
+            blue[i] = kLevels.blue[t];
+            green[i] = kLevels.green[t];
+            red[i] = kLevels.red[t];
         }
+        // Eight pixels at a time, so that each one's tables are fixed.
+        uint32_t x = 0;
+        for (; x + 8 <= width; x += 8, p += 8 * Step)
+            for (int i = 0; i < 8; ++i) {
+                const uint8_t* q = p + Step * i;
+                out[x + i] = uint8_t(red[i][q[2]] + green[i][q[1]] + blue[i][q[0]]);
+            }
+        for (; x < width; ++x, p += Step)
+            out[x] = uint8_t(red[x & 7][p[2]] + green[x & 7][p[1]] + blue[x & 7][p[0]]);
     }
 }
 
