@@ -7,7 +7,7 @@
 #include "app/core/encoder.h"
 #include "app/ui/main_window.h"
 #include "app/ui/physical_pixels.h"
-#include "platform/desktop.h"
+#include "platform/loader.h"
 
 int main(int argc, char** argv) {
     platform::Init();
@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     app::UsePhysicalPixels();
     QApplication application(argc, argv);
 
-    std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop();
+    std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop(platform::ChooseDesktop(
+        platform::HintsFromEnvironment(QGuiApplication::platformName().toStdString())));
     // The capture worker grabs through a connection of its own.
     std::shared_ptr<platform::Desktop> workerDesktop = desktop->OpenAnother();
     app::Grabber grabber = [workerDesktop](int32_t left, int32_t top, int32_t width, int32_t height,

@@ -11,7 +11,7 @@
 #include <sys/shm.h>
 #include <unistd.h>
 
-#include "platform/x11_desktop.h"  // after Xlib: see desktop.h
+#include "platform/x11/x11_desktop.h"  // after Xlib: see desktop.h
 
 namespace {
 
@@ -22,7 +22,7 @@ constexpr int kHeight = 1080;
 // its last client leaves, which would happen between two benchmarks.
 Display* KeepServerUp() {
     static Display* keeper = [] {
-        platform::Init();
+        platform::x11::Init();
         Display* d = nullptr;
         for (int attempt = 0; attempt < 50 && !d; ++attempt) {
             if (attempt) usleep(50000);
@@ -33,10 +33,10 @@ Display* KeepServerUp() {
     return keeper;
 }
 
-std::unique_ptr<platform::X11Desktop> OpenFor(benchmark::State& state,
-                                              platform::GrabMethod method) {
+std::unique_ptr<platform::x11::X11Desktop> OpenFor(benchmark::State& state,
+                                                   platform::x11::GrabMethod method) {
     KeepServerUp();
-    auto desktop = platform::X11Desktop::Open();
+    auto desktop = platform::x11::X11Desktop::Open();
     if (!desktop) {
         state.SkipWithError("no X display");
         return nullptr;
@@ -46,7 +46,7 @@ std::unique_ptr<platform::X11Desktop> OpenFor(benchmark::State& state,
     return desktop;
 }
 
-void GrabIntoReusedBuffer(benchmark::State& state, platform::GrabMethod method) {
+void GrabIntoReusedBuffer(benchmark::State& state, platform::x11::GrabMethod method) {
     auto desktop = OpenFor(state, method);
     if (!desktop) return;
     std::vector<uint8_t> bmp;
@@ -61,7 +61,7 @@ void GrabIntoReusedBuffer(benchmark::State& state, platform::GrabMethod method) 
 }
 
 // A new buffer every frame, as FrameGrabber's by-value result gives.
-void GrabNewBuffer(benchmark::State& state, platform::GrabMethod method) {
+void GrabNewBuffer(benchmark::State& state, platform::x11::GrabMethod method) {
     auto desktop = OpenFor(state, method);
     if (!desktop) return;
     for (auto _ : state) {
@@ -76,16 +76,16 @@ void GrabNewBuffer(benchmark::State& state, platform::GrabMethod method) {
 }
 
 void BM_Grab1080p_SharedMemory(benchmark::State& state) {
-    GrabIntoReusedBuffer(state, platform::GrabMethod::SharedMemory);
+    GrabIntoReusedBuffer(state, platform::x11::GrabMethod::SharedMemory);
 }
 void BM_Grab1080p_Plain(benchmark::State& state) {
-    GrabIntoReusedBuffer(state, platform::GrabMethod::Plain);
+    GrabIntoReusedBuffer(state, platform::x11::GrabMethod::Plain);
 }
 void BM_Grab1080p_SharedMemory_NewBuffer(benchmark::State& state) {
-    GrabNewBuffer(state, platform::GrabMethod::SharedMemory);
+    GrabNewBuffer(state, platform::x11::GrabMethod::SharedMemory);
 }
 void BM_Grab1080p_Plain_NewBuffer(benchmark::State& state) {
-    GrabNewBuffer(state, platform::GrabMethod::Plain);
+    GrabNewBuffer(state, platform::x11::GrabMethod::Plain);
 }
 
 void BM_RawXShmGetImage1080p(benchmark::State& state) {

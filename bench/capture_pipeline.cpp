@@ -23,7 +23,7 @@
 #include "app/core/encoder.h"
 #include "app/core/watermark.h"
 #include "gif/gif_maker.h"
-#include "platform/x11_desktop.h"  // after Xlib: see desktop.h
+#include "platform/x11/x11_desktop.h"  // after Xlib: see desktop.h
 
 namespace {
 
@@ -58,7 +58,7 @@ std::vector<uint8_t> TestFrame() {
 // Shows the test picture in a full-screen window for the whole run; also keeps the server up.
 Display* ShowTestPicture() {
     static Display* display = [] {
-        platform::Init();
+        platform::x11::Init();
         Display* d = nullptr;
         for (int attempt = 0; attempt < 50 && !d; ++attempt) {
             if (attempt) usleep(50000);
@@ -151,7 +151,7 @@ void BM_AddFrame_NewMemory(benchmark::State& state) {
 void BM_CapturePath_EffectsOff(benchmark::State& state) {
     Frame();
     ShowTestPicture();
-    auto desktop = platform::X11Desktop::Open();
+    auto desktop = platform::x11::X11Desktop::Open();
     if (!desktop) return state.SkipWithError("no X display");
     std::vector<uint8_t> frame;
     AddFrames(state, 20, false, [&]() -> const std::vector<uint8_t>& {
@@ -195,7 +195,7 @@ double CpuSeconds(int who) {
 void BM_Recording10s_Interval50ms(benchmark::State& state) {
     Frame();
     ShowTestPicture();
-    auto desktop = platform::X11Desktop::Open();
+    auto desktop = platform::x11::X11Desktop::Open();
     if (!desktop) return state.SkipWithError("no X display");
     for (auto _ : state) {
         auto encoder = app::MakeGifMakerEncoder();

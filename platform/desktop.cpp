@@ -5,8 +5,6 @@
 #include <new>
 #include <thread>
 
-#include "platform/x11_desktop.h"
-
 namespace platform {
 
 namespace {
@@ -99,11 +97,6 @@ bool NullDesktop::GrabInto(int32_t, int32_t, int32_t width, int32_t height,
     if (!StartBmp32(width, height, bmp)) return false;
     std::fill(bmp.begin() + 54, bmp.end(), uint8_t{0});
     return true;
-}
-
-std::unique_ptr<Desktop> OpenDesktop() {
-    if (auto desktop = X11Desktop::Open()) return desktop;
-    return std::make_unique<NullDesktop>();
 }
 
 }  // namespace platform

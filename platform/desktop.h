@@ -1,6 +1,7 @@
 // The window-system services the recorder needs: screen grab, window under the pointer, the
-// flashing pick frame and the global key state. The X11 implementation lives in x11_desktop.h; a
-// NullDesktop stands in where no display is reachable and in tests of the recording logic.
+// flashing pick frame and the global key state. The backends live in x11/ and wayland/, and
+// loader.h picks one; a NullDesktop stands in where no display is reachable and in tests of the
+// recording logic.
 //
 // A Desktop object is used by one thread at a time. A thread of its own (the capture worker)
 // takes its own object from OpenAnother().
@@ -75,11 +76,6 @@ inline constexpr int kF1 = 0x70;
 inline constexpr int kF2 = 0x71;
 inline constexpr int kF12 = 0x7B;
 }  // namespace key
-
-// Call once at the top of main(), before Qt or anything else talks to the X server: it makes
-// Xlib safe for one connection per thread and installs the error handler that keeps X errors
-// (a window that vanished, an odd grab rectangle) from ending the process.
-void Init();
 
 class Desktop {
   public:
@@ -158,9 +154,6 @@ class NullDesktop : public Desktop {
     std::optional<Point> pointer_;
     std::set<int> keysDown_;
 };
-
-// The X11 desktop of $DISPLAY, or a NullDesktop of 1920 x 1080 when it cannot be opened.
-std::unique_ptr<Desktop> OpenDesktop();
 
 // Writes the 54-byte file and info headers of a bottom-up BMP of 32 bits per pixel into `bmp`
 // (resized to the whole file). False, with `bmp` empty, for an empty or oversized picture.

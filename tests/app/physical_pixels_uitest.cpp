@@ -10,6 +10,7 @@
 #include "app/ui/physical_pixels.h"
 #include "app/ui/region_frame_window.h"
 #include "app/ui/region_selection_window.h"
+#include "platform/loader.h"
 #include "region_ui_support.h"
 
 namespace app {

@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QThread>
 
-#include "platform/desktop.h"
+#include "platform/loader.h"
 
 namespace testing_ui {
 

@@ -14,9 +14,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/x11_desktop.h"  // after Xlib: see desktop.h
+#include "platform/x11/x11_desktop.h"  // after Xlib: see desktop.h
 
 namespace platform::testing {
+
+using x11::GrabMethod;
+using x11::X11Desktop;
 
 inline uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
@@ -38,7 +41,7 @@ inline uint32_t BmpPixel(const std::vector<uint8_t>& bmp, int x, int y) {
 class X11Test : public ::testing::Test {
   protected:
     void SetUp() override {
-        platform::Init();
+        x11::Init();
         display_ = SharedConnection();
         ASSERT_NE(display_, nullptr) << "no X display; the test command starts Xvfb";
         root_ = DefaultRootWindow(display_);

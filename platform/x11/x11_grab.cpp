@@ -4,9 +4,9 @@
 #include <bit>
 #include <cstring>
 
-#include "platform/x11_support.h"
+#include "platform/x11/x11_support.h"
 
-namespace platform {
+namespace platform::x11 {
 
 namespace {
 
@@ -162,4 +162,4 @@ bool X11Desktop::GrabOnce(int32_t left, int32_t top, int32_t width, int32_t heig
     return true;
 }
 
-}  // namespace platform
+}  // namespace platform::x11

@@ -7,9 +7,9 @@
 #include <array>
 #include <chrono>
 
-#include "platform/x11_support.h"
+#include "platform/x11/x11_support.h"
 
-namespace platform {
+namespace platform::x11 {
 
 namespace {
 
@@ -115,8 +115,6 @@ unsigned ButtonMaskFor(int vk) {
 
 }  // namespace
 
-namespace x11 {
-
 const std::vector<KeyCode>& KeyMap::KeycodesFor(Display* display, int virtualKey) {
     // The keyboard layout can change while we run (a new keyboard, setxkbmap); we read no
     // events that would tell us, so the table is rebuilt now and then.
@@ -150,8 +148,6 @@ const std::vector<KeyCode>& KeyMap::KeycodesFor(Display* display, int virtualKey
     return cache_.emplace(virtualKey, std::move(codes)).first->second;
 }
 
-}  // namespace x11
-
 bool X11Desktop::IsKeyDown(int virtualKey) {
     Display* dpy = impl_->Dpy();
     if (unsigned buttonMask = ButtonMaskFor(virtualKey)) {
@@ -171,4 +167,4 @@ bool X11Desktop::IsKeyDown(int virtualKey) {
     return false;
 }
 
-}  // namespace platform
+}  // namespace platform::x11

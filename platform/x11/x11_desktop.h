@@ -5,7 +5,12 @@
 
 #include "platform/desktop.h"
 
-namespace platform {
+namespace platform::x11 {
+
+// Makes Xlib safe for one connection per thread and installs the error handler that keeps X errors
+// (a window that vanished, an odd grab rectangle) from ending the process. Idempotent; call it
+// before Qt or anything else talks to the X server.
+void Init();
 
 enum class GrabMethod {
     SharedMemory,  // MIT-SHM: the server writes the pixels straight into our memory
@@ -43,4 +48,4 @@ class X11Desktop final : public Desktop {
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace platform
+}  // namespace platform::x11

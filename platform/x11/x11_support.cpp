@@ -1,4 +1,4 @@
-#include "platform/x11_support.h"
+#include "platform/x11/x11_support.h"
 
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -8,9 +8,8 @@
 #include <cstdio>
 #include <mutex>
 
-namespace platform {
+namespace platform::x11 {
 
-namespace x11 {
 namespace {
 
 thread_local ErrorTrap* innermostTrap = nullptr;
@@ -132,8 +131,6 @@ ShmImage::~ShmImage() {
     if (segment_.shmid >= 0) shmctl(segment_.shmid, IPC_RMID, nullptr);
 }
 
-}  // namespace x11
-
 void Init() {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -142,4 +139,4 @@ void Init() {
     });
 }
 
-}  // namespace platform
+}  // namespace platform::x11

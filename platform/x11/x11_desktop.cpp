@@ -1,9 +1,9 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
 
-#include "platform/x11_support.h"
+#include "platform/x11/x11_support.h"
 
-namespace platform {
+namespace platform::x11 {
 
 X11Desktop::X11Desktop(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 X11Desktop::~X11Desktop() = default;
@@ -102,4 +102,4 @@ std::optional<Point> X11Desktop::PointerPosition() {
     return Point{rootX, rootY};
 }
 
-}  // namespace platform
+}  // namespace platform::x11

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/x11_desktop.h"  // after Xlib: drops its RootWindow macro
+#include "platform/x11/x11_desktop.h"  // after Xlib: drops its RootWindow macro
 
 namespace platform::x11 {
 
@@ -102,10 +102,6 @@ class KeyMap {
     std::chrono::steady_clock::time_point loaded_{};
 };
 
-}  // namespace platform::x11
-
-namespace platform {
-
 struct X11Desktop::Impl {
     x11::DisplayPtr display;
     std::string displayName;
@@ -124,4 +120,4 @@ struct X11Desktop::Impl {
     void TakeRootResizes();
 };
 
-}  // namespace platform
+}  // namespace platform::x11

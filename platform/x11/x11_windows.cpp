@@ -5,9 +5,9 @@
 #include <bit>
 #include <vector>
 
-#include "platform/x11_support.h"
+#include "platform/x11/x11_support.h"
 
-namespace platform {
+namespace platform::x11 {
 
 namespace {
 
@@ -222,4 +222,4 @@ void X11Desktop::XorFrame(const Rect& rect, uint32_t colour) {
     trap.Sync();  // on the screen before the caller waits
 }
 
-}  // namespace platform
+}  // namespace platform::x11
