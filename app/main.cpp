@@ -1,19 +1,47 @@
 #include <QApplication>
 #include <QStandardPaths>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "app/core/allocator_tuning.h"
+#include "app/core/command_line.h"
 #include "app/core/encoder.h"
+#include "app/ui/display_guard.h"
 #include "app/ui/main_window.h"
 #include "app/ui/physical_pixels.h"
 #include "platform/loader.h"
 
 int main(int argc, char** argv) {
+    const app::CommandLine line = app::ParseCommandLine({argv + 1, argv + argc});
+    switch (line.action) {
+        case app::CommandLine::Action::Help:
+            std::fputs(app::HelpText().c_str(), stdout);
+            return 0;
+        case app::CommandLine::Action::Version:
+            std::fputs(app::VersionText().c_str(), stdout);
+            return 0;
+        case app::CommandLine::Action::Usage:
+            std::fprintf(stderr, "gifrec: %s (gifrec --help lists the options)\n",
+                         line.error.c_str());
+            return app::kExitUsage;
+        case app::CommandLine::Action::Run:
+            break;
+    }
+
     platform::Init();
     app::KeepFrameBuffersInHeap();
     app::UsePhysicalPixels();
-    QApplication application(argc, argv);
+    std::optional<QApplication> application;
+    {
+        app::DisplayGuard guard;
+        application.emplace(argc, argv);
+    }
+    QGuiApplication::setApplicationName(QStringLiteral("gifrec"));
+    QGuiApplication::setApplicationVersion(QStringLiteral(GIFREC_VERSION));
+    // The desktop matches the running program to its desktop file and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(GIFREC_APP_ID));
 
     std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop(platform::ChooseDesktop(
         platform::HintsFromEnvironment(QGuiApplication::platformName().toStdString())));
@@ -33,5 +61,5 @@ int main(int argc, char** argv) {
                                   QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
                                   {}});
     window.show();
-    return application.exec();
+    return application->exec();
 }

@@ -19,7 +19,8 @@ std::vector<Command>& Registry() {
 
 void PrintOverview(std::ostream& out) {
     out << "usage: gifanim COMMAND [OPTIONS] ...\n"
-           "       gifanim COMMAND --help    help on one command\n\n"
+           "       gifanim COMMAND --help    help on one command\n"
+           "       gifanim --version\n\n"
            "commands:\n";
     PrintCommandList(out);
 }
@@ -54,6 +55,10 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     std::string name = argv[1];
+    if (name == "--version") {
+        std::cout << "gifanim " GIFREC_VERSION "\n";
+        return 0;
+    }
     if (name == "--help" || name == "-h" || name == "help") {
         PrintOverview(std::cout);
         return 0;

@@ -1,0 +1,25 @@
+// gifrec's own command line. Options Qt takes itself (single dash: -platform, -display, ...)
+// are left for the application object.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, Usage };
+    Action action = Action::Run;
+    std::string language;  // "zh", "en", or empty to follow the locale
+    std::string error;     // what is wrong, for Action::Usage
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args);  // without argv[0]
+
+std::string HelpText();
+std::string VersionText();
+
+// Exit status of a wrong command line.
+inline constexpr int kExitUsage = 2;
+
+}  // namespace app

@@ -1,0 +1,57 @@
+#include "app/core/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace app {
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, NothingRunsTheRecorderInTheLocalesLanguage) {
+    const CommandLine line = ParseCommandLine({});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.language, "");
+}
+
+TEST(CommandLine, HelpWinsOverVersionWhereverItStands) {
+    EXPECT_EQ(ParseCommandLine({"--help"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"-h"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"--version", "--help"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"--help", "--version"}).action, Action::Help);
+    EXPECT_EQ(ParseCommandLine({"-v"}).action, Action::Version);
+}
+
+TEST(CommandLine, LanguageInEitherSpelling) {
+    EXPECT_EQ(ParseCommandLine({"--lang", "en"}).language, "en");
+    EXPECT_EQ(ParseCommandLine({"--lang=zh"}).language, "zh");
+    EXPECT_EQ(ParseCommandLine({"--lang", "zh", "--lang", "en"}).language, "en");
+    EXPECT_EQ(ParseCommandLine({"--lang", "en"}).action, Action::Run);
+}
+
+TEST(CommandLine, WrongLanguagesAndUnknownOptionsAreUsageErrors) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--lang"}, {"--lang", "fr"}, {"--lang="}, {"--lang", "EN"}, {"--record"}}) {
+        const CommandLine line = ParseCommandLine(args);
+        EXPECT_EQ(line.action, Action::Usage) << args[0];
+        EXPECT_FALSE(line.error.empty()) << args[0];
+    }
+    EXPECT_NE(ParseCommandLine({"--lang", "fr"}).error.find("fr"), std::string::npos);
+}
+
+TEST(CommandLine, QtsOwnSingleDashOptionsAreLeftAlone) {
+    const CommandLine line = ParseCommandLine({"-platform", "offscreen", "--lang", "en"});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_EQ(line.language, "en");
+}
+
+TEST(CommandLine, HelpNamesEveryOptionAndVersionTheNumber) {
+    const std::string help = HelpText();
+    for (const char* option : {"--lang", "--help", "--version"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    }
+    EXPECT_EQ(VersionText().rfind("gifrec ", 0), 0u);
+    EXPECT_NE(VersionText().find('.'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace app
