@@ -131,10 +131,9 @@ void MainWindow::BuildPictureBox() {
 }
 
 void MainWindow::BuildStatusLine() {
-    statusLine_ = new QLineEdit(group_);
+    statusLine_ = new StatusLine(group_);
     statusLine_->setObjectName(QStringLiteral("动态框"));
     statusLine_->setGeometry(72, 328, 184, 20);
-    statusLine_->setReadOnly(true);
 }
 
 void MainWindow::BuildHiddenControls() {

@@ -24,6 +24,7 @@
 #include "app/ui/drop_receiver.h"
 #include "app/ui/key_watcher.h"
 #include "app/ui/preview_window.h"
+#include "app/ui/status_line.h"
 #include "platform/desktop.h"
 
 namespace app {
@@ -126,7 +127,7 @@ class MainWindow : public QMainWindow, public RecorderView {
     QLabel* pictureBox_ = nullptr;              // 图片框1
     QCheckBox* watermarkSwitch_ = nullptr;      // 水印开关
     QWidget* htmlView_ = nullptr;               // 浏览1
-    QLineEdit* statusLine_ = nullptr;           // 动态框
+    StatusLine* statusLine_ = nullptr;          // 动态框
     std::array<QLineEdit*, 4> regionFields_{};  // 编辑框1..4
     KeyWatcher* keyWatcher_ = nullptr;          // 动画框1
     QTimer* highlightTimer_ = nullptr;          // 画圈
