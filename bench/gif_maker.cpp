@@ -77,7 +77,8 @@ std::vector<uint8_t> FrameIndices(bool noise) {
     gif::GifMaker maker;
     maker.Create({});
     maker.AddFrame({}, std::nullopt, gifbench::Bmp32(gifbench::ScreenLike(kWidth, kHeight)));
-    const gif::IndexedImage& image = maker.Frame(0).image;
+    const gif::StoredFrame frame = maker.DecodeFrame(0);
+    const gif::IndexedImage& image = frame.image;
     std::vector<uint8_t> indices(kPixels);
     for (uint32_t y = 0; y < kHeight; ++y)
         std::memcpy(indices.data() + size_t(y) * kWidth, image.TopRow(y), kWidth);
@@ -220,7 +221,8 @@ void BM_MakerSaveGif100Frames(benchmark::State& state) {
         gif::MemorySink check;
         maker.SaveGif(check);
         std::vector<uint8_t> indices = gifbench::GiflibFirstImage(check.bytes);
-        const gif::IndexedImage& first = maker.Frame(0).image;
+        const gif::StoredFrame frame = maker.DecodeFrame(0);
+        const gif::IndexedImage& first = frame.image;
         bool same = indices.size() == kPixels;
         for (uint32_t y = 0; same && y < kHeight; ++y)
             same = std::memcmp(indices.data() + size_t(y) * kWidth, first.TopRow(y), kWidth) == 0;

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "gif/gif_maker.h"
 
@@ -27,8 +29,12 @@ inline bool FuzzMaker(const uint8_t* data, size_t size) {
         // A few bytes can describe a picture of hundreds of millions of pixels; one of those
         // is enough, a second one and its encoding would exceed the fuzzer's memory and time.
         if (added) {
-            const IndexedImage& image = maker.Frame(maker.FrameCount() - 1).image;
-            if (uint64_t(image.width) * image.height > (uint64_t{1} << 24)) return true;
+            std::vector<uint8_t> scratch;
+            const std::optional<FrameView> stored =
+                maker.StoredFrameAt(maker.FrameCount() - 1, scratch);
+            if (!stored) return false;
+            if (uint64_t(stored->header.width) * stored->header.height > (uint64_t{1} << 24))
+                return true;
         }
     }
     if (maker.FrameCount() == 0) return true;

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "bitmap/picture_codec.h"
-#include "gif/gif_maker.h"
+#include "gif/indexed_frame.h"
 
 namespace gif {
 

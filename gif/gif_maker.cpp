@@ -130,7 +130,47 @@ void GifMaker::Reset() {
     loop_ = true;
     loopCount_ = 0;
     comment_.clear();
-    frames_.clear();
+    try {
+        if (store_) store_->Clear();
+    } catch (...) {
+        // A file store that cannot be emptied is replaced by a fresh one.
+        store_.reset();
+    }
+}
+
+FrameStore& GifMaker::Store() {
+    if (!store_) store_ = std::make_unique<SpillingFrameStore>();
+    return *store_;
+}
+
+void GifMaker::SetFrameStore(std::unique_ptr<FrameStore> store) {
+    store_ = std::move(store);
+    std::vector<uint8_t> scratch;
+    if (FrameCount() == 0) return;
+    if (std::optional<FrameView> first = StoredFrameAt(0, scratch))
+        TakeLogicalSize(first->header.width, first->header.height);
+}
+
+void GifMaker::TakeLogicalSize(uint16_t width, uint16_t height) {
+    if (logicalWidth_ == 0) logicalWidth_ = width;
+    if (logicalHeight_ == 0) logicalHeight_ = height;
+}
+
+std::optional<FrameView> GifMaker::StoredFrameAt(size_t index,
+                                                 std::vector<uint8_t>& scratch) const {
+    if (index >= FrameCount()) return std::nullopt;
+    try {
+        return ParseFrameRecord(store_->Read(index, scratch));
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+StoredFrame GifMaker::DecodeFrame(size_t index) const {
+    std::vector<uint8_t> scratch;
+    std::optional<FrameView> frame = StoredFrameAt(index, scratch);
+    if (!frame) throw LibraryError("帧缓存数据已损坏");
+    return DecodeFrameRecord(*frame);
 }
 
 bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> picturePath,
@@ -157,25 +197,30 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
             picture = ViewOf(decoded);
         }
 
-        StoredFrame frame;
-        IndexedImage& image = frame.image;
+        // The index rows are reused while the frames keep their size.
+        IndexedImage& image = indexed_;
+        const size_t rowBytes = IndexedImage::StrideFor(picture->width) * picture->height;
+        if (!image.rows || size_t{image.Stride()} * image.height != rowBytes) {
+            image.rows.reset();
+            image.width = image.height = 0;
+            try {
+                image.rows = AllocateFrameRows(rowBytes);
+            } catch (const std::bad_alloc&) {
+                throw LibraryError(kNoBitmapMemory);
+            }
+        }
         image.width = uint16_t(picture->width);
         image.height = uint16_t(picture->height);
-        try {
-            image.rows = AllocateFrameRows(image.Stride() * image.height);
-        } catch (const std::bad_alloc&) {
-            throw LibraryError(kNoBitmapMemory);
-        }
         if (info.Dither)
             ReduceOrderedDither(*picture, image);
         else
             ReducePopularity(*picture, image);
-        // The picture is no longer needed; give its memory back before the frame is stored.
+        // The picture is no longer needed; give its memory back before the frame is encoded.
         picture.reset();
         decoded = bitmap::Image24{};
         fileBytes = std::vector<uint8_t>();
 
-        FrameSettings& settings = frame.settings;
+        FrameSettings settings;
         settings.delay = info.DelayTime;
         settings.left = info.Left;
         settings.top = info.Top;
@@ -184,16 +229,17 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
         try {
             settings.comment.assign(info.exposition, 0,
                                     CommentPrefixBytes(info.exposition, kMaxCommentBytes));
-            frames_.push_back(std::move(frame));
+            encoder_.Encode(image, settings, interlace_, record_);
+        } catch (const std::bad_alloc&) {
+            throw LibraryError(kNoBitmapMemory);
+        }
+        try {
+            Store().Append(record_);
         } catch (const std::bad_alloc&) {
             throw LibraryError(kNoSettingsMemory);
         }
 
-        if (frames_.size() == 1) {
-            const IndexedImage& first = frames_.front().image;
-            if (logicalWidth_ == 0) logicalWidth_ = first.width;
-            if (logicalHeight_ == 0) logicalHeight_ = first.height;
-        }
+        if (FrameCount() == 1) TakeLogicalSize(image.width, image.height);
         return true;
     } catch (const LibraryError& error) {
         SetError(error.what());
@@ -204,21 +250,14 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
 }
 
 bool GifMaker::SaveGif(ByteSink& sink) {
-    if (frames_.empty()) {
+    if (FrameCount() == 0) {
         SetError(kNoFrames);
         return false;
     }
     lastError_.clear();
     try {
-        AnimationToWrite animation;
-        animation.width = logicalWidth_;
-        animation.height = logicalHeight_;
-        animation.loop = loop_;
-        animation.loopCount = loopCount_;
-        animation.comment = comment_;
-        animation.interlace = interlace_;
-        animation.frames = frames_;
-        WriteGif(animation, sink);
+        WriteGif({logicalWidth_, logicalHeight_, loop_, loopCount_, comment_}, *store_, sink,
+                 progress_);
         return true;
     } catch (...) {
         SetError(SavingErrorText());
@@ -227,7 +266,7 @@ bool GifMaker::SaveGif(ByteSink& sink) {
 }
 
 bool GifMaker::SaveGif(std::string_view gifPath) {
-    if (frames_.empty()) {  // before any file is made
+    if (FrameCount() == 0) {  // before any file is made
         SetError(kNoFrames);
         return false;
     }

@@ -1,4 +1,6 @@
 // GifMaker: collects pictures as 256-colour frames and saves them as one animated GIF89a file.
+// Each frame is reduced and encoded as it is added, and kept encoded in a frame store (memory up
+// to a budget, then a file), so saving writes headers and copies.
 #pragma once
 
 #include <array>
@@ -12,42 +14,14 @@
 #include <vector>
 
 #include "gif/byte_sink.h"
-#include "gif/frame_memory.h"
+#include "gif/frame_encoder.h"
+#include "gif/frame_record.h"
+#include "gif/frame_store.h"
+#include "gif/gif_writer.h"
+#include "gif/indexed_frame.h"
 #include "gif/records.h"
 
 namespace gif {
-
-// One frame reduced to 8 bits per pixel, laid out like an 8-bit DIB: a 256-entry colour table
-// and bottom-up rows padded to a multiple of 4 bytes.
-struct IndexedImage {
-    uint16_t width = 0;
-    uint16_t height = 0;
-    std::array<uint8_t, 1024> colourTable{};  // per entry blue, green, red, 0
-    FrameRows rows;                           // Stride() * height bytes, bottom row first
-
-    static constexpr size_t StrideFor(uint32_t width) { return (size_t{width} + 3) & ~size_t{3}; }
-    size_t Stride() const { return StrideFor(width); }
-    // Row y counted from the top of the picture.
-    const uint8_t* TopRow(uint32_t y) const { return rows.get() + Stride() * (height - 1u - y); }
-};
-
-// The per-frame settings that are kept (FrameInfo minus what the picture decides).
-struct FrameSettings {
-    uint16_t delay = 0;  // hundredths of a second
-    uint16_t left = 0;
-    uint16_t top = 0;
-    uint8_t disposal = 0;  // stored unchanged; the file gets its low 3 bits
-    bool transparency = false;
-    std::string comment;  // at most kMaxCommentBytes bytes, counted as GBK counts them
-};
-
-struct StoredFrame {
-    FrameSettings settings;
-    IndexedImage image;
-};
-
-// Comments are cut to this many bytes (ASCII counts 1, any other character 2, as in GBK).
-inline constexpr size_t kMaxCommentBytes = 255;
 
 class GifMaker {
   public:
@@ -76,9 +50,19 @@ class GifMaker {
     // The last failure's description; empty after a successful AddFrame or SaveGif.
     const std::string& GetError() const { return lastError_; }
 
+    // Where the frames are kept from now on; the frames it holds already become the maker's
+    // (the first one sets a logical size left at 0). Null goes back to the default store.
+    void SetFrameStore(std::unique_ptr<FrameStore> store);
+    // Told the progress of every save from now on (on the saving thread).
+    void SetSaveProgress(SaveProgress progress) { progress_ = std::move(progress); }
+
     // What is stored, for callers that inspect it.
-    size_t FrameCount() const { return frames_.size(); }
-    const StoredFrame& Frame(size_t index) const { return frames_[index]; }
+    size_t FrameCount() const { return store_ ? store_->Count() : 0; }
+    // Frame `index`'s settings and colour table as stored, or nothing when it cannot be read.
+    std::optional<FrameView> StoredFrameAt(size_t index, std::vector<uint8_t>& scratch) const;
+    // Frame `index` decoded back into settings and indices. Throws LibraryError when the store
+    // cannot give it and std::bad_alloc.
+    StoredFrame DecodeFrame(size_t index) const;
     uint16_t LogicalWidth() const { return logicalWidth_; }
     uint16_t LogicalHeight() const { return logicalHeight_; }
     bool Loop() const { return loop_; }
@@ -88,8 +72,14 @@ class GifMaker {
 
   private:
     void SetError(std::string_view text) noexcept;
+    FrameStore& Store();
+    void TakeLogicalSize(uint16_t width, uint16_t height);
 
-    std::vector<StoredFrame> frames_;
+    std::unique_ptr<FrameStore> store_;  // made on first use
+    FrameEncoder encoder_;
+    IndexedImage indexed_;         // reused from frame to frame
+    std::vector<uint8_t> record_;  // likewise
+    SaveProgress progress_;
     std::string lastError_;
     uint16_t logicalWidth_ = 0;
     uint16_t logicalHeight_ = 0;

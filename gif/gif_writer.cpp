@@ -1,7 +1,7 @@
 // Layout, in file order: header, logical screen descriptor, global colour table (the first
 // frame's), the NETSCAPE looping extension (two or more frames, looping on), per frame a
 // graphic control extension, the frame's comment, image descriptor, local colour table and
-// LZW data; then the animation comment and the trailer. A single frame is written bare: no
+// image data; then the animation comment and the trailer. A single frame is written bare: no
 // control extension, no local table, no comment, at offset 0.
 #include "gif/gif_writer.h"
 
@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "gif/comment_text.h"
+#include "gif/frame_encoder.h"
+#include "gif/frame_record.h"
 #include "gif/library_error.h"
-#include "gif/lzw_encoder.h"
 
 namespace gif {
 namespace {
@@ -19,45 +20,43 @@ namespace {
 class SinkWriter {
   public:
     explicit SinkWriter(ByteSink& sink) : sink_(sink) {
-        buffer_.reserve(kFlushAt);
+        buffer_.reserve(kFlushAt + 4096);
         error_.reserve(1024);
     }
 
-    std::vector<uint8_t>& Buffer() { return buffer_; }
     void Byte(uint8_t value) { buffer_.push_back(value); }
     void Word(uint16_t value) {
         buffer_.push_back(uint8_t(value));
         buffer_.push_back(uint8_t(value >> 8));
     }
     void Bytes(std::span<const uint8_t> bytes) {
+        if (bytes.size() >= kFlushAt) {  // large blocks go straight through
+            Flush();
+            Put(bytes);
+            return;
+        }
         buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+        if (buffer_.size() >= kFlushAt) Flush();
     }
     void Text(std::string_view text) {
         Bytes({reinterpret_cast<const uint8_t*>(text.data()), text.size()});
     }
-    void FlushIfFull() {
-        if (buffer_.size() >= kFlushAt) Flush();
-    }
     void Flush() {
         if (buffer_.empty()) return;
-        if (!sink_.Write(buffer_, error_)) throw LibraryError(error_.empty() ? "未知错误" : error_);
+        Put(buffer_);
         buffer_.clear();
     }
 
   private:
+    void Put(std::span<const uint8_t> bytes) {
+        if (!sink_.Write(bytes, error_)) throw LibraryError(error_.empty() ? "未知错误" : error_);
+    }
+
     static constexpr size_t kFlushAt = 1 << 16;
     ByteSink& sink_;
     std::vector<uint8_t> buffer_;
     std::string error_;
 };
-
-void ColourTable(SinkWriter& out, const IndexedImage& image) {
-    for (size_t i = 0; i < 256; ++i) {
-        out.Byte(image.colourTable[4 * i + 2]);
-        out.Byte(image.colourTable[4 * i + 1]);
-        out.Byte(image.colourTable[4 * i + 0]);
-    }
-}
 
 // A comment extension; a text longer than one sub-block (possible with UTF-8) continues in
 // further sub-blocks.
@@ -75,82 +74,112 @@ void Comment(SinkWriter& out, std::string_view text) {
     out.Byte(0x00);
 }
 
-// Row pointers in the order they are encoded: top to bottom, or the four interlace passes.
-void RowOrder(const IndexedImage& image, bool interlace, std::vector<const uint8_t*>& rows) {
-    rows.clear();
-    if (!interlace) {
-        for (uint32_t y = 0; y < image.height; ++y) rows.push_back(image.TopRow(y));
-        return;
-    }
-    static constexpr uint32_t kStart[4] = {0, 4, 2, 1};
-    static constexpr uint32_t kStep[4] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass)
-        for (uint32_t y = kStart[pass]; y < image.height; y += kStep[pass])
-            rows.push_back(image.TopRow(y));
+// The size field of a packed byte for a table of 2^bits entries.
+uint8_t SizeBits(uint8_t tableBits) {
+    return uint8_t((tableBits ? tableBits - 1 : 0) & 7);
+}
+
+FrameView ParseStored(std::span<const uint8_t> record) {
+    std::optional<FrameView> frame = ParseFrameRecord(record);
+    if (!frame) throw LibraryError("帧缓存数据已损坏");
+    return *frame;
+}
+
+void ControlExtension(SinkWriter& out, const FrameHeader& header) {
+    out.Byte(0x21);
+    out.Byte(0xF9);
+    out.Byte(0x04);
+    out.Byte(uint8_t((header.disposal & 7) << 2 | (header.transparency ? 1 : 0)));
+    out.Word(header.delay);
+    out.Byte(header.transparentIndex);
+    out.Byte(0x00);
+}
+
+// One frame of an animation: control extension, comment, descriptor, table, data.
+void AnimatedFrame(SinkWriter& out, const FrameView& frame) {
+    const FrameHeader& header = frame.header;
+    ControlExtension(out, header);
+    Comment(out, frame.comment);
+    out.Byte(0x2C);
+    out.Word(header.left);
+    out.Word(header.top);
+    out.Word(header.width);
+    out.Word(header.height);
+    const bool local = header.localTable && header.tableBits > 0;
+    out.Byte(uint8_t((local ? 0x80 : 0) | (header.interlaced ? 0x40 : 0) |
+                     (local ? SizeBits(header.tableBits) : 0)));
+    if (local) out.Bytes(frame.colourTable);
+    out.Bytes(frame.imageData);
+}
+
+// The only frame: its table serves as the global one, so it has none of its own.
+void BareFrame(SinkWriter& out, const FrameView& frame) {
+    const FrameHeader& header = frame.header;
+    out.Byte(0x2C);
+    out.Word(0);
+    out.Word(0);
+    out.Word(header.width);
+    out.Word(header.height);
+    out.Byte(uint8_t((header.interlaced ? 0x40 : 0) | SizeBits(header.tableBits)));
+    out.Bytes(frame.imageData);
 }
 
 }  // namespace
 
-void WriteGif(const AnimationToWrite& animation, ByteSink& sink) {
+void WriteGif(const AnimationHead& head, const FrameStore& store, ByteSink& sink,
+              const SaveProgress& progress) {
     // Every allocation comes before the first byte is written.
     SinkWriter out(sink);
-    LzwEncoder encoder;
-    std::vector<const uint8_t*> rows;
-    rows.reserve(65535);
+    std::vector<uint8_t> scratch;
+    const size_t count = store.Count();
+    const bool animated = count >= 2;
 
-    const auto& frames = animation.frames;
-    const bool animated = frames.size() >= 2;
-    const uint8_t depthBits = 8 - 1;  // every stored frame has 8 bits per pixel
+    // The first frame's record is read again below: `scratch` is reused frame by frame.
+    {
+        const FrameView first = ParseStored(store.Read(0, scratch));
+        const uint8_t bits = SizeBits(first.header.tableBits);
+        out.Text("GIF89a");
+        out.Word(head.width);
+        out.Word(head.height);
+        out.Byte(uint8_t((first.header.tableBits ? 0x80 : 0) | bits << 4 | bits));
+        out.Byte(0);  // background colour index
+        out.Byte(0);  // pixel aspect ratio
+        out.Bytes(first.colourTable);
+    }
 
-    out.Text("GIF89a");
-    out.Word(animation.width);
-    out.Word(animation.height);
-    out.Byte(uint8_t(0x80 | depthBits << 4 | depthBits));
-    out.Byte(0);  // background colour index
-    out.Byte(0);  // pixel aspect ratio
-    ColourTable(out, frames[0].image);
-
-    if (animated && animation.loop) {
+    if (animated && head.loop) {
         static constexpr uint8_t kLoopHead[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S',  'C',
                                                 'A',  'P',  'E',  '2', '.', '0', 0x03, 0x01};
         out.Bytes(kLoopHead);
-        out.Word(animation.loopCount);
+        out.Word(head.loopCount);
         out.Byte(0x00);
     }
 
-    for (const StoredFrame& frame : frames) {
-        const FrameSettings& settings = frame.settings;
-        const IndexedImage& image = frame.image;
-        const uint8_t interlaceBit = animation.interlace ? 0x40 : 0x00;
-        if (animated) {
-            out.Byte(0x21);
-            out.Byte(0xF9);
-            out.Byte(0x04);
-            out.Byte(uint8_t((settings.disposal & 7) << 2 | (settings.transparency ? 1 : 0)));
-            out.Word(settings.delay);
-            out.Byte(0);  // the transparent colour is always entry 0
-            out.Byte(0x00);
-            Comment(out, settings.comment);
-        }
-        out.Byte(0x2C);
-        out.Word(animated ? settings.left : 0);
-        out.Word(animated ? settings.top : 0);
-        out.Word(image.width);
-        out.Word(image.height);
-        if (animated) {
-            out.Byte(uint8_t(0x80 | interlaceBit | depthBits));
-            ColourTable(out, image);
-        } else {
-            out.Byte(uint8_t(interlaceBit | depthBits));
-        }
-        RowOrder(image, animation.interlace, rows);
-        encoder.Encode(rows, image.width, out.Buffer());
-        out.FlushIfFull();
+    for (size_t i = 0; i < count; ++i) {
+        const FrameView frame = ParseStored(store.Read(i, scratch));
+        if (animated)
+            AnimatedFrame(out, frame);
+        else
+            BareFrame(out, frame);
+        if (progress) progress(i + 1, count);
     }
 
-    Comment(out, animation.comment);
+    Comment(out, head.comment);
     out.Byte(0x3B);
     out.Flush();
+}
+
+void WriteGif(const AnimationToWrite& animation, ByteSink& sink) {
+    MemoryFrameStore store;
+    FrameEncoder encoder;
+    std::vector<uint8_t> record;
+    for (const StoredFrame& frame : animation.frames) {
+        encoder.Encode(frame.image, frame.settings, animation.interlace, record);
+        store.Append(record);
+    }
+    WriteGif(
+        {animation.width, animation.height, animation.loop, animation.loopCount, animation.comment},
+        store, sink);
 }
 
 }  // namespace gif

@@ -41,7 +41,8 @@ Outcome Add(std::span<const uint8_t> bytes, bool dither) {
     outcome.error = maker.GetError();
     EXPECT_EQ(maker.FrameCount(), outcome.added ? 1u : 0u);
     if (outcome.added) {
-        const IndexedImage& stored = maker.Frame(0).image;
+        const StoredFrame decoded = maker.DecodeFrame(0);
+        const IndexedImage& stored = decoded.image;
         outcome.image.width = stored.width;
         outcome.image.height = stored.height;
         outcome.image.colourTable = stored.colourTable;
@@ -125,7 +126,8 @@ TEST(MakerBmp32, LongInfoHeadersAndAPictureFile) {
     GifMaker maker;
     maker.Create({});
     ASSERT_TRUE(maker.AddFrame({}, path, std::nullopt)) << maker.GetError();
-    const IndexedImage& fromFile = maker.Frame(0).image;
+    const StoredFrame decoded = maker.DecodeFrame(0);
+    const IndexedImage& fromFile = decoded.image;
     EXPECT_EQ(fromFile.colourTable, expected.image.colourTable);
     EXPECT_TRUE(std::equal(fromFile.rows.get(), fromFile.rows.get() + fromFile.Stride() * 23,
                            expected.image.rows.get()));

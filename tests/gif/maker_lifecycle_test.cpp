@@ -249,7 +249,7 @@ TEST(GifMakerLifecycle, FrameSettingsAreStoredAsGiven) {
     info.Width = 999;  // the picture decides the size
     info.exposition = std::string(300, 'q');
     ASSERT_TRUE(maker.AddFrame(info, std::nullopt, Bmp24(Noise(5, 6))));
-    const StoredFrame& frame = maker.Frame(0);
+    const StoredFrame frame = maker.DecodeFrame(0);
     EXPECT_EQ(frame.settings.delay, 1234);
     EXPECT_EQ(frame.settings.left, 65535);
     EXPECT_EQ(frame.settings.top, 3);

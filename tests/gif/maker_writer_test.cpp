@@ -488,7 +488,7 @@ void ExpectFileHolds(const GifMaker& maker, const Bytes& file) {
     EXPECT_EQ(gif.aspect, 0);
     EXPECT_EQ(gif.colorResolution, 8);
     ASSERT_EQ(gif.frames.size(), maker.FrameCount());
-    EXPECT_EQ(gif.globalPalette, ColourTableBytes(maker.Frame(0).image));
+    EXPECT_EQ(gif.globalPalette, ColourTableBytes(maker.DecodeFrame(0).image));
     const bool animated = maker.FrameCount() >= 2;
     EXPECT_EQ(gif.hasLoop, animated && maker.Loop());
     if (gif.hasLoop) {
@@ -500,7 +500,7 @@ void ExpectFileHolds(const GifMaker& maker, const Bytes& file) {
     for (size_t i = 0; i < gif.frames.size(); ++i) {
         SCOPED_TRACE(i);
         const GiflibFrame& got = gif.frames[i];
-        const StoredFrame& stored = maker.Frame(i);
+        const StoredFrame stored = maker.DecodeFrame(i);
         EXPECT_EQ(got.width, stored.image.width);
         EXPECT_EQ(got.height, stored.image.height);
         EXPECT_EQ(got.interlaced, maker.Interlace());
