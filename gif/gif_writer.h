@@ -31,12 +31,7 @@ void WriteGif(const AnimationHead& head, const FrameStore& store, ByteSink& sink
               const SaveProgress& progress = {});
 
 // Indexed frames, encoded on the way.
-struct AnimationToWrite {
-    uint16_t width = 0;  // logical screen
-    uint16_t height = 0;
-    bool loop = true;
-    uint16_t loopCount = 0;
-    std::string_view comment;  // cut to kMaxCommentBytes when written
+struct AnimationToWrite : AnimationHead {
     bool interlace = false;
     std::span<const StoredFrame> frames;  // at least one
 };
