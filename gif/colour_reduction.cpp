@@ -1,5 +1,7 @@
 #include "gif/colour_reduction.h"
 
+#include "gif/colour_keys.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -7,13 +9,6 @@
 
 namespace gif {
 namespace {
-
-constexpr int kKeys = 4096;  // colours at 4 bits per channel
-
-// blue, green and red cut to 4 bits: blue in the top nibble of 12 bits, red in the lowest.
-inline uint32_t KeyOf(const uint8_t* bgr) {
-    return (uint32_t(bgr[0]) & 0xF0) << 4 | (uint32_t(bgr[1]) & 0xF0) | uint32_t(bgr[2]) >> 4;
-}
 
 // The same key from the pixel's bytes read as one little-endian word (blue lowest); the
 // fourth byte, the next pixel's or padding, is ignored. One load instead of three.
@@ -114,81 +109,97 @@ PixelView ViewOf(const bitmap::Image24& picture) {
     return {picture.width, picture.height, picture.Stride(), 3, picture.pixels.data()};
 }
 
-void ReducePopularity(const PixelView& picture, IndexedImage& image) {
-    const bool wide = picture.bytesPerPixel == 4;
-    std::array<uint32_t, kKeys> counts;
-    if (wide)
-        CountKeys<4>(picture, counts.data());
+void CountKeyPixels(const PixelView& picture, uint32_t* counts) {
+    if (picture.bytesPerPixel == 4)
+        CountKeys<4>(picture, counts);
     else
-        CountKeys<3>(picture, counts.data());
+        CountKeys<3>(picture, counts);
+}
 
+void WriteKeyIndices(const PixelView& picture, const uint8_t* indexOfKey, IndexedImage& image) {
+    if (picture.bytesPerPixel == 4)
+        WriteIndices<4>(picture, indexOfKey, image);
+    else
+        WriteIndices<3>(picture, indexOfKey, image);
+    ZeroPadding(image);
+}
+
+RankedKeys RankKeys(const uint32_t* counts) {
     // The present keys in ascending order, then ranked by the exchange procedure: for each
     // position i, every later entry with a strictly larger count is swapped into i. That
     // procedure fixes the order of equal counts, so it is followed exactly, but only for the
     // first 256 positions: the order of the rest never matters (each of those colours maps to
     // its nearest palette entry, which depends on the colour alone).
-    std::array<uint32_t, kKeys> rankCount, rankKey;
+    RankedKeys ranked;
     int n = 0;
     for (int k = 0; k < kKeys; ++k) {
         if (counts[k]) {
-            rankCount[n] = counts[k];
-            rankKey[n] = uint32_t(k);
+            ranked.count[n] = counts[k];
+            ranked.key[n] = uint32_t(k);
             ++n;
         }
     }
-    const int ranked = std::min(n - 1, 256);
-    for (int i = 0; i < ranked; ++i) {
-        uint32_t best = rankCount[i];
+    ranked.n = n;
+    const int limit = std::min(n - 1, 256);
+    for (int i = 0; i < limit; ++i) {
+        uint32_t best = ranked.count[i];
         for (int j = i + 1; j < n; ++j) {
-            if (rankCount[j] > best) {
-                std::swap(rankCount[i], rankCount[j]);
-                std::swap(rankKey[i], rankKey[j]);
-                best = rankCount[i];
+            if (ranked.count[j] > best) {
+                std::swap(ranked.count[i], ranked.count[j]);
+                std::swap(ranked.key[i], ranked.key[j]);
+                best = ranked.count[i];
             }
         }
     }
+    return ranked;
+}
+
+int NearestEntry(const PaletteLevels& palette, int red, int green, int blue) {
+    // The minimum first (vectorised), then its first position. Differences of 8-bit values
+    // squared and summed fit in 32-bit lanes.
+    std::array<int32_t, 256> distance;
+    for (int i = 0; i < 256; ++i) {
+        int32_t dr = palette.red[i] - red, dg = palette.green[i] - green,
+                db = palette.blue[i] - blue;
+        distance[i] = dr * dr + dg * dg + db * db;
+    }
+    int32_t smallest = distance[0];
+    for (int i = 1; i < 256; ++i) smallest = std::min(smallest, distance[i]);
+    int nearest = 0;
+    while (distance[nearest] != smallest) ++nearest;
+    return nearest;
+}
+
+void ReducePopularity(const PixelView& picture, IndexedImage& image) {
+    std::array<uint32_t, kKeys> counts;
+    CountKeyPixels(picture, counts.data());
+    const RankedKeys ranked = RankKeys(counts.data());
+    const int n = ranked.n;
 
     // Palette: channel levels times 16; black beyond the colours present.
     std::array<uint8_t, kKeys> indexOfKey{};
-    std::array<int16_t, 256> paletteRed{}, paletteGreen{}, paletteBlue{};
+    PaletteLevels levels{};
     uint8_t* table = image.colourTable.data();
     std::memset(table, 0, image.colourTable.size());
     for (int i = 0; i < std::min(n, 256); ++i) {
-        uint32_t key = rankKey[i];
-        paletteRed[i] = int16_t(key & 15);
-        paletteGreen[i] = int16_t(key >> 4 & 15);
-        paletteBlue[i] = int16_t(key >> 8);
-        table[4 * i + 0] = uint8_t(paletteBlue[i] * 16);
-        table[4 * i + 1] = uint8_t(paletteGreen[i] * 16);
-        table[4 * i + 2] = uint8_t(paletteRed[i] * 16);
+        uint32_t key = ranked.key[i];
+        levels.red[i] = int16_t(key & 15);
+        levels.green[i] = int16_t(key >> 4 & 15);
+        levels.blue[i] = int16_t(key >> 8);
+        table[4 * i + 0] = uint8_t(levels.blue[i] * 16);
+        table[4 * i + 1] = uint8_t(levels.green[i] * 16);
+        table[4 * i + 2] = uint8_t(levels.red[i] * 16);
         indexOfKey[key] = uint8_t(i);
     }
 
     // The remaining colours: nearest entry by squared distance of the 4-bit levels (the same
     // order as on the 16-step values), lowest index on a tie. Each key is searched once.
     for (int r = 256; r < n; ++r) {
-        uint32_t key = rankKey[r];
-        int red = int(key & 15), green = int(key >> 4 & 15), blue = int(key >> 8);
-        // Levels are 0-15, so a squared distance is at most 675: 16-bit lanes suffice. The
-        // minimum first (vectorised), then its first position.
-        std::array<int16_t, 256> distance;
-        for (int i = 0; i < 256; ++i) {
-            int16_t dr = int16_t(paletteRed[i] - red), dg = int16_t(paletteGreen[i] - green),
-                    db = int16_t(paletteBlue[i] - blue);
-            distance[i] = int16_t(dr * dr + dg * dg + db * db);
-        }
-        int16_t smallest = distance[0];
-        for (int i = 1; i < 256; ++i) smallest = std::min(smallest, distance[i]);
-        int nearest = 0;
-        while (distance[nearest] != smallest) ++nearest;
-        indexOfKey[key] = uint8_t(nearest);
+        uint32_t key = ranked.key[r];
+        indexOfKey[key] =
+            uint8_t(NearestEntry(levels, int(key & 15), int(key >> 4 & 15), int(key >> 8)));
     }
-
-    if (wide)
-        WriteIndices<4>(picture, indexOfKey.data(), image);
-    else
-        WriteIndices<3>(picture, indexOfKey.data(), image);
-    ZeroPadding(image);
+    WriteKeyIndices(picture, indexOfKey.data(), image);
 }
 
 namespace {

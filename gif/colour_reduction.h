@@ -1,6 +1,6 @@
-// Reduction of a 24- or 32-bit picture to 256 colours: the popularity palette or the ordered
-// dither over a fixed colour cube. Both fill an IndexedImage whose size and rows are already set
-// up.
+// Reduction of a 24- or 32-bit picture to 256 colours: the popularity palette, the ordered
+// dither over a fixed colour cube, or the picture's own colours. Each fills an IndexedImage whose
+// size and rows are already set up.
 #pragma once
 
 #include <cstddef>
@@ -30,6 +30,14 @@ void ReducePopularity(const PixelView& picture, IndexedImage& image);
 
 // The 216-colour cube with an 8x8 threshold matrix anchored at the bottom-left pixel.
 void ReduceOrderedDither(const PixelView& picture, IndexedImage& image);
+
+// A picture of at most 256 distinct colours keeps them exactly, most frequent first, the rest
+// of the table black. Otherwise the 4-bit colours are ranked as by ReducePopularity and each
+// entry is the mean of its pixels; other colours take their nearest entry.
+void ReduceExact(const PixelView& picture, IndexedImage& image);
+
+// The part of `picture` from column x, row y (counted from the top), w x h pixels.
+PixelView SubView(const PixelView& picture, uint32_t x, uint32_t y, uint32_t w, uint32_t h);
 
 inline void ReducePopularity(const bitmap::Image24& picture, IndexedImage& image) {
     ReducePopularity(ViewOf(picture), image);

@@ -7,10 +7,6 @@
 namespace gif {
 namespace {
 
-constexpr uint32_t kMinCodeSize = 8;
-constexpr uint32_t kClearCode = 1u << kMinCodeSize;  // 256
-constexpr uint32_t kEndCode = kClearCode + 1;
-constexpr uint32_t kFirstFree = kClearCode + 2;
 constexpr uint32_t kCodeLimit = 4096;
 constexpr size_t kChildSlots = size_t{kCodeLimit} << 8;
 
@@ -78,12 +74,29 @@ LzwEncoder::LzwEncoder()
     }
 }
 
-void LzwEncoder::ClearDictionary(uint32_t nextFree) {
-    for (uint32_t code = kFirstFree; code < nextFree; ++code) child_[slotOf_[code]] = 0;
+void LzwEncoder::ClearDictionary(uint32_t firstFree, uint32_t nextFree) {
+    for (uint32_t code = firstFree; code < nextFree; ++code) child_[slotOf_[code]] = 0;
     std::fill_n(longestRun_.get(), 256, uint16_t{1});
 }
 
-size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width) {
+// Below 8 bits, codes 2^m ... 255 are strings, not single pixels; a frame at 8 bits after one
+// at fewer needs those codes back as single-pixel runs.
+void LzwEncoder::RestoreSinglePixels(uint32_t minCodeSize) {
+    const uint32_t firstString = (1u << minCodeSize) + 2;
+    for (uint32_t value = firstString; value < 256; ++value) {
+        runLength_[value] = 1;
+        runValue_[value] = uint8_t(value);
+        runCode_[value << 12 | 1] = uint16_t(value);
+    }
+}
+
+size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width,
+                                   uint32_t minCodeSize) {
+    const uint32_t clearCode = 1u << minCodeSize;
+    const uint32_t endCode = clearCode + 1;
+    const uint32_t firstFree = clearCode + 2;
+    if (lastMinCodeSize_ < 8) RestoreSinglePixels(lastMinCodeSize_);
+    lastMinCodeSize_ = minCodeSize;
     const uint64_t pixels = uint64_t(rows.size()) * width;
     // At most one code per pixel, plus one clear code per 3838 codes, the first clear code
     // and the end code; at most 12 bits each; plus the bytes written 4 at a time.
@@ -103,10 +116,10 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
     uint8_t* const runValue = runValue_.get();
     uint16_t* const runCode = runCode_.get();
     uint16_t* const longestRun = longestRun_.get();
-    uint32_t size = kMinCodeSize + 1;
+    uint32_t size = minCodeSize + 1;
     uint32_t growAt = 1u << size;
-    uint32_t nextFree = kFirstFree;
-    packer.Put(kClearCode, size);
+    uint32_t nextFree = firstFree;
+    packer.Put(clearCode, size);
 
     bool first = true;
     uint32_t prefix = 0;
@@ -168,32 +181,32 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
                     ++size;
                     growAt <<= 1;
                 } else {
-                    packer.Put(kClearCode, size);
-                    ClearDictionary(nextFree);
-                    size = kMinCodeSize + 1;
+                    packer.Put(clearCode, size);
+                    ClearDictionary(firstFree, nextFree);
+                    size = minCodeSize + 1;
                     growAt = 1u << size;
-                    nextFree = kFirstFree;
+                    nextFree = firstFree;
                 }
             }
             prefix = pixel;
         }
     }
     if (!first) packer.Put(prefix, size);
-    packer.Put(kEndCode, size);
-    ClearDictionary(nextFree);
+    packer.Put(endCode, size);
+    ClearDictionary(firstFree, nextFree);
     return size_t(packer.Finish() - scratch_.get());
 }
 
 void LzwEncoder::EncodeStream(std::span<const uint8_t* const> rows, uint32_t width,
-                              std::vector<uint8_t>& stream) {
-    size_t length = EncodeToScratch(rows, width);
+                              std::vector<uint8_t>& stream, uint32_t minCodeSize) {
+    size_t length = EncodeToScratch(rows, width, minCodeSize);
     stream.assign(scratch_.get(), scratch_.get() + length);
 }
 
 void LzwEncoder::Encode(std::span<const uint8_t* const> rows, uint32_t width,
-                        std::vector<uint8_t>& out) {
-    size_t length = EncodeToScratch(rows, width);
-    out.push_back(uint8_t(kMinCodeSize));
+                        std::vector<uint8_t>& out, uint32_t minCodeSize) {
+    size_t length = EncodeToScratch(rows, width, minCodeSize);
+    out.push_back(uint8_t(minCodeSize));
     AppendSubBlocks({scratch_.get(), length}, out);
 }
 

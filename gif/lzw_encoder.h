@@ -24,19 +24,22 @@ class LzwEncoder {
   public:
     LzwEncoder();  // throws std::bad_alloc
 
-    // Appends a frame's image data to `out`: the minimum code size 8, the compressed codes of
-    // `rows` (each `width` indices, in the order given) in sub-blocks of up to 255 bytes, and
-    // the terminating empty sub-block.
-    void Encode(std::span<const uint8_t* const> rows, uint32_t width, std::vector<uint8_t>& out);
+    // Appends a frame's image data to `out`: the minimum code size (2 ... 8; every index must
+    // be below 2^minCodeSize), the compressed codes of `rows` (each `width` indices, in the
+    // order given) in sub-blocks of up to 255 bytes, and the terminating empty sub-block.
+    void Encode(std::span<const uint8_t* const> rows, uint32_t width, std::vector<uint8_t>& out,
+                uint32_t minCodeSize = 8);
 
     // The bare code stream (no minimum code size, no sub-blocks).
     void EncodeStream(std::span<const uint8_t* const> rows, uint32_t width,
-                      std::vector<uint8_t>& stream);
+                      std::vector<uint8_t>& stream, uint32_t minCodeSize = 8);
 
   private:
     // Encodes into scratch_ and returns the stream's length.
-    size_t EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width);
-    void ClearDictionary(uint32_t nextFree);
+    size_t EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width,
+                           uint32_t minCodeSize);
+    void ClearDictionary(uint32_t firstFree, uint32_t nextFree);
+    void RestoreSinglePixels(uint32_t minCodeSize);
 
     std::unique_ptr<uint16_t[]> child_;   // 0: no such string (no real code is below 258)
     std::unique_ptr<uint32_t[]> slotOf_;  // the child_ slot each assigned code was put in
@@ -48,6 +51,7 @@ class LzwEncoder {
     std::unique_ptr<uint16_t[]> longestRun_;
     std::unique_ptr<uint8_t[]> scratch_;  // reused from frame to frame, never cleared
     size_t scratchSize_ = 0;
+    uint32_t lastMinCodeSize_ = 8;
 };
 
 // Appends `data` to `out` as GIF data sub-blocks followed by the empty terminating sub-block.

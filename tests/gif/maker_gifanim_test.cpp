@@ -1,43 +1,17 @@
 // gifanim make: options reach the GIF, frame options stick until given again, and failures
 // come out as the library's text with the documented exit status.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include "giflib_support.h"
 #include "maker_support.h"
+#include "tool_run_support.h"
 
 namespace gif::testing {
 namespace {
 
 #ifdef GIFANIM_PATH
-
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted.append("'\\''");
-        else
-            quoted.push_back(c);
-    }
-    quoted.push_back('\'');
-    return quoted;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class GifanimMake : public ::testing::Test {
   protected:
@@ -53,27 +27,10 @@ class GifanimMake : public ::testing::Test {
     }
 
     ToolRun Gifanim(const std::vector<std::string>& args) {
-        std::string command = Quote(GIFANIM_PATH);
-        for (const auto& arg : args) {
-            command.push_back(' ');
-            command += Quote(arg);
-        }
-        for (const char* stream : {"stdout", "stderr"}) {
-            command += std::string_view(stream) == "stdout" ? " 1>" : " 2>";
-            command += Quote(folder_ + "/" + stream);
-        }
-        ToolRun run;
-        int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadAll(folder_ + "/stdout");
-        run.err = ReadAll(folder_ + "/stderr");
-        return run;
+        return RunTool(GIFANIM_PATH, args, folder_);
     }
 
-    GiflibGif Output() {
-        std::string bytes = ReadAll(output_);
-        return DecodeWithGiflib({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
-    }
+    GiflibGif Output() { return DecodeWithGiflib(ReadFileBytes(output_)); }
 
     std::string folder_, output_;
     std::vector<std::string> pictures_;

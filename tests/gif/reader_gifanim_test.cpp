@@ -12,6 +12,7 @@
 
 #include "gif/gif_reader.h"
 #include "giflib_writer_support.h"
+#include "tool_run_support.h"
 
 namespace gif {
 namespace {
@@ -20,16 +21,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+using testing::ReadFileBytes;
 
 class Gifanim : public ::testing::Test {
   protected:
@@ -57,19 +49,15 @@ class Gifanim : public ::testing::Test {
     void TearDown() override { std::filesystem::remove_all(folder_); }
 
     int Run(const std::vector<std::string>& args) {
-        std::string command = Quote(GIFANIM_PATH);
-        for (const auto& arg : args) command += " " + Quote(arg);
-        command += " >" + Quote(folder_ + "/out.txt") + " 2>" + Quote(folder_ + "/err.txt");
-        const int raw = std::system(command.c_str());
-        const Bytes out = ReadFile(folder_ + "/out.txt"), err = ReadFile(folder_ + "/err.txt");
-        out_.assign(out.begin(), out.end());
-        err_.assign(err.begin(), err.end());
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        const testing::ToolRun run = testing::RunTool(GIFANIM_PATH, args, folder_);
+        out_ = run.out;
+        err_ = run.err;
+        return run.status;
     }
 
     // Positions where `path` differs from the input.
     std::vector<size_t> ChangedBytes(const std::string& path) const {
-        const Bytes after = ReadFile(path);
+        const Bytes after = ReadFileBytes(path);
         EXPECT_EQ(after.size(), gif_.size());
         std::vector<size_t> changed;
         for (size_t i = 0; i < std::min(after.size(), gif_.size()); ++i)
@@ -107,9 +95,9 @@ TEST_F(Gifanim, FrameWritesTheBmpOrTheGif) {
     GifReader reader;
     ASSERT_TRUE(reader.LoadGif(input_, std::nullopt));
     ASSERT_EQ(Run({"frame", input_, "2", "-o", folder_ + "/f2.bmp"}), 0) << err_;
-    EXPECT_EQ(ReadFile(folder_ + "/f2.bmp"), reader.GetGifData(2));
+    EXPECT_EQ(ReadFileBytes(folder_ + "/f2.bmp"), reader.GetGifData(2));
     ASSERT_EQ(Run({"frame", input_, "0", "-o", folder_ + "/whole.gif"}), 0) << err_;
-    EXPECT_EQ(ReadFile(folder_ + "/whole.gif"), gif_);
+    EXPECT_EQ(ReadFileBytes(folder_ + "/whole.gif"), gif_);
 
     EXPECT_EQ(Run({"frame", input_, "3", "-o", folder_ + "/f3.bmp"}), 1);
     EXPECT_NE(err_.find("帧序号超出范围"), std::string::npos) << err_;

@@ -1,0 +1,324 @@
+#include "gif/frame_optimiser.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "gif/records.h"
+
+namespace gif {
+
+// One way of writing a rectangle: opaque or with its unchanged pixels transparent, through
+// the global table or a local one.
+struct FrameOptimiser::Variant {
+    bool transparent = false;
+    bool global = false;
+    const ColourSet* colours = nullptr;  // a local table's colours, in table order
+    int transparentIndex = -1;
+    EncodedFrame frame;
+
+    size_t Bytes() const { return frame.data.size() + frame.localTable.size(); }
+};
+
+namespace {
+
+void PutEntry(std::vector<uint8_t>& table, size_t index, uint32_t colour) {
+    table[3 * index + 0] = uint8_t(colour >> 16);
+    table[3 * index + 1] = uint8_t(colour >> 8);
+    table[3 * index + 2] = uint8_t(colour);
+}
+
+uint32_t EntryOf(const std::vector<uint8_t>& table, size_t index) {
+    return uint32_t(table[3 * index]) << 16 | uint32_t(table[3 * index + 1]) << 8 |
+           table[3 * index + 2];
+}
+
+// A table of the set's colours in number order, padded with black to a power of two that
+// also leaves room for `spare` more entries.
+std::vector<uint8_t> TableOf(const ColourSet& colours, int spare) {
+    std::vector<uint8_t> table(3 * (size_t{1} << TableBits(size_t(colours.Size() + spare))), 0);
+    for (int i = 0; i < colours.Size(); ++i) PutEntry(table, size_t(i), colours.Colour(i));
+    return table;
+}
+
+}  // namespace
+
+FrameOptimiser::FrameOptimiser(uint16_t width, uint16_t height, bool interlace)
+    : width_(width),
+      height_(height),
+      interlace_(interlace),
+      canvas_(size_t{width} * height, kUnset) {}
+
+void FrameOptimiser::Emit(EncodedFrame frame, bool mergeable) {
+    if (pending_) ready_.push_back(std::move(*pending_));
+    pending_ = std::move(frame);
+    pendingMergeable_ = mergeable;
+}
+
+std::optional<EncodedFrame> FrameOptimiser::TakeReady() {
+    if (ready_.empty()) return std::nullopt;
+    EncodedFrame frame = std::move(ready_.front());
+    ready_.pop_front();
+    return frame;
+}
+
+void FrameOptimiser::Finish() {
+    if (pending_) ready_.push_back(std::move(*pending_));
+    pending_.reset();
+}
+
+EncodedFrame FrameOptimiser::TransparentPixel(uint16_t delay) const {
+    EncodedFrame frame;
+    frame.width = 1;
+    frame.height = 1;
+    frame.delay = delay;
+    frame.disposal = kDisposalLeave;
+    frame.transparentIndex = 0;
+    frame.interlaced = interlace_;
+    // Minimum code size 2: clear (4), pixel 0, end (5) in 3 bits each.
+    frame.data = {0x02, 0x02, 0x44, 0x01, 0x00};
+    return frame;
+}
+
+void FrameOptimiser::Lengthen(uint16_t delay, const std::string& comment) {
+    if (!haveGlobal_) {  // nothing shown yet: a black two-entry table serves the pixel
+        globalTable_.assign(6, 0);
+        globalColours_ = ColourSet();
+        globalColours_.Find(0);
+        haveGlobal_ = true;
+    }
+    if (!comment.empty() || !pending_ || !pendingMergeable_) {
+        EncodedFrame pixel = TransparentPixel(delay);
+        pixel.comment = comment;
+        Emit(std::move(pixel), true);
+        return;
+    }
+    const uint32_t sum = uint32_t(pending_->delay) + delay;
+    if (sum <= 65535) {
+        pending_->delay = uint16_t(sum);
+        return;
+    }
+    pending_->delay = 65535;
+    Emit(TransparentPixel(uint16_t(sum - 65535)), true);
+}
+
+FrameOptimiser::Rect FrameOptimiser::ChangedRect(const ShownPicture& picture) const {
+    Rect rect{width_, height_, 0, 0};
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint32_t* now = picture.Row(y);
+        const uint32_t* before = canvas_.data() + size_t{width_} * (picture.top + y) + picture.left;
+        const uint32_t w = picture.width;
+        if (std::memcmp(now, before, size_t{w} * 4) == 0) continue;
+        uint32_t first = 0;
+        while (now[first] == before[first]) ++first;
+        uint32_t last = w - 1;
+        while (now[last] == before[last]) --last;
+        rect.x0 = std::min(rect.x0, picture.left + first);
+        rect.x1 = std::max(rect.x1, picture.left + last + 1);
+        rect.y0 = std::min(rect.y0, picture.top + y);
+        rect.y1 = picture.top + y + 1;
+    }
+    return rect;
+}
+
+FrameOptimiser::RectColours FrameOptimiser::CollectColours(const ShownPicture& picture,
+                                                           const Rect& rect) const {
+    RectColours colours;
+    uint32_t lastAll = ColourSet::kNone, lastChanged = ColourSet::kNone;
+    for (uint32_t y = rect.y0; y < rect.y1; ++y) {
+        const uint32_t* now = picture.Row(y - picture.top) - picture.left;
+        const uint32_t* before = canvas_.data() + size_t{width_} * y;
+        for (uint32_t x = rect.x0; x < rect.x1; ++x) {
+            const uint32_t colour = now[x];
+            const bool changed = colour != before[x];
+            if (changed && colour == kUnset) {
+                colours.impossible = true;
+                return colours;
+            }
+            if (!changed) {
+                ++colours.unchanged;
+                if (colour == kUnset) {
+                    colours.unchangedUnset = true;
+                    continue;
+                }
+            } else if (colour != lastChanged) {
+                lastChanged = colour;
+                if (colours.changedFit && colours.changed.Find(colour) < 0)
+                    colours.changedFit = false;
+            }
+            if (colour != lastAll) {
+                lastAll = colour;
+                if (colours.allFit && colours.all.Find(colour) < 0) colours.allFit = false;
+            }
+        }
+    }
+    return colours;
+}
+
+void FrameOptimiser::MakeGlobalTable(const RectColours& colours) {
+    // The first frame's colours, with a spare entry for transparency where it is needed.
+    const int spare = colours.unchanged > 0 && colours.changed.Size() < 256 ? 1 : 0;
+    globalTable_ = TableOf(colours.changed, spare);
+    globalColours_ = colours.changed;
+    haveGlobal_ = true;
+}
+
+std::optional<FrameOptimiser::Variant> FrameOptimiser::PlanVariant(const RectColours& colours,
+                                                                   bool transparent) const {
+    Variant variant;
+    variant.transparent = transparent;
+    const ColourSet& needed = transparent ? colours.changed : colours.all;
+    if (transparent ? !colours.changedFit : !colours.allFit || colours.unchangedUnset)
+        return std::nullopt;
+
+    // The global table, when it has every colour and, for transparency, an entry no changed
+    // pixel uses.
+    const size_t globalEntries = globalTable_.size() / 3;
+    std::array<bool, 256> used{};
+    bool inGlobal = haveGlobal_;
+    for (int i = 0; inGlobal && i < needed.Size(); ++i) {
+        const int index = globalColours_.Lookup(needed.Colour(i));
+        if (index < 0)
+            inGlobal = false;
+        else
+            used[size_t(index)] = true;
+    }
+    if (inGlobal && transparent) {
+        size_t free = 0;
+        while (free < globalEntries && used[free]) ++free;
+        if (free == globalEntries)
+            inGlobal = false;
+        else
+            variant.transparentIndex = int(free);
+    }
+    if (inGlobal) {
+        variant.global = true;
+        return variant;
+    }
+    if (needed.Size() + (transparent ? 1 : 0) > 256) return std::nullopt;
+    variant.colours = &needed;
+    variant.frame.localTable = TableOf(needed, transparent ? 1 : 0);
+    if (transparent) variant.transparentIndex = needed.Size();
+    return variant;
+}
+
+void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect,
+                                   Variant& variant) {
+    const uint32_t w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
+    indices_.resize(size_t{w} * h);
+    const ColourSet& lookup = variant.global ? globalColours_ : *variant.colours;
+    uint32_t lastColour = ColourSet::kNone;
+    uint8_t lastIndex = 0;
+    int maxIndex = std::max(variant.transparentIndex, 1);
+    for (uint32_t y = rect.y0; y < rect.y1; ++y) {
+        const uint32_t* now = picture.Row(y - picture.top) - picture.left;
+        const uint32_t* before = canvas_.data() + size_t{width_} * y;
+        uint8_t* out = indices_.data() + size_t{w} * (y - rect.y0);
+        for (uint32_t x = rect.x0; x < rect.x1; ++x) {
+            const uint32_t colour = now[x];
+            if (variant.transparent && colour == before[x]) {
+                *out++ = uint8_t(variant.transparentIndex);
+                continue;
+            }
+            if (colour != lastColour) {
+                lastColour = colour;
+                const int index = lookup.Lookup(colour);
+                lastIndex = uint8_t(index);
+                maxIndex = std::max(maxIndex, index);
+            }
+            *out++ = lastIndex;
+        }
+    }
+    rows_.clear();
+    static constexpr uint32_t kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < (interlace_ ? 4 : 1); ++pass)
+        for (uint32_t y = interlace_ ? kStart[pass] : 0; y < h; y += interlace_ ? kStep[pass] : 1)
+            rows_.push_back(indices_.data() + size_t{w} * y);
+
+    EncodedFrame& frame = variant.frame;
+    frame.left = uint16_t(rect.x0);
+    frame.top = uint16_t(rect.y0);
+    frame.width = uint16_t(w);
+    frame.height = uint16_t(h);
+    frame.disposal = kDisposalLeave;
+    frame.transparentIndex = variant.transparentIndex;
+    frame.interlaced = interlace_;
+    frame.data.clear();
+    encoder_.Encode(rows_, w, frame.data, std::max(2u, TableBits(size_t(maxIndex) + 1)));
+}
+
+void FrameOptimiser::Paint(const ShownPicture& picture, const Rect& rect) {
+    for (uint32_t y = rect.y0; y < rect.y1; ++y)
+        std::memcpy(canvas_.data() + size_t{width_} * y + rect.x0,
+                    picture.Row(y - picture.top) + (rect.x0 - picture.left),
+                    size_t{rect.x1 - rect.x0} * 4);
+}
+
+bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std::string& comment) {
+    const Rect rect = ChangedRect(picture);
+    if (rect.Empty()) {
+        Lengthen(delay, comment);
+        return true;
+    }
+    const RectColours colours = CollectColours(picture, rect);
+    if (colours.impossible || !colours.changedFit) return false;
+    const bool madeGlobal = !haveGlobal_;
+    if (madeGlobal) MakeGlobalTable(colours);
+
+    std::optional<Variant> opaque = PlanVariant(colours, false);
+    std::optional<Variant> transparent =
+        colours.unchanged > 0 ? PlanVariant(colours, true) : std::nullopt;
+    // A local table only when the global one cannot serve.
+    if (opaque && transparent && opaque->global != transparent->global)
+        (opaque->global ? transparent : opaque).reset();
+    if (!opaque && !transparent) {
+        if (madeGlobal) haveGlobal_ = false;
+        return false;
+    }
+    if (opaque) EncodeVariant(picture, rect, *opaque);
+    if (transparent) EncodeVariant(picture, rect, *transparent);
+    Variant& best = !opaque                                                     ? *transparent
+                    : (!transparent || opaque->Bytes() <= transparent->Bytes()) ? *opaque
+                                                                                : *transparent;
+    best.frame.delay = delay;
+    best.frame.comment = comment;
+    Paint(picture, rect);
+    Emit(std::move(best.frame), true);
+    return true;
+}
+
+void FrameOptimiser::AddGiven(EncodedFrame frame, const ShownPicture& shown) {
+    if (!haveGlobal_) {
+        globalTable_ = frame.localTable.empty() ? std::vector<uint8_t>(6, 0) : frame.localTable;
+        globalColours_ = ColourSet();
+        for (size_t i = 0; i < globalTable_.size() / 3; ++i)
+            globalColours_.Find(EntryOf(globalTable_, i));
+        haveGlobal_ = true;
+    }
+    const uint8_t disposal = frame.disposal & 7;
+    const Rect area{shown.left, shown.top, shown.left + shown.width, shown.top + shown.height};
+    std::vector<uint32_t> saved;
+    if (disposal == kDisposalPrevious)
+        for (uint32_t y = area.y0; y < area.y1; ++y)
+            saved.insert(saved.end(), canvas_.begin() + width_ * y + area.x0,
+                         canvas_.begin() + width_ * y + area.x1);
+    for (uint32_t y = 0; y < shown.height; ++y) {
+        uint32_t* row = canvas_.data() + size_t{width_} * (shown.top + y) + shown.left;
+        const uint32_t* paint = shown.Row(y);
+        for (uint32_t x = 0; x < shown.width; ++x)
+            if (paint[x] != kUnset) row[x] = paint[x];
+    }
+    if (disposal == kDisposalBackground || disposal == kDisposalPrevious) {
+        const uint32_t w = area.x1 - area.x0;
+        for (uint32_t y = area.y0; y < area.y1; ++y) {
+            uint32_t* row = canvas_.data() + size_t{width_} * y + area.x0;
+            if (disposal == kDisposalBackground)
+                std::fill_n(row, w, kUnset);
+            else
+                std::copy_n(saved.begin() + size_t{w} * (y - area.y0), w, row);
+        }
+    }
+    Emit(std::move(frame), disposal < kDisposalBackground);
+}
+
+}  // namespace gif

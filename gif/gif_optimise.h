@@ -1,0 +1,22 @@
+// Rewriting any GIF in the optimised layout: it is played as a viewer shows it and the pictures
+// go through the frame optimiser, so every picture and its time on screen stay the same.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace gif {
+
+enum class OptimiseResult {
+    Ok,
+    NotRepresentable,  // a picture only a frame disposal could show (something shown vanishes)
+    Failed,            // not a readable GIF, or out of memory
+};
+
+// `out` gets the new file; `error` the reason for anything but Ok.
+OptimiseResult OptimiseGif(std::span<const uint8_t> in, std::vector<uint8_t>& out,
+                           std::string& error);
+
+}  // namespace gif

@@ -1,0 +1,71 @@
+// LZW with minimum code sizes below 8, as small colour tables use: giflib decodes every size
+// back to the indices, and one encoder switching between sizes gives what a fresh one gives.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "gif/lzw_encoder.h"
+#include "giflib_support.h"
+#include "giflib_writer_support.h"
+
+namespace gif::testing {
+namespace {
+
+// Runs of random lengths, values below 2^bits; long enough to fill the code table.
+std::vector<uint8_t> Pixels(uint32_t count, unsigned bits, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<uint8_t> pixels;
+    while (pixels.size() < count) {
+        const size_t run = random() % 4 == 0 ? random() % 200 : 1 + random() % 3;
+        pixels.insert(pixels.end(), std::min<size_t>(run, count - pixels.size()),
+                      uint8_t(random() & ((1u << bits) - 1)));
+    }
+    return pixels;
+}
+
+std::vector<uint8_t> Encode(LzwEncoder& encoder, const std::vector<uint8_t>& pixels, uint32_t width,
+                            unsigned bits) {
+    std::vector<const uint8_t*> rows;
+    for (size_t at = 0; at < pixels.size(); at += width) rows.push_back(pixels.data() + at);
+    std::vector<uint8_t> out;
+    encoder.Encode(rows, width, out, bits);
+    return out;
+}
+
+std::vector<uint8_t> DecodedIndices(const std::vector<uint8_t>& data, uint16_t width,
+                                    uint16_t height, unsigned bits) {
+    RawGif gif;
+    gif.Screen(width, height, uint8_t(0x80 | (bits - 1)));
+    gif.Bytes(RampPalette(1 << bits));
+    gif.Bytes({0x2C, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8), uint8_t(height),
+               uint8_t(height >> 8), 0});
+    gif.Bytes(data);
+    gif.Trailer();
+    const GiflibGif decoded = DecodeWithGiflib(gif.bytes);
+    EXPECT_TRUE(decoded.ok) << decoded.error;
+    return decoded.frames.empty() ? std::vector<uint8_t>{} : decoded.frames[0].indices;
+}
+
+TEST(LzwCodeSize, EverySizeDecodesAndOneEncoderServesThemAll) {
+    LzwEncoder shared;
+    const uint16_t width = 300, height = 200;
+    // 8 bits first and last: the single-pixel codes the small sizes used as strings come back.
+    for (unsigned bits : {8u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 2u}) {
+        SCOPED_TRACE(bits);
+        const std::vector<uint8_t> pixels = Pixels(width * height, bits, bits);
+        const std::vector<uint8_t> data = Encode(shared, pixels, width, bits);
+        EXPECT_EQ(data[0], bits);
+        LzwEncoder fresh;
+        EXPECT_EQ(data, Encode(fresh, pixels, width, bits));
+        EXPECT_EQ(DecodedIndices(data, width, height, bits), pixels);
+    }
+}
+
+TEST(LzwCodeSize, OnePixelAtTwoBitsIsClearPixelEndInThreeBits) {
+    LzwEncoder encoder;
+    // Clear 4, pixel 0, end 5, three bits each from the lowest bit up: 0x44 0x01.
+    EXPECT_EQ(Encode(encoder, {0}, 1, 2), (std::vector<uint8_t>{0x02, 0x02, 0x44, 0x01, 0x00}));
+}
+
+}  // namespace
+}  // namespace gif::testing
