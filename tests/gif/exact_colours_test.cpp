@@ -29,6 +29,26 @@ uint32_t Packed(Rgb c) {
     return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b;
 }
 
+int BucketOf(Rgb c) {
+    return (c.b / 16) * 256 + (c.g / 16) * 16 + c.r / 16;
+}
+
+// Per 4-bit bucket: pixel count and channel sums, straight from the pixels.
+using Buckets = std::map<int, std::array<uint64_t, 4>>;
+Buckets BucketSums(const bitmap::Image24& picture) {
+    Buckets buckets;
+    for (uint32_t y = 0; y < picture.height; ++y)
+        for (uint32_t x = 0; x < picture.width; ++x) {
+            const Rgb c = PixelAt(picture, x, y);
+            auto& b = buckets[BucketOf(c)];
+            ++b[0];
+            b[1] += c.r;
+            b[2] += c.g;
+            b[3] += c.b;
+        }
+    return buckets;
+}
+
 void ExpectPaddingZero(const IndexedImage& image) {
     for (uint32_t y = 0; y < image.height; ++y)
         for (size_t x = image.width; x < image.Stride(); ++x)
@@ -86,22 +106,12 @@ TEST(ExactColours, The257thColourSwitchesToBucketMeans) {
 
     const bitmap::Image24 picture = TwoPerBucket();
     const IndexedImage image = Exact(picture);
-    // Per bucket: count and channel sums, straight from the pixels.
-    std::map<int, std::array<uint64_t, 4>> buckets;
-    for (uint32_t y = 0; y < picture.height; ++y)
-        for (uint32_t x = 0; x < picture.width; ++x) {
-            const Rgb c = PixelAt(picture, x, y);
-            auto& b = buckets[(c.b / 16) * 256 + (c.g / 16) * 16 + c.r / 16];
-            ++b[0];
-            b[1] += c.r;
-            b[2] += c.g;
-            b[3] += c.b;
-        }
+    Buckets buckets = BucketSums(picture);
     ASSERT_EQ(buckets.size(), 256u);
     for (uint32_t y = 0; y < picture.height; ++y)
         for (uint32_t x = 0; x < picture.width; ++x) {
             const Rgb c = PixelAt(picture, x, y);
-            const auto& b = buckets[(c.b / 16) * 256 + (c.g / 16) * 16 + c.r / 16];
+            const auto& b = buckets[BucketOf(c)];
             const Rgb mean{uint8_t(b[1] / b[0]), uint8_t(b[2] / b[0]), uint8_t(b[3] / b[0])};
             ASSERT_EQ(PaletteEntry(image, IndexAt(image, x, y)), mean) << x << "," << y;
         }
@@ -113,27 +123,16 @@ TEST(ExactColours, The257thColourSwitchesToBucketMeans) {
 TEST(ExactColours, BucketsBeyondTheTableTakeTheEntryNearestTheirMean) {
     const bitmap::Image24 noise = Noise(97, 53, 4);
     const IndexedImage image = Exact(noise);
-    std::map<int, std::array<uint64_t, 4>> buckets;
-    for (uint32_t y = 0; y < noise.height; ++y)
-        for (uint32_t x = 0; x < noise.width; ++x) {
-            const Rgb c = PixelAt(noise, x, y);
-            auto& b = buckets[(c.b / 16) * 256 + (c.g / 16) * 16 + c.r / 16];
-            ++b[0];
-            b[1] += c.r;
-            b[2] += c.g;
-            b[3] += c.b;
-        }
+    Buckets buckets = BucketSums(noise);
     ASSERT_GT(buckets.size(), 256u);
     // Entries in falling count order.
-    auto countOf = [&](Rgb entry) {
-        return buckets[(entry.b / 16) * 256 + (entry.g / 16) * 16 + entry.r / 16][0];
-    };
+    auto countOf = [&](Rgb entry) { return buckets[BucketOf(entry)][0]; };
     for (uint32_t i = 1; i < 256; ++i)
         EXPECT_GE(countOf(PaletteEntry(image, i - 1)), countOf(PaletteEntry(image, i)));
     for (uint32_t y = 0; y < noise.height; ++y)
         for (uint32_t x = 0; x < noise.width; ++x) {
             const Rgb c = PixelAt(noise, x, y);
-            const auto& b = buckets[(c.b / 16) * 256 + (c.g / 16) * 16 + c.r / 16];
+            const auto& b = buckets[BucketOf(c)];
             const int r = int(b[1] / b[0]), g = int(b[2] / b[0]), bl = int(b[3] / b[0]);
             int best = 0, bestDistance = 1 << 30;
             for (uint32_t i = 0; i < 256; ++i) {
