@@ -44,6 +44,7 @@ CaptureModeController::~CaptureModeController() {
 }
 
 void CaptureModeController::OnCaptureModeChanged(int index) {
+    picker_.Cancel();
     if (index == 0 || index == 1) CloseRegionFrame();
     if (index == 0) {
         platform::Size screen = desktop_.ScreenSize();
@@ -66,7 +67,10 @@ void CaptureModeController::OnCaptureModeChanged(int index) {
 bool CaptureModeController::eventFilter(QObject* watched, QEvent* event) {
     if (watched == modeButton_) {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        // A press soon after the last one arrives as a double-click; it is a press all the same.
+        const bool press = event->type() == QEvent::MouseButtonPress ||
+                           event->type() == QEvent::MouseButtonDblClick;
+        if (press && mouse->button() == Qt::LeftButton) {
             picker_.OnModeButtonDown(modeButton_->text());
         } else if (event->type() == QEvent::MouseButtonRelease &&
                    mouse->button() == Qt::LeftButton) {

@@ -34,6 +34,10 @@ void WindowPicker::OnModeButtonDown(const QString& caption) {
     if (caption == kPickCaption) highlight_->start();
 }
 
+void WindowPicker::Cancel() {
+    highlight_->stop();
+}
+
 void WindowPicker::OnHighlightTick() {
     platform::WindowId window = desktop_.WindowUnderCursor();
     if (OverMainWindow(window)) return;
@@ -43,9 +47,11 @@ void WindowPicker::OnHighlightTick() {
 }
 
 void WindowPicker::OnModeButtonUp(const QString& caption) {
-    if (caption != kPickCaption) return;
-    if (OverMainWindow(desktop_.WindowUnderCursor())) return;
+    // Every release ends the highlighting, also one over our own window: a timer left running
+    // would go on flashing whatever the pointer touches after the button is up.
     highlight_->stop();
+    if (caption != kPickCaption) return;
+    if (OverMainWindow(desktop_.WindowUnderCursor())) return;  // no pick: the region stays
     platform::WindowId window = desktop_.WindowUnderCursor();
     const CaptureRegion region = desktop_.WindowBounds(window).value_or(CaptureRegion{});
     if (writeRegion_) writeRegion_(region);

@@ -1,6 +1,7 @@
 // Picking a window to record: while the mode button is held, the window under the pointer is
 // flashed every 350 ms; releasing the button over a window of another program takes that
-// window's rectangle as the capture region.
+// window's rectangle as the capture region. Any release, and a change of mode, ends the
+// highlighting; a release over the main window picks nothing.
 #pragma once
 
 #include <QObject>
@@ -32,6 +33,8 @@ class WindowPicker : public QObject {
     void OnModeButtonDown(const QString& caption);
     void OnModeButtonUp(const QString& caption);
     void OnHighlightTick();
+    // Ends a pick in progress without choosing (the capture mode changed).
+    void Cancel();
 
     // 0 while idle, 350 while a pick is in progress (the highlight timer `画圈`).
     int HighlightInterval() const { return highlight_->isActive() ? highlight_->interval() : 0; }

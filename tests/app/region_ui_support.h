@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -42,6 +43,14 @@ inline bool Xdotool(const QStringList& arguments) {
     bool ok = false;
     RunClient(QStringLiteral("xdotool"), arguments, &ok);
     return ok;
+}
+
+// Moves the pointer and waits until the server has it there. xdotool's own wait would never end
+// when the pointer is there already.
+inline bool MovePointer(QPoint to) {
+    if (QCursor::pos() == to) return true;
+    return Xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(to.x()),
+                    QString::number(to.y())});
 }
 
 // Lets the X server and Qt settle: pending events handled for `ms` milliseconds.
