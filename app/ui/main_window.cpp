@@ -148,6 +148,9 @@ void MainWindow::BuildHiddenControls() {
     keyWatcher_->setObjectName(QStringLiteral("动画框1"));
     keyWatcher_->setGeometry(272, -8, 16, 16);
 
+    previewKeys_ = new KeyWatcher([this](int key) { return desktop_.IsKeyDown(key); }, group_);
+    previewKeys_->hide();
+
     highlightTimer_ = new QTimer(this);
     highlightTimer_->setObjectName(QStringLiteral("画圈"));
 }
@@ -175,6 +178,8 @@ void MainWindow::ApplyDefaults() {
 void MainWindow::ConnectSettings() {
     connect(recordButton_, &QPushButton::clicked, this, [this] { controller_->ToggleRecording(); });
     connect(keyWatcher_, &KeyWatcher::watchedKey, this, &MainWindow::OnWatchedKey);
+    connect(previewKeys_, &KeyWatcher::watchedKey, this,
+            [this] { statusLine_->setText(tr("请先双击预览窗口将其关闭, 再按 F2")); });
     for (QLineEdit* field : regionFields_) {
         connect(field, &QLineEdit::textChanged, this, [this] {
             const CaptureRegion region = Region();
@@ -280,6 +285,9 @@ void MainWindow::ShowPreview(const std::string& path) {
     const platform::Size screen = desktop_.ScreenSize();
     preview_->Open(FromUtf8(path), QSize(screen.width, screen.height));
     preview_->show();
+    // F2 does not record while the preview is open; a press is told why.
+    previewKeys_->Clear();
+    previewKeys_->Watch(500, {kKeyRecordToggle});
 }
 
 void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber) {
@@ -305,6 +313,7 @@ void MainWindow::OnWatchedKey(int keyCode, int modifiers) {
 }
 
 void MainWindow::OnPreviewClosed() {
+    previewKeys_->Clear();
     WatchRecordKeys();
 }
 

@@ -130,6 +130,7 @@ class MainWindow : public QMainWindow, public RecorderView {
     StatusLine* statusLine_ = nullptr;          // 动态框
     std::array<QLineEdit*, 4> regionFields_{};  // 编辑框1..4
     KeyWatcher* keyWatcher_ = nullptr;          // 动画框1
+    KeyWatcher* previewKeys_ = nullptr;         // F2 while the preview is open: says why not
     QTimer* highlightTimer_ = nullptr;          // 画圈
     QPointer<PreviewWindow> preview_;
     CaptureModeController* captureMode_ = nullptr;

@@ -184,11 +184,26 @@ class MainWindowTest : public QObject {
         QCOMPARE(preview->pos(),
                  QPoint((1280 - preview->width()) / 2, (720 - preview->height()) / 2));
 
-        // F2 is not watched while the preview is open; a double-click gives it back.
+        // F2 does not record while the preview is open: the status line says to close it first,
+        // with a double-click, which gives F2 back.
         QVERIFY(!window->Keys()->IsWatching());
+        const QString saved = status->text();
+        desktop.SetKeyDown(113, true);
+        QTest::qWait(30);
+        desktop.SetKeyDown(113, false);
+        QTRY_VERIFY(status->text() != saved);
+        QVERIFY(status->text().contains(QStringLiteral("预览")));
+        QVERIFY(status->text().contains(QStringLiteral("双击")));
+        QCOMPARE(record->text(), QStringLiteral("录制"));
         QTest::mouseDClick(preview, Qt::LeftButton);
         QTRY_VERIFY(!window->Preview());
         QVERIFY(window->Keys()->IsWatching());
+        desktop.SetKeyDown(113, true);
+        QTest::qWait(30);
+        desktop.SetKeyDown(113, false);
+        QTRY_COMPARE(record->text(), QStringLiteral("停止"));
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().endsWith(QStringLiteral("hz")), 10000);
+        record->click();
     }
 
     void closingTheWindowEndsAtOnceOnlyDuringARecording() {
