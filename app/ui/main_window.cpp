@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 
 #include <cstdlib>
 
@@ -27,6 +28,15 @@ class RowCaptions : public QLabel {
         }
     }
 };
+
+// The primary screen less the desktop's panels, where Qt knows them for this screen.
+QRect AvailableAreaOf(platform::Desktop& desktop) {
+    const platform::Rect screen = desktop.PrimaryScreen();
+    const QRect whole(screen.left, screen.top, screen.Width(), screen.Height());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary && primary->geometry() == whole) return primary->availableGeometry() & whole;
+    return whole;
+}
 
 QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
@@ -282,12 +292,15 @@ void MainWindow::ShowPreview(const std::string& path) {
     }
     preview_ = new PreviewWindow(this);
     connect(preview_, &PreviewWindow::closed, this, &MainWindow::OnPreviewClosed);
-    const platform::Size screen = desktop_.ScreenSize();
-    preview_->Open(FromUtf8(path), QSize(screen.width, screen.height));
+    preview_->Open(FromUtf8(path), AvailableArea());
     preview_->show();
     // F2 does not record while the preview is open; a press is told why.
     previewKeys_->Clear();
     previewKeys_->Watch(500, {kKeyRecordToggle});
+}
+
+QRect MainWindow::AvailableArea() const {
+    return AvailableAreaOf(desktop_);
 }
 
 void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber) {

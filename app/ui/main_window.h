@@ -52,6 +52,9 @@ class MainWindow : public QMainWindow, public RecorderView {
     KeyWatcher* Keys() const { return keyWatcher_; }
     PreviewWindow* Preview() const { return preview_; }
 
+    // Where windows may go on the primary screen: the screen less the desktop's panels.
+    QRect AvailableArea() const;
+
     // The capture region held in the four hidden fields.
     CaptureRegion Region() const;
     void SetRegion(const CaptureRegion& region);

@@ -3,6 +3,9 @@
 #include <QCloseEvent>
 #include <QFile>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace app {
 
 PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -17,7 +20,26 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     picture_->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void PreviewWindow::Open(const QString& path, const QSize& screen) {
+QSize PreviewWindow::ShownSize(const QSize& picture, const QSize& area) {
+    if (picture.isEmpty()) return QSize(0, 0);
+    if (picture.width() + 2 <= area.width() && picture.height() + 2 <= area.height()) {
+        return picture;
+    }
+    // In whole numbers, so that the side that decides gets exactly 80% of the area's.
+    const int64_t boxWidth = int64_t{area.width()} * 4 / 5;
+    const int64_t boxHeight = int64_t{area.height()} * 4 / 5;
+    int64_t width = boxWidth;
+    int64_t height = boxHeight;
+    if (int64_t{picture.width()} * boxHeight <= int64_t{picture.height()} * boxWidth) {
+        width = picture.width() * boxHeight / picture.height();
+    } else {
+        height = picture.height() * boxWidth / picture.width();
+    }
+    return QSize(static_cast<int>(std::max<int64_t>(1, width)),
+                 static_cast<int>(std::max<int64_t>(1, height)));
+}
+
+void PreviewWindow::Open(const QString& path, const QRect& area) {
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) bytes_ = file.readAll();
     buffer_.setData(bytes_);
@@ -26,10 +48,19 @@ void PreviewWindow::Open(const QString& path, const QSize& screen) {
     movie_.setCacheMode(QMovie::CacheNone);
     QSize size(0, 0);
     if (movie_.isValid() && movie_.jumpToFrame(0)) size = movie_.currentImage().size();
+    const QSize shown = ShownSize(size, area.size());
+    if (shown != size) {
+        // Frames are decoded at the shown size from the start again.
+        movie_.setScaledSize(shown);
+        buffer_.seek(0);
+        movie_.setDevice(&buffer_);
+        movie_.jumpToFrame(0);
+        size = shown;
+    }
 
-    // A one-pixel margin around the picture, which keeps its own size.
+    // A one-pixel margin around the picture.
     setFixedSize(size.width() + 2, size.height() + 2);
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
     picture_->setGeometry(1, 1, width() - 2, height() - 2);
     if (!size.isEmpty()) {
         picture_->setMovie(&movie_);

@@ -1,5 +1,5 @@
-// Shows a finished GIF, animated, at its own size in the middle of the screen. A double-click
-// closes it.
+// Shows a finished GIF, animated, in the middle of the screen: at its own size when it fits,
+// otherwise scaled down to 80% of the available area. A double-click closes it.
 #pragma once
 
 #include <QBuffer>
@@ -18,9 +18,14 @@ class PreviewWindow : public QWidget {
 
     explicit PreviewWindow(QWidget* parent = nullptr);
 
-    // Reads the whole file and shows it; an unreadable file leaves an empty picture.
-    void Open(const QString& path, const QSize& screen);
-    QSize PictureSize() const;
+    // The size the picture is shown at in `area` (the screen less panels): its own when it
+    // fits with the window's margin, else the largest of its aspect within 80% of the area.
+    static QSize ShownSize(const QSize& picture, const QSize& area);
+
+    // Reads the whole file and shows it centred in `area`; an unreadable file leaves an empty
+    // picture.
+    void Open(const QString& path, const QRect& area);
+    QSize PictureSize() const;  // as shown
     QLabel* Picture() const { return picture_; }
 
   signals:
