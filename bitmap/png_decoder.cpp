@@ -7,8 +7,10 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <new>
 #include <vector>
 
+#include "bitmap/byte_order.h"
 #include "bitmap/decoders.h"
 
 namespace bitmap {
@@ -35,6 +37,24 @@ void OnError(png_structp png, png_const_charp message) {
 }
 
 void OnWarning(png_structp, png_const_charp) {}
+
+// libpng allocates through operator new, like the rest of the decoder, so that whatever watches
+// or limits the program's allocations sees libpng's too.
+png_voidp Allocate(png_structp, png_alloc_size_t size) {
+    return ::operator new(size, std::nothrow);
+}
+void Release(png_structp, png_voidp memory) {
+    ::operator delete(memory);
+}
+
+// The first chunk of a PNG is its header; its size is read here, before libpng sets up rows
+// (and allocates for them) on the header's word.
+bool PeekSize(std::span<const uint8_t> data, uint32_t& width, uint32_t& height) {
+    if (data.size() < 24 || std::memcmp(data.data() + 12, "IHDR", 4) != 0) return false;
+    width = ReadBig32(data.data() + 16);
+    height = ReadBig32(data.data() + 20);
+    return true;
+}
 
 struct PngHeader {
     uint32_t width;
@@ -120,21 +140,26 @@ struct PngReader {
 }  // namespace
 
 DecodeStatus DecodePng(std::span<const uint8_t> data, Image24& out, const DecodeLimits& limits) {
+    uint32_t width = 0, height = 0;
+    if (!PeekSize(data, width, height)) return DecodeStatus::NotAPicture;
+    const DecodeStatus size = CheckPictureSize(width, height, limits);
+    if (size != DecodeStatus::Ok) return size;
+
     PngSource source{data.data(), data.size(), 0, false};
     PngReader reader;
-    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, OnError, OnWarning);
+    reader.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &source, OnError, OnWarning,
+                                          nullptr, Allocate, Release);
     if (!reader.png) return DecodeStatus::OutOfMemory;
     reader.info = png_create_info_struct(reader.png);
     if (!reader.info) return DecodeStatus::OutOfMemory;
     png_set_read_fn(reader.png, &source, ReadFromMemory);
-    // Our own limits decide what is too large, so that such pictures are reported as such.
-    png_set_user_limits(reader.png, 0x7FFFFFFF, 0x7FFFFFFF);
+    // The header passed our limits above; libpng holds to the same sides.
+    png_set_user_limits(reader.png, width, height);
 
     PngHeader header{};
     if (!ReadHeader(reader.png, reader.info, header))
         return source.outOfMemory ? DecodeStatus::OutOfMemory : DecodeStatus::NotAPicture;
-    const DecodeStatus size = CheckPictureSize(header.width, header.height, limits);
-    if (size != DecodeStatus::Ok) return size;
+    if (header.width != width || header.height != height) return DecodeStatus::NotAPicture;
 
     const size_t rowBytes = size_t{header.width} * (header.deep ? 8 : 4);
     const uint32_t bufferRows = header.interlaced ? header.height : 1;

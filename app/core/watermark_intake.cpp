@@ -51,11 +51,14 @@ WatermarkIntake LoadWatermarkFromFile(std::string_view path, const WatermarkTria
         intake.verdict = WatermarkVerdict::UnsupportedType;
         return intake;
     }
-    // A file that does not read as a picture counts as 0 × 0 and fails the trial below.
+    // A file that does not read as a picture counts as 0 × 0 and fails the trial below. The
+    // decoders check the size in the file's header against these limits before they allocate,
+    // so a small file that claims a huge picture costs nothing.
+    const bitmap::DecodeLimits limits{kMaxWatermarkSide - 1, bitmap::kMaxImageBytes};
     bitmap::Image24 image;
     std::vector<uint8_t> bytes = ReadSmallFile(path);
-    bitmap::DecodeStatus status =
-        bytes.empty() ? bitmap::DecodeStatus::NotAPicture : bitmap::DecodePicture(bytes, image);
+    bitmap::DecodeStatus status = bytes.empty() ? bitmap::DecodeStatus::NotAPicture
+                                                : bitmap::DecodePicture(bytes, image, limits);
     if (status == bitmap::DecodeStatus::Ok) {
         intake.width = static_cast<int>(image.width);
         intake.height = static_cast<int>(image.height);

@@ -3,8 +3,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFutureWatcher>
 #include <QMimeData>
+#include <QPromise>
+#include <QThreadPool>
 #include <QUrl>
+
+#include <memory>
 
 #include "app/core/effects.h"
 #include "app/core/watermark.h"
@@ -88,13 +93,21 @@ bool DropReceiver::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void OnFilesDropped(const QString& fileList, const WatermarkTarget& target) {
-    // A picture can serve as the watermark when it stamps onto the built-in one.
-    WatermarkTrial trial = [](const std::vector<uint8_t>& mark) {
-        return !StampWatermark(BuiltinWatermark(), mark).empty();
-    };
-    WatermarkIntake intake =
-        LoadWatermarkFromFile(QFile::encodeName(fileList).toStdString(), trial);
+namespace {
+
+// One worker per owner, so that drops are taken in order; the owner's end waits for it.
+QThreadPool* IntakeWorker(QObject* owner) {
+    static const char* const kName = "watermark-intake";
+    auto* pool = owner->findChild<QThreadPool*>(kName, Qt::FindDirectChildrenOnly);
+    if (!pool) {
+        pool = new QThreadPool(owner);
+        pool->setObjectName(kName);
+        pool->setMaxThreadCount(1);
+    }
+    return pool;
+}
+
+void Deliver(const WatermarkIntake& intake, const WatermarkTarget& target) {
     if (intake.verdict == WatermarkVerdict::Accepted && target.setWatermark) {
         QByteArray bmp(reinterpret_cast<const char*>(intake.picture.data()),
                        static_cast<qsizetype>(intake.picture.size()));
@@ -103,6 +116,27 @@ void OnFilesDropped(const QString& fileList, const WatermarkTarget& target) {
     if (target.setStatus) {
         target.setStatus(QString::fromStdString(WatermarkIntakeMessage(intake.verdict)));
     }
+}
+
+}  // namespace
+
+void OnFilesDropped(const QString& fileList, const WatermarkTarget& target, QObject* owner) {
+    auto promise = std::make_shared<QPromise<WatermarkIntake>>();
+    auto* watcher = new QFutureWatcher<WatermarkIntake>(owner);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, watcher, [watcher, target] {
+        if (watcher->future().resultCount() > 0) Deliver(watcher->result(), target);
+        watcher->deleteLater();
+    });
+    watcher->setFuture(promise->future());
+    IntakeWorker(owner)->start([promise, path = QFile::encodeName(fileList).toStdString()] {
+        // A picture can serve as the watermark when it stamps onto the built-in one.
+        WatermarkTrial trial = [](const std::vector<uint8_t>& mark) {
+            return !StampWatermark(BuiltinWatermark(), mark).empty();
+        };
+        promise->start();
+        promise->addResult(LoadWatermarkFromFile(path, trial));
+        promise->finish();
+    });
 }
 
 }  // namespace app

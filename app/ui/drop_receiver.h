@@ -55,7 +55,9 @@ struct WatermarkTarget {
 };
 
 // The drop callback: the dropped list is tried as a watermark picture; every drop ends with one
-// status message, and only an accepted picture changes the watermark.
-void OnFilesDropped(const QString& fileList, const WatermarkTarget& target);
+// status message, and only an accepted picture changes the watermark. The file is read and
+// decoded on a worker thread, one drop after the other; the target hears of the result on
+// `owner`'s thread, and not at all once `owner` is gone.
+void OnFilesDropped(const QString& fileList, const WatermarkTarget& target, QObject* owner);
 
 }  // namespace app

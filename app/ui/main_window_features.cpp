@@ -20,10 +20,12 @@ void MainWindow::WireFeatures() {
                 if (controller_) controller_->SetRegionFrameShown(shown);
             });
     dropReceiver_.Install(pictureBox_, [this](const QString& fileList) {
-        OnFilesDropped(fileList, {[this](const QString& text) { statusLine_->setText(text); },
-                                  [this](const QByteArray& picture, int width, int height) {
-                                      SetWatermarkPicture(picture, width, height);
-                                  }});
+        OnFilesDropped(fileList,
+                       {[this](const QString& text) { statusLine_->setText(text); },
+                        [this](const QByteArray& picture, int width, int height) {
+                            SetWatermarkPicture(picture, width, height);
+                        }},
+                       this);
     });
     BuildMenus();
 }

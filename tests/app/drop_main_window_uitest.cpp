@@ -87,13 +87,13 @@ void MainWindowWiringTest::droppedPictureBecomesTheWatermark() {
     QString upper = folder_.path() + "/MARK.PNG";
     QFile::copy(QStringLiteral(GIFREC_TESTDATA "/pictures/png-rgb.png"), upper);
     drop(upper);
-    QCOMPARE(Status(*window),
-             QString::fromStdString(WatermarkIntakeMessage(WatermarkVerdict::UnsupportedType)));
+    QTRY_COMPARE(Status(*window),
+                 QString::fromStdString(WatermarkIntakeMessage(WatermarkVerdict::UnsupportedType)));
     QVERIFY(!window->Settings().Snapshot().watermarkPicture);
 
     drop(QStringLiteral(GIFREC_TESTDATA "/pictures/jpg-baseline.jpg"));
-    QCOMPARE(Status(*window),
-             QString::fromStdString(WatermarkIntakeMessage(WatermarkVerdict::Accepted)));
+    QTRY_COMPARE(Status(*window),
+                 QString::fromStdString(WatermarkIntakeMessage(WatermarkVerdict::Accepted)));
     CaptureSettings settings = window->Settings().Snapshot();
     QVERIFY(settings.watermarkPicture);
     QCOMPARE(settings.watermarkWidth, 37);

@@ -8,6 +8,7 @@
 
 #include "app/core/watermark_intake.h"
 #include "bitmap/picture_codec.h"
+#include "common/allocation_probe.h"
 
 namespace app {
 namespace {
@@ -71,6 +72,32 @@ TEST_F(WatermarkIntakeTest, SizeLimitIsBelowTwoHundred) {
               WatermarkVerdict::TooLarge);
     EXPECT_EQ(LoadWatermarkFromFile(WriteBmp("tall.bmp", 10, 200), Trial()).verdict,
               WatermarkVerdict::TooLarge);
+}
+
+// A 1 KB file can claim a picture of hundreds of megabytes; the claim is refused by the header.
+TEST_F(WatermarkIntakeTest, AHugeClaimIsRefusedBeforeItIsDecoded) {
+    std::vector<uint8_t> rle(14 + 40 + 1024 + 2, 0);  // RLE8, 16000 x 16000, one end code
+    auto put32 = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) rle[at + i] = uint8_t(value >> (8 * i));
+    };
+    rle[0] = 'B', rle[1] = 'M';
+    put32(2, uint32_t(rle.size()));
+    put32(10, 14 + 40 + 1024);
+    put32(14, 40);
+    put32(18, 16000);
+    put32(22, 16000);
+    rle[26] = 1, rle[28] = 8, rle[30] = 1;
+    rle[rle.size() - 1] = 1;
+    std::vector<uint8_t> gif = {'G', 'I', 'F', '8',  '9', 'a',  0x80, 0x3E, 0x80, 0x3E,
+                                0,   0,   0,   0x2C, 0,   0,    0,    0,    1,    0,
+                                1,   0,   0,   2,    2,   0x4C, 1,    0,    0x3B};
+    for (const auto& [name, bytes] : {std::pair{"claim.bmp", rle}, std::pair{"claim.gif", gif}}) {
+        const std::string path = Write(name, bytes);
+        testsupport::AllocationProbe probe;
+        EXPECT_EQ(LoadWatermarkFromFile(path, Trial()).verdict, WatermarkVerdict::TooLarge) << name;
+        EXPECT_LT(probe.Largest(), size_t{1} << 20) << name;
+    }
+    EXPECT_EQ(trials, 0);
 }
 
 TEST_F(WatermarkIntakeTest, EveryDecodableTypeBecomesA24BitBmp) {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "allocation_probe.h"
 #include "bmp_builder.h"
+#include "common/allocation_probe.h"
 
 namespace bitmap {
 namespace {
@@ -317,13 +317,15 @@ TEST(DecodePicture, HugePicturesAreRefusedBeforeAllocating) {
         {"big RLE BMP", bigRle, DecodeStatus::TooLarge},
         {"wide PNG", PngWithSize(kMaxPictureSide + 1, 1), DecodeStatus::TooLarge},
         {"big PNG", PngWithSize(40000, 40000), DecodeStatus::TooLarge},
+        {"PNG of the largest sides it can state", PngWithSize(0x7FFFFFFF, 0x7FFFFFFF),
+         DecodeStatus::TooLarge},
         {"big JPEG", JpegWithSize(40000, 40000), DecodeStatus::TooLarge},
         {"JPEG beyond its library", JpegWithSize(65535, 1), DecodeStatus::TooLarge},
         {"big GIF screen", GifWithScreen(65535, 65535), DecodeStatus::TooLarge},
     };
     for (const Case& c : cases) {
         Image24 image;
-        test::AllocationProbe probe;
+        testsupport::AllocationProbe probe;
         EXPECT_EQ(DecodePicture(c.data, image), c.status) << c.what;
         EXPECT_LT(probe.Largest(), size_t{1} << 20) << c.what;
         EXPECT_TRUE(image.pixels.empty());
@@ -334,7 +336,7 @@ TEST(DecodePicture, HugePicturesAreRefusedBeforeAllocating) {
     Put32(claim, 18, 18000);
     Put32(claim, 22, 18000);
     Image24 image;
-    test::AllocationProbe probe;
+    testsupport::AllocationProbe probe;
     EXPECT_EQ(DecodePicture(claim, image), DecodeStatus::NotAPicture);
     EXPECT_LT(probe.Largest(), size_t{1} << 20);
 }

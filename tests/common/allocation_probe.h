@@ -1,10 +1,10 @@
 // Records the largest single heap request made while a probe is alive, to show that hostile
-// headers are refused before anything large is allocated.
+// headers are refused before anything large is allocated. Needs allocation_hook.cpp.
 #pragma once
 
 #include <cstddef>
 
-namespace bitmap::test {
+namespace testsupport {
 
 class AllocationProbe {
   public:
@@ -13,4 +13,4 @@ class AllocationProbe {
     size_t Largest() const;
 };
 
-}  // namespace bitmap::test
+}  // namespace testsupport

@@ -1,4 +1,4 @@
-#include "allocation_probe.h"
+#include "common/allocation_probe.h"
 
 #include <atomic>
 
@@ -16,7 +16,7 @@ void NoteSize(size_t size) {
 
 }  // namespace
 
-namespace bitmap::test {
+namespace testsupport {
 
 AllocationProbe::AllocationProbe() {
     largest = 0;
@@ -29,4 +29,4 @@ size_t AllocationProbe::Largest() const {
     return largest;
 }
 
-}  // namespace bitmap::test
+}  // namespace testsupport
