@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -128,27 +129,39 @@ void FileSink::Open(std::string_view path) {
     const char* kCreate = "创建文件失败";
     CheckPath(kCreate, path);
     path_.assign(path);
+    // A link is followed to the file it finally names, which is then replaced like any other:
+    // writing through the link would truncate that file before the new one is complete. A link
+    // that leads nowhere is itself replaced.
+    std::string target = path_;
     struct stat info;
-    const bool exists = ::lstat(path_.c_str(), &info) == 0;
-    bool direct = exists && !S_ISREG(info.st_mode);
-    // Replacing a file that could not be opened for writing would overrule its permissions.
-    if (exists && !direct && ::access(path_.c_str(), W_OK) != 0)
-        throw FileError(kCreate, path, errno);
-    if (direct) {
-        // Non-blocking, so that a FIFO nobody reads fails (ENXIO) instead of waiting for a
-        // reader; writes then block as usual.
+    bool exists = ::lstat(target.c_str(), &info) == 0;
+    if (exists && S_ISLNK(info.st_mode)) {
+        if (char* resolved = ::realpath(path_.c_str(), nullptr)) {
+            target = resolved;
+            std::free(resolved);
+            exists = ::stat(target.c_str(), &info) == 0;
+        } else if (errno != ENOENT) {
+            throw FileError(kCreate, path, errno);  // a loop of links, or one we may not read
+        }
+    }
+    if (exists && !S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) {
+        // A device or a FIFO takes the bytes as they come. Non-blocking, so that a FIFO nobody
+        // reads fails (ENXIO) instead of waiting for a reader; writes then block as usual.
         descriptor_ =
-            ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+            ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
         if (descriptor_ < 0) throw FileError(kCreate, path, errno);
         const int flags = ::fcntl(descriptor_, F_GETFL);
         if (flags < 0 || ::fcntl(descriptor_, F_SETFL, flags & ~O_NONBLOCK) != 0)
             throw FileError(kCreate, path, errno);
         return;
     }
+    const bool replacesFile = exists && S_ISREG(info.st_mode);
+    // Replacing a file that could not be opened for writing would overrule its permissions.
+    if (replacesFile && ::access(target.c_str(), W_OK) != 0) throw FileError(kCreate, path, errno);
     // A hidden name beside the target, so that the rename stays within one file system.
-    size_t slash = path_.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : path_.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     uint64_t seed = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^
                     uint64_t(::getpid()) << 32 ^ uint64_t(reinterpret_cast<uintptr_t>(this));
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -157,7 +170,12 @@ void FileSink::Open(std::string_view path) {
         std::snprintf(suffix, sizeof suffix, ".%06x.tmp", unsigned(seed >> 40));
         temporaryPath_ = folder + "." + name + suffix;
         descriptor_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor_ >= 0) return;
+        if (descriptor_ >= 0) {
+            // The new file keeps the permissions of the one it replaces.
+            if (replacesFile) ::fchmod(descriptor_, info.st_mode & 07777);
+            finalPath_ = std::move(target);
+            return;
+        }
         if (errno != EEXIST) break;
     }
     int error = errno;
@@ -189,7 +207,7 @@ void FileSink::Commit() {
     // Delayed write errors (a full disk on some file systems, a network file system) show here.
     if (::close(fd) != 0) throw FileError("关闭文件失败", path_, errno);
     if (temporaryPath_.empty()) return;
-    if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0)
+    if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0)
         throw FileError("替换文件失败", path_, errno);
     temporaryPath_.clear();
 }

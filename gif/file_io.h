@@ -24,10 +24,12 @@ inline constexpr uint64_t kMaxStreamBytes = uint64_t{64} << 20;
 std::vector<uint8_t> ReadWholeFile(std::string_view path, uint64_t maxBytes = kMaxPictureFileBytes,
                                    std::string_view tooLargeText = "图片文件太大");
 
-// Writes to a new file in the target's folder and renames it over the target on Commit;
-// a sink destroyed without Commit removes its file. A target that exists but is not a regular
-// file (a device, a FIFO, a symbolic link) is opened and written directly instead; a FIFO
-// without a reader fails at once rather than waiting for one.
+// Writes to a new file in the target's folder and renames it over the target on Commit, so
+// that a failure at any point leaves the target as it was; a sink destroyed without Commit
+// removes its file. A symbolic link is followed to the file it finally names, which is replaced
+// the same way (the link stays); a dangling link is replaced by the file. A device or a FIFO is
+// opened and written directly instead; a FIFO without a reader fails at once rather than
+// waiting for one.
 class FileSink final : public ByteSink {
   public:
     ~FileSink() override;
@@ -39,7 +41,8 @@ class FileSink final : public ByteSink {
     void Commit();
 
   private:
-    std::string path_;
+    std::string path_;           // as given, for messages
+    std::string finalPath_;      // where the file lands: the path, or the file its link names
     std::string temporaryPath_;  // empty when writing the target directly
     int descriptor_ = -1;
 };

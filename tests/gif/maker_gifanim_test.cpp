@@ -1,7 +1,9 @@
 // gifanim make: options reach the GIF, frame options stick until given again, and failures
 // come out as the library's text with the documented exit status.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "giflib_support.h"
@@ -27,13 +29,14 @@ class GifanimMake : public ::testing::Test {
     }
 
     ToolRun Gifanim(const std::vector<std::string>& args) {
-        return RunTool(GIFANIM_PATH, args, folder_);
+        return RunTool(GIFANIM_PATH, args, folder_, shellPrefix_);
     }
 
     GiflibGif Output() { return DecodeWithGiflib(ReadFileBytes(output_)); }
 
     std::string folder_, output_;
     std::vector<std::string> pictures_;
+    std::string shellPrefix_;  // run before the tool, in the same shell
 };
 
 TEST_F(GifanimMake, OptionsReachTheFileAndFrameOptionsStick) {
@@ -119,6 +122,44 @@ TEST_F(GifanimMake, FailuresAndWrongCommandLines) {
         EXPECT_FALSE(run.err.empty());
     }
     EXPECT_FALSE(std::ifstream(output_).good());
+}
+
+// A file-size limit stands in for a full disk: every write past it fails.
+TEST_F(GifanimMake, WritesThatFailThroughALinkLeaveTheLinkedGifWhole) {
+    const std::string real = folder_ + "/real.gif", link = folder_ + "/link.gif";
+    ASSERT_EQ(Gifanim({"make", "-o", real, pictures_[0], pictures_[1], pictures_[2]}).status, 0);
+    const std::vector<uint8_t> old = ReadFileBytes(real);
+    ASSERT_GT(old.size(), 2048u);
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+
+    shellPrefix_ = "ulimit -f 2; trap '' XFSZ; ";
+    const std::vector<std::vector<std::string>> writers = {
+        {"make", "-o", link, pictures_[2], pictures_[1], pictures_[0]},
+        {"patch", real, "-o", link, "--width", "99"},
+        {"palette", real, "0", "0", "--set", "#102030", "-o", link},
+        {"frame", real, "0", "-o", link},
+    };
+    for (const auto& writer : writers) {
+        ToolRun run = Gifanim(writer);
+        EXPECT_EQ(run.status, 1) << writer[0];
+        EXPECT_NE(run.err.find("写入文件失败"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFileBytes(real), old) << writer[0];
+    }
+    shellPrefix_.clear();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),
+                            std::filesystem::directory_iterator()),
+              2 + 3 + 2);  // the pictures, the GIF, its link and the two output captures
+
+    // Without the limit each writes the linked GIF, and the link stays a link.
+    for (const auto& writer : writers) {
+        ToolRun run = Gifanim(writer);
+        EXPECT_EQ(run.status, 0) << writer[0] << run.err;
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+    }
+    GiflibGif gif = DecodeWithGiflib(ReadFileBytes(real));
+    ASSERT_TRUE(gif.ok) << gif.error;
+    EXPECT_EQ(gif.width, 99);  // patched, then the colour set, then copied onto itself
+    EXPECT_EQ(gif.frames.size(), 3u);
 }
 
 TEST_F(GifanimMake, HelpExplainsTheOptionsAndListsTheCommands) {

@@ -19,7 +19,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // Runs `program` with `args`; its standard output and error pass through files in `folder`.
+// `shellPrefix` runs first in the same shell (to set limits, say).
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,
-                const std::string& folder);
+                const std::string& folder, const std::string& shellPrefix = "");
 
 }  // namespace gif::testing

@@ -1,14 +1,15 @@
 // gifanim info, frame, palette and patch: the GifReader side of the library.
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "gif/file_io.h"
 #include "gif/gif_reader.h"
+#include "gif/library_error.h"
 #include "tools/gifanim/commands.h"
 
 namespace gifanim {
@@ -58,6 +59,24 @@ bool Save(const char* command, gif::GifReader& reader, const std::string& path) 
     if (reader.SaveGif(path)) return true;
     Failure(command, reader.GetError());
     return false;
+}
+
+// Replaces the file whole, as the library's saves do.
+bool Save(const char* command, const std::vector<uint8_t>& bytes, const std::string& path) {
+    try {
+        gif::FileSink file;
+        file.Open(path);
+        std::string error;
+        if (!file.Write(bytes, error)) {
+            Failure(command, error);
+            return false;
+        }
+        file.Commit();
+        return true;
+    } catch (const gif::LibraryError& error) {
+        Failure(command, error.what());
+        return false;
+    }
 }
 
 // Length of the valid UTF-8 sequence at `at`, or 0.
@@ -239,11 +258,7 @@ int RunFrame(const std::vector<std::string>& args) {
         return Failure("frame", reader.GetError().empty()
                                     ? "frame " + positional[1] + " holds no image"
                                     : reader.GetError());
-    std::ofstream file(*output, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    file.close();
-    if (!file) return Failure("frame", "cannot write " + *output);
-    return 0;
+    return Save("frame", bytes, *output) ? 0 : kExitFailure;
 }
 
 // ---- palette
