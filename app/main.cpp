@@ -8,6 +8,7 @@
 #include "app/core/allocator_tuning.h"
 #include "app/core/command_line.h"
 #include "app/core/encoder.h"
+#include "app/core/recording_journal.h"
 #include "app/ui/display_guard.h"
 #include "app/ui/main_window.h"
 #include "app/ui/physical_pixels.h"
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
                                   std::move(grabber),
                                   app::MakeGifMakerEncoder(),
                                   QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-                                  {}});
+                                  {},
+                                  app::JournalFolder()});
     window.show();
     return application->exec();
 }

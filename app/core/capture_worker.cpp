@@ -70,7 +70,11 @@ void CaptureWorker::Run() {
         frameInfo_.DelayTime = static_cast<uint16_t>(std::trunc(settings.delayFactor * 10.0));
         if (StopRequested()) return;  // not handed over yet: dropped
 
-        encoder_.AddFrame(frameInfo_, frame);
+        // A frame that could not be grabbed is not the maker's failure; any other is final.
+        if (!encoder_.AddFrame(frameInfo_, frame) && !frame.empty() && failureReport_) {
+            failureReport_(encoder_.GetError());
+            return;
+        }
 
         const int interval = std::max(0, settings.frameIntervalPosition * 50);
         if (!SleepUnlessStopped(std::chrono::milliseconds(interval))) return;

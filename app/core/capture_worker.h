@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -35,6 +36,12 @@ class CaptureWorker {
     CaptureWorker(const CaptureWorker&) = delete;
     CaptureWorker& operator=(const CaptureWorker&) = delete;
 
+    // Called on the worker's thread, with the maker's reason, when a grabbed frame could not be
+    // added (no memory, a full disk); the worker then ends. Set before Start.
+    void SetFailureReport(std::function<void(const std::string& error)> report) {
+        failureReport_ = std::move(report);
+    }
+
     void Start();
     // Ends the sleep at once, drops a frame not yet handed to AddFrame, lets a running AddFrame
     // finish, and returns when the thread has ended.
@@ -51,6 +58,7 @@ class CaptureWorker {
     SettingsStore& settings_;
     Grabber grabber_;
     FrameReport report_;
+    std::function<void(const std::string&)> failureReport_;
 
     std::atomic<bool> stopRequested_{false};
     std::mutex sleepMutex_;

@@ -2,11 +2,14 @@
 // can be tested with a stand-in.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 
+#include "gif/frame_store.h"
 #include "gif/records.h"
 
 namespace app {
@@ -21,6 +24,14 @@ class Encoder {
     virtual bool AddFrame(const gif::FrameInfo& info, std::span<const uint8_t> picture) = 0;
     virtual bool SaveGif(const std::string& path) = 0;
     virtual std::string GetError() = 0;
+
+    // Where the frames of the animation made by the last Create are kept; null lets go of the
+    // store given before without emptying it (a recording's file stays on disk) and goes back
+    // to the default one.
+    virtual void KeepFramesIn(std::unique_ptr<gif::FrameStore> /*store*/) {}
+    // Told the progress of every save, on the saving thread.
+    virtual void SetSaveProgress(std::function<void(size_t written, size_t total)> /*progress*/) {}
+    virtual bool HasFrames() { return true; }
 };
 
 // The library's GifMaker.

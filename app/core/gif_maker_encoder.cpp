@@ -12,7 +12,11 @@ class GifMakerEncoder final : public Encoder {
         if (slot_) slot_->Reset();
     }
     void Clear() override { gif::Clear(slot_); }
-    bool Create(const gif::AnimationInfo& info) override { return gif::Create(slot_, info); }
+    bool Create(const gif::AnimationInfo& info) override {
+        const bool created = gif::Create(slot_, info);
+        if (slot_) slot_->SetSaveProgress(progress_);
+        return created;
+    }
     bool AddFrame(const gif::FrameInfo& info, std::span<const uint8_t> picture) override {
         return slot_ && slot_->AddFrame(info, std::nullopt, picture);
     }
@@ -20,9 +24,18 @@ class GifMakerEncoder final : public Encoder {
     std::string GetError() override {
         return slot_ ? slot_->GetError() : std::string("没有可保存的动画");
     }
+    void KeepFramesIn(std::unique_ptr<gif::FrameStore> store) override {
+        if (slot_) slot_->SetFrameStore(std::move(store));
+    }
+    void SetSaveProgress(std::function<void(size_t, size_t)> progress) override {
+        progress_ = std::move(progress);
+        if (slot_) slot_->SetSaveProgress(progress_);
+    }
+    bool HasFrames() override { return slot_ && slot_->FrameCount() > 0; }
 
   private:
     std::unique_ptr<gif::GifMaker> slot_;
+    std::function<void(size_t, size_t)> progress_;
 };
 
 }  // namespace

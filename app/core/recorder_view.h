@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -37,6 +39,22 @@ class RecorderView {
     // Called on the capture worker's thread: hand the count to the UI thread, which passes it to
     // RecordingController::OnFrameCaptured.
     virtual void PostFrameCount(uint64_t recording, uint32_t frameNumber) = 0;
+    // Hands `task` to the UI thread; callable from any thread.
+    virtual void PostToUiThread(std::function<void()> task) = 0;
+    // Runs `job` on a thread of its own, then `done` on the UI thread, which goes on handling
+    // events meanwhile. One job at a time; closing the window waits for it.
+    virtual void RunInBackground(std::function<void()> job, std::function<void()> done) = 0;
+
+    // The save's texts, worded by the window.
+    virtual void ShowSaveProgress(int percent) = 0;
+    // Also says that the tools menu's resave entry tries again.
+    virtual void ShowSaveFailed(const std::string& error) = 0;
+    // A recording that stopped by itself because of `reason`, saved as `fileName`.
+    virtual void ShowStoppedAndSaved(const std::string& reason, const std::string& fileName) = 0;
+    // Recordings left over from an earlier run, saved as `fileNames`; `failures` could not be.
+    virtual void ShowRecovered(const std::vector<std::string>& fileNames,
+                               const std::vector<std::string>& failures) = 0;
+    virtual void SetResaveAvailable(bool available) = 0;
 };
 
 }  // namespace app

@@ -36,7 +36,8 @@ RecordingController::RecordingController(Dependencies dependencies)
       settings_(dependencies.settings),
       grabber_(std::move(dependencies.grabber)),
       desktopDirectory_(std::move(dependencies.desktopDirectory)),
-      localTime_(dependencies.localTime ? std::move(dependencies.localTime) : SystemLocalTime) {
+      localTime_(dependencies.localTime ? std::move(dependencies.localTime) : SystemLocalTime),
+      journalFolder_(std::move(dependencies.journalFolder)) {
     state_.gifMaker = std::move(dependencies.encoder);
     state_.animationInfo = gif::AnimationInfo{};
     state_.animationInfo.LOOP = true;
@@ -53,10 +54,9 @@ bool RecordingController::IsRecording() const {
 }
 
 void RecordingController::ToggleRecording() {
-    if (stopping_) return;  // a click queued while a stop is saving
+    if (stopping_ || saving_) return;  // a click queued while a stop is saving
     if (IsRecording()) {
-        StopRecording();
-        view_.SetRecordButtonCaption(kCaptionIdle);
+        StopRecording();  // the caption goes back to idle when the save has ended
     } else {
         view_.SetRecordButtonCaption(kCaptionRecording);
         StartRecording();
@@ -93,10 +93,12 @@ void RecordingController::StartRecording() {
     SetPlaySpeedPosition(view_.PlaySpeedPosition());
 
     Encoder& encoder = *state_.gifMaker;
+    ReleaseJournal();
     encoder.Reset();
     encoder.Clear();
     state_.animationInfo.LOOP = true;
     encoder.Create(state_.animationInfo);
+    AttachJournal();
 
     view_.OpenCursorOverlay();
 
@@ -104,6 +106,9 @@ void RecordingController::StartRecording() {
     state_.workerThread = std::make_unique<CaptureWorker>(
         encoder, state_.frameInfo, settings_, grabber_,
         [this, recording](uint32_t frameNumber) { view_.PostFrameCount(recording, frameNumber); });
+    state_.workerThread->SetFailureReport([this, recording](const std::string& error) {
+        view_.PostToUiThread([this, recording, error] { OnCaptureFailed(recording, error); });
+    });
     state_.workerThread->Start();
 }
 
@@ -128,18 +133,7 @@ void RecordingController::StopRecording() {
     }
     view_.ProcessPendingEvents();
 
-    const std::string path = OutputPath().string();
-    Encoder& encoder = *state_.gifMaker;
-    if (encoder.SaveGif(path)) {
-        view_.CopyGifToClipboard(path);
-        view_.SetStatusText("已保存 " + state_.fileBaseName + ".gif");
-        view_.ShowPreview(path);
-    } else {
-        // No preview comes up to give F2 back, so it is watched again at once.
-        const std::string error = encoder.GetError();
-        view_.SetStatusText(error.empty() ? "保存失败" : error);
-        view_.WatchRecordKeys();
-    }
+    BeginSave();
     stopping_ = false;
 }
 

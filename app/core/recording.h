@@ -1,6 +1,8 @@
 // The controller of a recording run: the record toggle, start, stop, and the output file.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -46,6 +48,9 @@ class RecordingController {
         // Where the output folder is made; empty makes it relative to the current directory.
         std::filesystem::path desktopDirectory;
         std::function<std::tm()> localTime;  // the clock; the system's local time when empty
+        // Where each recording's frames are kept while it runs (recording_journal.h); empty keeps
+        // them in memory and a temporary file only.
+        std::filesystem::path journalFolder = {};
     };
 
     explicit RecordingController(Dependencies dependencies);
@@ -68,9 +73,27 @@ class RecordingController {
 
     static std::string FrameStatusText(uint32_t frameNumber);
 
+    // The save of the last stop is running; the record toggle is ignored until it ends.
+    bool IsSaving() const { return saving_; }
+    // The last recording could not be saved and is still held: Resave tries again.
+    bool HasUnsavedRecording() const { return unsaved_; }
+    void Resave();
+    // Saves the recordings that an earlier run left behind (in the background).
+    void RecoverLeftovers();
+    // The window closes during a recording: nothing is saved, and nothing is left to recover.
+    void AbandonRecording();
+    // The worker could not add a frame: the recording stops and saves what it has.
+    void OnCaptureFailed(uint64_t recording, const std::string& error);
+
   private:
     void StartRecording();
     void StopRecording();
+    // recording_save.cpp: the journal and the save in the background.
+    void AttachJournal();
+    void ReleaseJournal();
+    void BeginSave();
+    void OnSaveProgress(int percent);
+    void FinishSave(bool saved);
 
     RecorderView& view_;
     SettingsStore& settings_;
@@ -80,6 +103,14 @@ class RecordingController {
     RecordingState state_;
     uint64_t recordingNumber_ = 0;  // tells a finished recording's late frame counts apart
     bool stopping_ = false;
+
+    std::filesystem::path journalFolder_;
+    std::filesystem::path journalPath_;  // the last recording's journal, empty without one
+    bool saving_ = false;
+    bool unsaved_ = false;
+    std::string stopReason_;  // why the recording stopped by itself
+    std::chrono::steady_clock::time_point saveStarted_;
+    std::atomic<int> postedPercent_{-1};
 };
 
 }  // namespace app

@@ -55,13 +55,17 @@ MainWindow::MainWindow(Services services, QWidget* parent)
                                           std::move(services.encoder),
                                           std::move(services.grabber),
                                           services.desktopDirectory.toStdString(),
-                                          {}});
+                                          {},
+                                          services.journalFolder});
     ApplyDefaults();
     ConnectSettings();
     WireFeatures();
+    // Once the window is up, so that the status line can tell what was recovered.
+    QTimer::singleShot(0, this, [this] { controller_->RecoverLeftovers(); });
 }
 
 MainWindow::~MainWindow() {
+    if (background_.joinable()) background_.join();
     controller_.reset();
 }
 
@@ -311,9 +315,16 @@ void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (controller_ && controller_->IsSaving()) {
+        // A save is never cut off: the window closes when it has ended.
+        event->ignore();
+        closeAfterSave_ = true;
+        return;
+    }
     event->accept();
     if (controller_ && controller_->IsRecording()) {
-        // A running recording is abandoned at once: no file is written.
+        // A running recording is abandoned at once: no file is written, none is left to recover.
+        controller_->AbandonRecording();
         endProcess_();
         return;
     }

@@ -14,8 +14,10 @@
 #include <QTimer>
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "app/core/recording.h"
 #include "app/core/settings.h"
@@ -39,6 +41,9 @@ class MainWindow : public QMainWindow, public RecorderView {
         QString desktopDirectory;  // where "GIF动画" goes; empty for the current directory
         // Closing the window during a recording; ends the process at once by default.
         std::function<void()> endProcess;
+        // Where recordings are kept while they run and recovered from at the start; empty for
+        // none.
+        std::filesystem::path journalFolder = {};
     };
 
     static constexpr int kWidth = 286;
@@ -80,6 +85,15 @@ class MainWindow : public QMainWindow, public RecorderView {
     void CopyGifToClipboard(const std::string& path) override;
     void ShowPreview(const std::string& path) override;
     void PostFrameCount(uint64_t recording, uint32_t frameNumber) override;
+    void PostToUiThread(std::function<void()> task) override;
+    void RunInBackground(std::function<void()> job, std::function<void()> done) override;
+    void ShowSaveProgress(int percent) override;
+    void ShowSaveFailed(const std::string& error) override;
+    void ShowStoppedAndSaved(const std::string& reason, const std::string& fileName) override;
+    void ShowRecovered(const std::vector<std::string>& fileNames,
+                       const std::vector<std::string>& failures) override;
+    void SetResaveAvailable(bool available) override;
+    QAction* ResaveAction() const { return resaveAction_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -113,6 +127,7 @@ class MainWindow : public QMainWindow, public RecorderView {
 
     void OnWatchedKey(int keyCode, int modifiers);
     void OnPreviewClosed();
+    void OnBackgroundDone(const std::function<void()>& done);
 
     platform::Desktop& desktop_;
     std::function<void()> endProcess_;
@@ -139,6 +154,9 @@ class MainWindow : public QMainWindow, public RecorderView {
     CaptureModeController* captureMode_ = nullptr;
     std::unique_ptr<CursorOverlayWindow> cursorOverlay_;
     DropReceiver dropReceiver_;
+    QAction* resaveAction_ = nullptr;
+    std::thread background_;  // the save; joined before the controller goes
+    bool closeAfterSave_ = false;
 
     // Last, so that it (and a running worker) is gone before the widgets.
     std::unique_ptr<RecordingController> controller_;

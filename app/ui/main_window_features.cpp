@@ -33,6 +33,9 @@ void MainWindow::WireFeatures() {
 void MainWindow::BuildMenus() {
     QMenu* tools = menuBar()->addMenu(tr("工具"));
     tools->addAction(tr("制作水印"), this, &MainWindow::OnMakeWatermarkItem);
+    resaveAction_ = tools->addAction(tr("重新保存"), this, [this] { controller_->Resave(); });
+    resaveAction_->setObjectName(QStringLiteral("重新保存"));
+    resaveAction_->setEnabled(false);
     QMenu* help = menuBar()->addMenu(tr("帮助"));
     help->addAction(tr("使用教程"), this, [] { OnTutorialItem(); });
     help->addAction(tr("关于"), this, [this] { OnAboutItem(this); });

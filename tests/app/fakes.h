@@ -5,6 +5,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/core/encoder.h"
@@ -60,6 +61,10 @@ class FakeEncoder : public app::Encoder {
         return frames > 0 && !failSave;
     }
     std::string GetError() override { return frames > 0 ? "disk full" : "no frames"; }
+    bool HasFrames() override { return frames > 0; }
+    void SetSaveProgress(std::function<void(size_t, size_t)> report) override {
+        progress = std::move(report);
+    }
 
     void ForgetDelays() {
         std::lock_guard lock(mutex_);
@@ -74,6 +79,7 @@ class FakeEncoder : public app::Encoder {
     bool failSave = false;
     std::vector<std::string> savedPaths;
     std::function<void()> onAddFrame;  // runs on the worker thread
+    std::function<void(size_t, size_t)> progress;
 
   private:
     EventLog& log_;
@@ -110,6 +116,53 @@ class FakeView : public app::RecorderView {
         lastRecording = recording;
         lastFrame = frameNumber;
     }
+    void PostToUiThread(std::function<void()> task) override {
+        std::lock_guard lock(postedMutex_);
+        posted_.push_back(std::move(task));
+    }
+    // Runs what other threads posted, as the UI thread's event loop would.
+    size_t RunPosted() {
+        std::vector<std::function<void()>> tasks;
+        {
+            std::lock_guard lock(postedMutex_);
+            tasks.swap(posted_);
+        }
+        for (auto& task : tasks) task();
+        return tasks.size();
+    }
+    // At once, unless `deferBackground`: then FinishBackground runs the job and its end.
+    void RunInBackground(std::function<void()> job, std::function<void()> done) override {
+        job_ = std::move(job);
+        done_ = std::move(done);
+        if (!deferBackground) FinishBackground();
+    }
+    bool FinishBackground() {
+        if (!job_) return false;
+        auto job = std::exchange(job_, nullptr);
+        auto done = std::exchange(done_, nullptr);
+        job();
+        done();
+        return true;
+    }
+    void ShowSaveProgress(int percent) override {
+        status = "saving " + std::to_string(percent);
+        log_.Add("Progress");
+    }
+    void ShowSaveFailed(const std::string& error) override {
+        status = error;
+        log_.Add("SaveFailed");
+    }
+    void ShowStoppedAndSaved(const std::string& reason, const std::string& fileName) override {
+        status = reason + " / " + fileName;
+        log_.Add("StoppedAndSaved");
+    }
+    void ShowRecovered(const std::vector<std::string>& fileNames,
+                       const std::vector<std::string>& failures) override {
+        recovered = fileNames;
+        recoveryFailures = failures;
+        log_.Add("Recovered");
+    }
+    void SetResaveAvailable(bool available) override { resaveAvailable = available; }
 
     std::string caption = "录制";
     int mode = 0;
@@ -118,9 +171,15 @@ class FakeView : public app::RecorderView {
     std::function<void()> onProcessEvents;
     std::atomic<uint64_t> lastRecording{0};
     std::atomic<uint32_t> lastFrame{0};
+    bool deferBackground = false;
+    bool resaveAvailable = false;
+    std::vector<std::string> recovered, recoveryFailures;
 
   private:
     EventLog& log_;
+    std::mutex postedMutex_;
+    std::vector<std::function<void()>> posted_;
+    std::function<void()> job_, done_;
 };
 
 }  // namespace apptest
