@@ -52,12 +52,14 @@ class FakeEncoder : public app::Encoder {
         std::lock_guard lock(mutex_);
         delays.push_back(info.DelayTime);
         if (picture.empty()) return false;
+        if (failAddFrom >= 0 && frames >= failAddFrom) return false;
         ++frames;
         return true;
     }
     bool SaveGif(const std::string& path) override {
         log_.Add("SaveGif");
         savedPaths.push_back(path);
+        if (onSave) onSave();
         return frames > 0 && !failSave;
     }
     std::string GetError() override { return frames > 0 ? "disk full" : "no frames"; }
@@ -80,6 +82,8 @@ class FakeEncoder : public app::Encoder {
     std::vector<std::string> savedPaths;
     std::function<void()> onAddFrame;  // runs on the worker thread
     std::function<void(size_t, size_t)> progress;
+    std::function<void()> onSave;      // runs where the save runs
+    std::atomic<int> failAddFrom{-1};  // AddFrame fails once this many frames are in
 
   private:
     EventLog& log_;

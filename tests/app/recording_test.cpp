@@ -8,6 +8,7 @@
 
 #include "bmp_builder.h"
 #include "fakes.h"
+#include "recording_support.h"
 
 namespace app {
 namespace {
@@ -17,23 +18,8 @@ using apptest::FakeEncoder;
 using apptest::FakeView;
 using namespace std::chrono_literals;
 
-std::tm SevenDecember() {
-    std::tm t{};
-    t.tm_year = 124;
-    t.tm_mon = 11;
-    t.tm_mday = 7;
-    t.tm_hour = 5;
-    t.tm_min = 9;
-    t.tm_sec = 3;
-    return t;
-}
-
-// Waits until `done` holds; gives up after a generous bound so a fault fails instead of hanging.
-template <class Done>
-bool WaitFor(Done done) {
-    for (int i = 0; i < 2000 && !done(); ++i) std::this_thread::sleep_for(5ms);
-    return done();
-}
+using apptest::SevenDecember;
+using apptest::WaitFor;
 
 class RecordingTest : public ::testing::Test {
   protected:
