@@ -8,6 +8,10 @@
 #include <QTemporaryFile>
 #include <QWidget>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 namespace app {
@@ -40,8 +44,40 @@ QString TutorialText() {
         "也可以在\"工具\"菜单中用水印制作器生成文字水印。勾选水印框中的开关后录制时加上水印。\r\n");
 }
 
+namespace {
+
+// A folder of ours that nobody else may write in: a real directory (not a link), owned by us,
+// with no rights for group or others.
+bool IsPrivateFolder(const QString& path) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+}
+
+// `path` made as a private folder, or found as one already.
+bool EnsurePrivateFolder(const QString& path) {
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST) return false;
+    return IsPrivateFolder(path);
+}
+
+}  // namespace
+
+QString TutorialFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && IsPrivateFolder(runtime)) {
+        const QString folder = QDir(runtime).filePath(QStringLiteral("gifrec"));
+        if (EnsurePrivateFolder(folder)) return folder;
+    }
+    // The shared temporary folder: a folder named after our user id, which must be ours alone.
+    // One planted there by someone else is refused, never used.
+    const QString folder =
+        QDir(QDir::tempPath()).filePath(QStringLiteral("gifrec-%1").arg(::geteuid()));
+    return EnsurePrivateFolder(folder) ? folder : QString();
+}
+
 QString TutorialPath() {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("软件简介.txt"));
+    const QString folder = TutorialFolder();
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(QStringLiteral("软件简介.txt"));
 }
 
 namespace {
@@ -66,15 +102,15 @@ bool ReplaceFile(const QString& path, const QByteArray& text) {
 
 QString OnTutorialItem(const UrlOpener& open) {
     const QString path = TutorialPath();
-    // A failed write does not stop the open: an older copy may still be there to read.
-    const bool written = ReplaceFile(path, TutorialText().toUtf8());
+    // Only a file just written here is opened: whatever else has that name is not ours to show.
+    if (path.isEmpty() || !ReplaceFile(path, TutorialText().toUtf8())) return QString();
     QUrl url = QUrl::fromLocalFile(path);
     if (open) {
         open(url);
     } else {
         QDesktopServices::openUrl(url);
     }
-    return written ? path : QString();
+    return path;
 }
 
 QMessageBox* MakeAboutBox() {

@@ -13,12 +13,16 @@ namespace app {
 
 QString TutorialText();
 
-// "软件简介.txt" in the temporary folder.
+// A folder only this user can reach: gifrec/ in $XDG_RUNTIME_DIR when that is private, else
+// gifrec-<user id> in the temporary folder. Empty when neither is (or can be made) private.
+QString TutorialFolder();
+
+// "软件简介.txt" in TutorialFolder(); empty without one.
 QString TutorialPath();
 
 // Writes the tutorial (created or replaced, UTF-8, no terminator) and opens it with `open`,
-// by default the desktop's handler of the file, also when the write failed. Returns the path
-// written, empty when the write failed.
+// by default the desktop's handler of the file. Returns the path written; when the write failed
+// nothing is opened and the result is empty.
 using UrlOpener = std::function<bool(const QUrl&)>;
 QString OnTutorialItem(const UrlOpener& open = {});
 

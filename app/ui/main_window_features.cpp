@@ -37,7 +37,9 @@ void MainWindow::BuildMenus() {
     resaveAction_->setObjectName(QStringLiteral("重新保存"));
     resaveAction_->setEnabled(false);
     QMenu* help = menuBar()->addMenu(tr("帮助"));
-    help->addAction(tr("使用教程"), this, [] { OnTutorialItem(); });
+    help->addAction(tr("使用教程"), this, [this] {
+        if (OnTutorialItem().isEmpty()) statusLine_->setText(tr("无法写入使用教程文件"));
+    });
     help->addAction(tr("关于"), this, [this] { OnAboutItem(this); });
 }
 

@@ -1,5 +1,4 @@
-// Dropping files on the watermark picture box, and the help menu's two items.
-#include <QDir>
+// Dropping files on the watermark picture box, and the help menu's about box.
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -7,7 +6,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -55,8 +53,6 @@ class DropTest : public QObject {
     void otherDragsAndEventsPassOn();
     void uninstallPutsTheWidgetBack();
     void eachKindOfDropEndsWithItsMessage();
-    void tutorialIsWrittenAndOpenedEachTime();
-    void tutorialReplacesAPlantedLinkAndOpensEvenWhenUnwritable();
     void aboutBoxLiftsTheMainWindowOutOfTheTopLayer();
 
   private:
@@ -189,74 +185,6 @@ void DropTest::eachKindOfDropEndsWithItsMessage() {
     QCOMPARE(lastSize, QSize(37, 23));
     QCOMPARE(lastPicture.left(2), QByteArray("BM"));
     QCOMPARE(static_cast<int>(lastPicture[28]), 24);
-}
-
-void DropTest::tutorialIsWrittenAndOpenedEachTime() {
-    QList<QUrl> opened;
-    auto opener = [&](const QUrl& url) {
-        opened << url;
-        return true;
-    };
-    QString path = app::OnTutorialItem(opener);
-    QCOMPARE(path, app::TutorialPath());
-    QVERIFY(path.endsWith(QStringLiteral("/软件简介.txt")));
-    QVERIFY(QFile(path).size() > 0);
-    {
-        QFile junk(path);
-        QVERIFY(junk.open(QIODevice::Append));
-        junk.write("leftover from before");
-    }
-    QCOMPARE(app::OnTutorialItem(opener), path);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), app::TutorialText().toUtf8());  // overwritten, no terminator
-    QCOMPARE(opened.size(), 2);
-    QCOMPARE(opened.value(1).toLocalFile(), path);
-}
-
-void DropTest::tutorialReplacesAPlantedLinkAndOpensEvenWhenUnwritable() {
-    QTemporaryDir temp;
-    const QByteArray savedTemp = qgetenv("TMPDIR");
-    auto restoreTemp = qScopeGuard([&] {
-        if (savedTemp.isNull()) {
-            qunsetenv("TMPDIR");
-        } else {
-            qputenv("TMPDIR", savedTemp);
-        }
-    });
-    qputenv("TMPDIR", QFile::encodeName(temp.path()));
-    const QString path = app::TutorialPath();
-    QCOMPARE(QFileInfo(path).path(), temp.path());
-    QList<QUrl> opened;
-    auto opener = [&](const QUrl& url) {
-        opened << url;
-        return true;
-    };
-
-    // Someone else's file behind a link of the tutorial's name stays as it is.
-    const QString victim = temp.filePath(QStringLiteral("victim.txt"));
-    {
-        QFile file(victim);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("keep me");
-    }
-    QVERIFY(QFile::link(victim, path));
-    QCOMPARE(app::OnTutorialItem(opener), path);
-    QVERIFY(!QFileInfo(path).isSymLink());
-    QFile written(path);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), app::TutorialText().toUtf8());
-    QFile kept(victim);
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), QByteArray("keep me"));
-
-    // A folder in the way: nothing is written, the viewer is still asked to open the path.
-    QVERIFY(QFile::remove(path));
-    QVERIFY(QDir().mkdir(path));
-    QVERIFY(app::OnTutorialItem(opener).isEmpty());
-    QCOMPARE(opened.size(), 2);
-    QCOMPARE(opened.value(1).toLocalFile(), path);
-    QCOMPARE(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no leftovers
 }
 
 void DropTest::aboutBoxLiftsTheMainWindowOutOfTheTopLayer() {
