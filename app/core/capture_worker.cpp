@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/core/effects.h"
+#include "app/core/frame_mask.h"
 #include "app/core/watermark.h"
 
 namespace app {
@@ -59,6 +60,7 @@ void CaptureWorker::Run() {
         frame.clear();
         grabber_(region.left, region.top, region.Width(), region.Height(), frame);
         if (StopRequested()) return;
+        HideRects(frame, region, settings.hidden);
 
         const FrameEffects effects{settings.brightnessPosition, settings.blackWhitePosition,
                                    settings.watermarkOn, settings.watermarkWidth,

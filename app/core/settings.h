@@ -27,6 +27,8 @@ struct CaptureSettings {
     std::shared_ptr<const PictureBytes> watermarkPicture;
     int32_t watermarkWidth = 0;
     int32_t watermarkHeight = 0;
+    // Screen rectangles painted over in every frame (gifrec's own recording feedback).
+    std::vector<platform::Rect> hidden;
 };
 
 // Shared between the UI thread (writer) and the capture worker (reader). A snapshot is a cheap

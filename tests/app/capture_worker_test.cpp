@@ -70,6 +70,32 @@ TEST_F(CaptureWorkerTest, GrabsTheRegionReadEveryFrameAndCountsFrames) {
     EXPECT_EQ(frameInfo.DelayTime, 40);
 }
 
+TEST_F(CaptureWorkerTest, HiddenRectanglesArePaintedOverBeforeTheFrameIsAdded) {
+    // The grab's left half is dark, its right half light: the hidden part in the light half
+    // takes the dark colour of its left neighbour. Pixels are in frame coordinates.
+    worker = std::make_unique<CaptureWorker>(
+        encoder, frameInfo, settings,
+        [](int32_t, int32_t, int32_t w, int32_t h, std::vector<uint8_t>& frame) {
+            frame = apptest::MakeBmp(w, h, 32, [w](int x, int) {
+                return x < w / 2 ? apptest::Px{10, 10, 10} : apptest::Px{240, 240, 240};
+            });
+        },
+        nullptr);
+    settings.Update([](CaptureSettings& s) {
+        s.region = {100, 100, 140, 120};
+        s.frameIntervalPosition = 0;
+        s.hidden = {{120, 104, 130, 110}};
+    });
+    worker->Start();
+    ASSERT_TRUE(WaitFor([&] { return encoder.frames >= 2; }));
+    worker->Stop();
+    const std::vector<uint8_t> frame = encoder.LastPicture();
+    EXPECT_EQ(apptest::PixelOf(frame, 25, 5), (apptest::Px{10, 10, 10}));
+    EXPECT_EQ(apptest::PixelOf(frame, 29, 9), (apptest::Px{10, 10, 10}));
+    EXPECT_EQ(apptest::PixelOf(frame, 30, 5), (apptest::Px{240, 240, 240}));
+    EXPECT_EQ(apptest::PixelOf(frame, 25, 3), (apptest::Px{240, 240, 240}));
+}
+
 TEST_F(CaptureWorkerTest, AnEmptyRegionLosesEveryFrameButKeepsCounting) {
     settings.Update([](CaptureSettings& s) {
         s.region = {100, 100, 100, 50};

@@ -51,6 +51,7 @@ class FakeEncoder : public app::Encoder {
         if (onAddFrame) onAddFrame();
         std::lock_guard lock(mutex_);
         delays.push_back(info.DelayTime);
+        lastPicture.assign(picture.begin(), picture.end());
         if (picture.empty()) return false;
         if (failAddFrom >= 0 && frames >= failAddFrom) return false;
         ++frames;
@@ -72,6 +73,10 @@ class FakeEncoder : public app::Encoder {
         std::lock_guard lock(mutex_);
         delays.clear();
     }
+    std::vector<uint8_t> LastPicture() {
+        std::lock_guard lock(mutex_);
+        return lastPicture;
+    }
     std::vector<uint16_t> Delays() {
         std::lock_guard lock(mutex_);
         return delays;
@@ -89,6 +94,7 @@ class FakeEncoder : public app::Encoder {
     EventLog& log_;
     std::mutex mutex_;
     std::vector<uint16_t> delays;
+    std::vector<uint8_t> lastPicture;
 };
 
 class FakeView : public app::RecorderView {
