@@ -6,7 +6,7 @@ set -euo pipefail
 build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev libxext-dev libxtst-dev libxrandr-dev
        libgif-dev libpng-dev libjpeg62-turbo-dev fonts-wqy-microhei)
 test=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool xclip x11-utils openbox
-      desktop-file-utils appstream lintian dpkg-dev binutils imagemagick x11-apps)
+      desktop-file-utils appstream lintian dpkg-dev binutils imagemagick x11-apps trayer)
 
 wanted=("${build[@]}")
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")

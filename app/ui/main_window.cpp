@@ -253,6 +253,13 @@ std::string MainWindow::RecordButtonCaption() const {
 
 void MainWindow::SetRecordButtonCaption(const std::string& caption) {
     recordButton_->setText(FromUtf8(caption));
+    // The caption tells whether a recording runs; the feedback follows it.
+    if (!feedback_) return;
+    if (caption == kCaptionRecording) {
+        feedback_->Start();
+    } else {
+        feedback_->Stop();
+    }
 }
 
 int MainWindow::CaptureMode() const {
@@ -268,6 +275,7 @@ void MainWindow::MinimiseMainWindow() {
 }
 
 void MainWindow::RestoreMainWindow() {
+    if (feedback_) feedback_->Stop();  // the stop has begun: the window is back
     showNormal();
 }
 
@@ -310,7 +318,10 @@ QRect MainWindow::AvailableArea() const {
 void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber) {
     QMetaObject::invokeMethod(
         this,
-        [this, recording, frameNumber] { controller_->OnFrameCaptured(recording, frameNumber); },
+        [this, recording, frameNumber] {
+            controller_->OnFrameCaptured(recording, frameNumber);
+            if (controller_->IsRecording()) feedback_->SetFrameCount(frameNumber);
+        },
         Qt::QueuedConnection);
 }
 

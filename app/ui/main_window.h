@@ -26,6 +26,7 @@
 #include "app/ui/drop_receiver.h"
 #include "app/ui/key_watcher.h"
 #include "app/ui/preview_window.h"
+#include "app/ui/recording_feedback.h"
 #include "app/ui/status_line.h"
 #include "platform/desktop.h"
 
@@ -56,6 +57,7 @@ class MainWindow : public QMainWindow, public RecorderView {
     SettingsStore& Settings() { return settings_; }
     KeyWatcher* Keys() const { return keyWatcher_; }
     PreviewWindow* Preview() const { return preview_; }
+    RecordingFeedback* Feedback() const { return feedback_; }
 
     // Where windows may go on the primary screen: the screen less the desktop's panels.
     QRect AvailableArea() const;
@@ -152,6 +154,7 @@ class MainWindow : public QMainWindow, public RecorderView {
     QTimer* highlightTimer_ = nullptr;          // 画圈
     QPointer<PreviewWindow> preview_;
     CaptureModeController* captureMode_ = nullptr;
+    RecordingFeedback* feedback_ = nullptr;
     std::unique_ptr<CursorOverlayWindow> cursorOverlay_;
     DropReceiver dropReceiver_;
     QAction* resaveAction_ = nullptr;

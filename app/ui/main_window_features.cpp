@@ -19,6 +19,14 @@ void MainWindow::WireFeatures() {
             [this](bool shown) {
                 if (controller_) controller_->SetRegionFrameShown(shown);
             });
+    feedback_ = new RecordingFeedback(
+        this, {[this] { return Region(); },
+               [this](const std::vector<platform::Rect>& hidden) {
+                   settings_.Update([&](CaptureSettings& s) { s.hidden = hidden; });
+               }});
+    connect(feedback_, &RecordingFeedback::stopRequested, this, [this] {
+        if (controller_ && controller_->IsRecording()) controller_->ToggleRecording();
+    });
     dropReceiver_.Install(pictureBox_, [this](const QString& fileList) {
         OnFilesDropped(fileList,
                        {[this](const QString& text) { statusLine_->setText(text); },
