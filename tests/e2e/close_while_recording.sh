@@ -17,4 +17,6 @@ done
 [ -n "$status" ] || fail "gifrec still runs 5 s after its window was closed"
 [ "$status" -eq 0 ] || fail "exit code $status"
 if ls "$output_dir"/*.gif >/dev/null 2>&1; then fail "a GIF was written"; fi
+# Nor is anything left for the next start to recover.
+if ls "$state_dir"/*.frames >/dev/null 2>&1; then fail "the abandoned recording's journal stayed"; fi
 echo ok

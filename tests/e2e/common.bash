@@ -15,6 +15,7 @@ mkdir -p "$HOME/Desktop" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 echo 'XDG_DESKTOP_DIR="$HOME/Desktop"' >"$XDG_CONFIG_HOME/user-dirs.dirs"
 output_dir="$HOME/Desktop/GIF动画"
+state_dir="$HOME/.local/state/gifrec"  # where recordings are kept while they run
 
 pids=()
 cleanup() {
@@ -25,6 +26,16 @@ cleanup() {
 trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; exit 1; }
+# ctest counts this exit code as skipped.
+skip() { echo "SKIP: $*"; exit 77; }
+
+# A prefix for start_gifrec that gives gifrec a mount namespace of its own, in which `$1` runs
+# (as root, in that namespace) before gifrec; skips the test where no namespace can be had.
+in_mount_namespace() {
+  if [ "$(id -u)" -eq 0 ]; then ns=(unshare -m); else ns=(unshare -rm); fi
+  "${ns[@]}" true 2>/dev/null || skip "no mount namespace can be made here (unshare ${ns[*]})"
+  namespace_prefix=("${ns[@]}" bash -c "$1"' && exec "$0"')
+}
 
 start_window_manager() {
   command -v openbox >/dev/null || fail "openbox is not installed (scripts/deps.sh test)"
@@ -33,9 +44,10 @@ start_window_manager() {
   sleep 1
 }
 
-# Starts gifrec and sets gifrec_pid and main_window.
+# Starts gifrec (behind the command given, if any, which must exec it) and sets gifrec_pid and
+# main_window.
 start_gifrec() {
-  "$gifrec" >"$work/gifrec.log" 2>&1 &
+  "$@" "$gifrec" >>"$work/gifrec.log" 2>&1 &
   gifrec_pid=$!
   pids+=("$gifrec_pid")
   main_window=""

@@ -122,18 +122,60 @@ int Check(const char* path, int width, int height, int minFrames, int delay, int
     return ok ? 0 : 1;
 }
 
+// Prints the number of images giflib reads from the file; fails when it cannot read it.
+int Frames(const char* path) {
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path, &error);
+    if (!gif) {
+        std::fprintf(stderr, "cannot open %s: %s\n", path, GifErrorString(error));
+        return 1;
+    }
+    const bool read = DGifSlurp(gif) == GIF_OK;
+    if (read)
+        std::printf("%d\n", gif->ImageCount);
+    else
+        std::fprintf(stderr, "cannot decode %s: %s\n", path, GifErrorString(gif->Error));
+    DGifCloseFile(gif, &error);
+    return read ? 0 : 1;
+}
+
+// Prints the number of whole frames in a recording's journal: after an 8-byte file header,
+// each frame is a 32-bit little-endian length, that many bytes and a 4-byte checksum.
+int JournalFrames(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return 1;
+    std::fseek(file, 0, SEEK_END);
+    const long size = std::ftell(file);
+    long at = 8, frames = 0;
+    unsigned char length[4];
+    while (std::fseek(file, at, SEEK_SET) == 0 && std::fread(length, 1, 4, file) == 4) {
+        const long next =
+            at + 4 +
+            long(length[0] | length[1] << 8 | length[2] << 16 | uint32_t(length[3]) << 24) + 4;
+        if (next > size) break;
+        ++frames;
+        at = next;
+    }
+    std::fclose(file);
+    std::printf("%ld\n", frames);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "draw" && argc == 3) return Draw(std::atof(argv[2]));
     if (command == "close" && argc == 3) return Close(std::strtoul(argv[2], nullptr, 0));
+    if (command == "frames" && argc == 3) return Frames(argv[2]);
+    if (command == "journal-frames" && argc == 3) return JournalFrames(argv[2]);
     if (command == "check" && argc == 9) {
         return Check(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                      std::atoi(argv[6]), std::atoi(argv[7]), std::atoi(argv[8]));
     }
     std::fprintf(stderr,
-                 "usage: e2e_helper draw SECONDS | close WINDOW |\n"
+                 "usage: e2e_helper draw SECONDS | close WINDOW | frames GIF |\n"
+                 "       journal-frames FILE |\n"
                  "       check GIF WIDTH HEIGHT MIN_FRAMES DELAY SAMPLE_X SAMPLE_Y\n");
     return 2;
 }

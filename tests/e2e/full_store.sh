@@ -1,0 +1,24 @@
+# A recording whose journal lies on a small tmpfs that fills up stops by itself and saves the
+# frames that fitted.
+source "$(dirname "$0")/common.bash"
+
+mkdir -p "$state_dir"
+in_mount_namespace "mount -t tmpfs -o size=1m gifrec-test \"$state_dir\""
+start_window_manager
+start_gifrec "${namespace_prefix[@]}"
+"$helper" draw 60 &
+pids+=($!)
+sleep 0.5
+
+tap_f2
+wait_for 5 bash -c "[ \"\$(xprop -id $main_window WM_STATE | sed -n 's/.*window state: *//p')\" = Iconic ]" \
+  || fail "the recording did not start"
+# No second F2: the full store ends the recording.
+wait_for 90 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || fail "no GIF of what fitted"
+gif=$(ls "$output_dir"/*.gif | head -n1)
+frames=$("$helper" frames "$gif") || fail "giflib cannot read the GIF"
+[ "$frames" -ge 2 ] || fail "only $frames frames"
+wait_for 10 bash -c "[ \"\$(xprop -id $main_window WM_STATE | sed -n 's/.*window state: *//p')\" = Normal ]" \
+  || fail "the main window was not restored at the stop"
+kill -0 "$gifrec_pid" || fail "gifrec ended"
+echo "ok: $(basename "$gif"), $frames frames"
