@@ -3,23 +3,24 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
+
+#include "gif/library_error.h"
 
 namespace gif {
 
 class ByteSink {
   public:
     virtual ~ByteSink() = default;
-    // Appends `bytes`. On failure returns false and puts a description into `error`
-    // (the writer stops at the first failure).
-    virtual bool Write(std::span<const uint8_t> bytes, std::string& error) = 0;
+    // Appends `bytes`. On failure returns false and puts the failure into `error` (the writer
+    // stops at the first failure).
+    virtual bool Write(std::span<const uint8_t> bytes, LibraryError& error) = 0;
 };
 
 // Collects everything in memory.
 class MemorySink final : public ByteSink {
   public:
-    bool Write(std::span<const uint8_t> bytes, std::string& error) override;
+    bool Write(std::span<const uint8_t> bytes, LibraryError& error) override;
 
     std::vector<uint8_t> bytes;
 };

@@ -117,7 +117,8 @@ int gif_MakerSaveGif(GifObject** slot, const char* gifPath) {
 
 char* gif_MakerGetError(GifObject** slot) {
     gif::GifMaker* maker = MakerIn(slot);
-    return CopyText(maker ? maker->GetError().c_str() : "对象还未创建");
+    return CopyText(maker ? maker->GetError().c_str()
+                          : gif::ErrorInfo(gif::ErrorCode::NoObject).chinese);
 }
 
 }  // extern "C"

@@ -80,7 +80,8 @@ int gif_ReaderLoadGif(GifObject** slot, const char* gifPath, const uint8_t* gifD
 
 char* gif_ReaderGetError(GifObject** slot) {
     const gif::GifReader* reader = ReaderIn(slot);
-    return CopyText(reader ? std::string_view(reader->GetError()) : "对象还未创建");
+    return CopyText(reader ? std::string_view(reader->GetError())
+                           : gif::ErrorInfo(gif::ErrorCode::NoObject).chinese);
 }
 
 GifAnimationInfo* gif_ReaderGetGifInfo(GifObject** slot) {

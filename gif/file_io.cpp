@@ -19,7 +19,7 @@ namespace gif {
 namespace {
 
 // Paths are handed to the system as C strings; one with a zero byte names no file.
-void CheckPath(std::string_view operation, std::string_view path) {
+void CheckPath(ErrorCode operation, std::string_view path) {
     if (path.find('\0') != std::string_view::npos) throw FileError(operation, path, EINVAL);
 }
 
@@ -37,41 +37,36 @@ class Descriptor {
 
 }  // namespace
 
-std::vector<uint8_t> ReadWholeFile(std::string_view path, uint64_t maxBytes,
-                                   std::string_view tooLargeText) {
-    const char* kOpen = "打开文件失败";
-    const char* kRead = "读取文件失败";
+std::vector<uint8_t> ReadWholeFile(std::string_view path, uint64_t maxBytes, ErrorCode tooLarge) {
+    constexpr ErrorCode kOpen = ErrorCode::OpenFailed;
+    constexpr ErrorCode kRead = ErrorCode::ReadFailed;
     CheckPath(kOpen, path);
     std::string cPath;
     try {
         cPath.assign(path);
     } catch (const std::bad_alloc&) {
-        throw LibraryError("为读取文件分配内存失败");
+        throw LibraryError(ErrorCode::NoFileMemory);
     }
     // Non-blocking, so that a FIFO without a writer cannot hold the caller up; regular files
     // are unaffected.
     Descriptor file(::open(cPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) throw FileError(kOpen, path, errno);
     struct stat info;
-    if (::fstat(file.get(), &info) != 0) throw FileError("读取文件长度失败", path, errno);
+    if (::fstat(file.get(), &info) != 0) throw FileError(ErrorCode::LengthFailed, path, errno);
     if (S_ISDIR(info.st_mode)) throw FileError(kOpen, path, EISDIR);
     // Devices hold no pictures, and some (/dev/zero, /dev/urandom) never end.
     if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)) {
-        try {
-            throw LibraryError(std::string(kRead) + ": " + cPath + ": 是设备，不是文件");
-        } catch (const std::bad_alloc&) {
-            throw LibraryError(kRead);
-        }
+        throw LibraryError(ErrorCode::ReadDevice, path);
     }
     const uint64_t size = info.st_size > 0 ? uint64_t(info.st_size) : 0;
     std::vector<uint8_t> bytes;
 
     if (S_ISREG(info.st_mode) && size > 0) {
-        if (size > maxBytes) throw LibraryError(tooLargeText);
+        if (size > maxBytes) throw LibraryError(tooLarge);
         try {
             bytes.resize(size_t(size));
         } catch (const std::bad_alloc&) {
-            throw LibraryError("为读取文件分配内存失败");
+            throw LibraryError(ErrorCode::NoFileMemory);
         }
         // A file that shrank meanwhile leaves zero bytes at the end, like a read of its old
         // length.
@@ -99,7 +94,7 @@ std::vector<uint8_t> ReadWholeFile(std::string_view path, uint64_t maxBytes,
                 bytes.reserve(size_t(grown));  // exactly, not resize's doubling past the ceiling
                 bytes.resize(size_t(grown));
             } catch (const std::bad_alloc&) {
-                throw LibraryError("为读取文件分配内存失败");
+                throw LibraryError(ErrorCode::NoFileMemory);
             }
         }
         ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
@@ -114,7 +109,7 @@ std::vector<uint8_t> ReadWholeFile(std::string_view path, uint64_t maxBytes,
         // End of data; a FIFO that nobody has open for writing ends at once.
         if (got == 0) break;
         done += size_t(got);
-        if (done > limit) throw LibraryError(tooLargeText);
+        if (done > limit) throw LibraryError(tooLarge);
     }
     bytes.resize(done);
     return bytes;
@@ -126,7 +121,7 @@ FileSink::~FileSink() {
 }
 
 void FileSink::Open(std::string_view path) {
-    const char* kCreate = "创建文件失败";
+    constexpr ErrorCode kCreate = ErrorCode::CreateFailed;
     CheckPath(kCreate, path);
     path_.assign(path);
     // A link is followed to the file it finally names, which is then replaced like any other:
@@ -183,17 +178,17 @@ void FileSink::Open(std::string_view path) {
     throw FileError(kCreate, path, error);
 }
 
-bool FileSink::Write(std::span<const uint8_t> bytes, std::string& error) {
+bool FileSink::Write(std::span<const uint8_t> bytes, LibraryError& error) {
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t put = ::write(descriptor_, bytes.data() + done, bytes.size() - done);
         if (put < 0) {
             if (errno == EINTR) continue;
-            error = FileError("写入文件失败", path_, errno).what();
+            error = FileError(ErrorCode::WriteFailed, path_, errno);
             return false;
         }
         if (put == 0) {
-            error = FileError("写入文件失败", path_, ENOSPC).what();
+            error = FileError(ErrorCode::WriteFailed, path_, ENOSPC);
             return false;
         }
         done += size_t(put);
@@ -205,10 +200,10 @@ void FileSink::Commit() {
     int fd = descriptor_;
     descriptor_ = -1;
     // Delayed write errors (a full disk on some file systems, a network file system) show here.
-    if (::close(fd) != 0) throw FileError("关闭文件失败", path_, errno);
+    if (::close(fd) != 0) throw FileError(ErrorCode::CloseFailed, path_, errno);
     if (temporaryPath_.empty()) return;
     if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0)
-        throw FileError("替换文件失败", path_, errno);
+        throw FileError(ErrorCode::ReplaceFailed, path_, errno);
     temporaryPath_.clear();
 }
 

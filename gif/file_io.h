@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gif/byte_sink.h"
+#include "gif/error_code.h"
 
 namespace gif {
 
@@ -17,12 +18,12 @@ inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{2} << 30;
 // (or `maxBytes` when lower) and refused as soon as they pass it.
 inline constexpr uint64_t kMaxStreamBytes = uint64_t{64} << 20;
 
-// Reads the whole file, failing with `tooLargeText` when it holds more than `maxBytes`.
+// Reads the whole file, failing with `tooLarge` when it holds more than `maxBytes`.
 // A FIFO without a writer reads as empty instead of waiting for one; devices are refused. Throws
-// LibraryError naming the failed operation, or with "为读取文件分配内存失败" when its bytes do not
-// fit in memory.
+// LibraryError with the failed operation's code, or NoFileMemory when its bytes do not fit in
+// memory.
 std::vector<uint8_t> ReadWholeFile(std::string_view path, uint64_t maxBytes = kMaxPictureFileBytes,
-                                   std::string_view tooLargeText = "图片文件太大");
+                                   ErrorCode tooLarge = ErrorCode::PictureFileTooLarge);
 
 // Writes to a new file in the target's folder and renames it over the target on Commit, so
 // that a failure at any point leaves the target as it was; a sink destroyed without Commit
@@ -36,7 +37,7 @@ class FileSink final : public ByteSink {
 
     // Throws LibraryError when the file cannot be created.
     void Open(std::string_view path);
-    bool Write(std::span<const uint8_t> bytes, std::string& error) override;
+    bool Write(std::span<const uint8_t> bytes, LibraryError& error) override;
     // Throws LibraryError when closing or renaming fails.
     void Commit();
 

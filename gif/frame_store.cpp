@@ -18,9 +18,9 @@ namespace {
 
 constexpr uint8_t kMagic[8] = {'G', 'I', 'F', 'R', 'E', 'C', 'F', 1};
 constexpr size_t kLengthBytes = 4, kChecksumBytes = 4;
-constexpr const char* kStoreCreate = "创建帧缓存文件失败";
-constexpr const char* kStoreWrite = "写入帧缓存文件失败";
-constexpr const char* kStoreRead = "读取帧缓存文件失败";
+constexpr ErrorCode kStoreCreate = ErrorCode::StoreCreateFailed;
+constexpr ErrorCode kStoreWrite = ErrorCode::StoreWriteFailed;
+constexpr ErrorCode kStoreRead = ErrorCode::StoreReadFailed;
 
 // Catches a record cut short or overwritten; eight bytes a step, so it costs little beside
 // the encoding.
@@ -142,7 +142,7 @@ std::unique_ptr<FileFrameStore> FileFrameStore::Open(const std::string& path) {
     if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode) ||
         !ReadAll(descriptor, 0, magic, sizeof magic) ||
         std::memcmp(magic, kMagic, sizeof magic) != 0)
-        throw LibraryError("不是帧缓存文件");
+        throw LibraryError(ErrorCode::NotAStore);
     store->ScanFrames();
     return store;
 }
@@ -165,7 +165,7 @@ void FileFrameStore::ScanFrames() {
 }
 
 void FileFrameStore::Append(std::span<const uint8_t> record) {
-    if (record.size() > UINT32_MAX) throw LibraryError(kStoreWrite);
+    if (record.size() > UINT32_MAX) throw LibraryError(kStoreWrite, path_);
     frames_.reserve(frames_.size() + 1);
     uint8_t length[kLengthBytes], checksum[kChecksumBytes];
     Put32(length, uint32_t(record.size()));

@@ -16,16 +16,16 @@
 namespace gif {
 namespace {
 
-constexpr const char* kNoPicture = "没有指定载入文件路径和图片数据";
-constexpr const char* kBadData = "不是有效的图片数据";
-constexpr const char* kUndecodable = "读入图片文件失败";
-constexpr const char* kNoBitmapMemory = "为位图分配内存失败";
-constexpr const char* kNoSettingsMemory = "为帧图片信息分配内存时出错";
-constexpr const char* kTooLarge = "图片尺寸超出GIF格式范围";
-constexpr const char* kNoDecodeMemory = "为解码图片分配内存失败";
-constexpr const char* kNoFrames = "还没有加入任何图片";
-constexpr const char* kNoEncodeMemory = "为GIF编码分配内存失败";
-constexpr const char* kUnknown = "未知错误";
+constexpr ErrorCode kNoPicture = ErrorCode::NoPicture;
+constexpr ErrorCode kBadData = ErrorCode::BadPictureData;
+constexpr ErrorCode kUndecodable = ErrorCode::Undecodable;
+constexpr ErrorCode kNoBitmapMemory = ErrorCode::NoBitmapMemory;
+constexpr ErrorCode kNoSettingsMemory = ErrorCode::NoSettingsMemory;
+constexpr ErrorCode kTooLarge = ErrorCode::PictureTooLarge;
+constexpr ErrorCode kNoDecodeMemory = ErrorCode::NoDecodeMemory;
+constexpr ErrorCode kNoFrames = ErrorCode::NoFrames;
+constexpr ErrorCode kNoEncodeMemory = ErrorCode::NoEncodeMemory;
+constexpr ErrorCode kUnknown = ErrorCode::Unknown;
 
 constexpr size_t kBmpHeadersBytes = 14 + 40;
 constexpr uint32_t kMaxGifSide = 65535;
@@ -81,31 +81,20 @@ std::optional<PixelView> PlainBmp32View(std::span<const uint8_t> data) {
     return PixelView{uint32_t(width), uint32_t(height), size_t(stride), 4, d + pixelStart};
 }
 
-// The error text of the exception being handled while a GIF is saved; call only in a handler.
-const char* SavingErrorText() noexcept {
+// The error of the exception being handled while a GIF is saved; call only in a handler.
+LibraryError SavingError() noexcept {
     try {
         throw;
     } catch (const LibraryError& error) {
-        return error.what();
+        return error;
     } catch (const std::bad_alloc&) {
-        return kNoEncodeMemory;
+        return LibraryError(kNoEncodeMemory);
     } catch (...) {
-        return kUnknown;
+        return LibraryError(kUnknown);
     }
 }
 
 }  // namespace
-
-GifMaker::GifMaker() {
-    // Error texts are assigned within this capacity, so reporting never needs memory.
-    lastError_.reserve(kMaxErrorCharacters * 4 + 1);
-}
-
-void GifMaker::SetError(std::string_view text) noexcept {
-    size_t length = Utf8PrefixBytes(text, kMaxErrorCharacters);
-    if (length > lastError_.capacity()) length = lastError_.capacity();
-    lastError_.assign(text.data(), length);
-}
 
 bool GifMaker::Create(const AnimationInfo& info) {
     std::string comment;
@@ -169,21 +158,21 @@ std::optional<FrameView> GifMaker::StoredFrameAt(size_t index,
 StoredFrame GifMaker::DecodeFrame(size_t index) const {
     std::vector<uint8_t> scratch;
     std::optional<FrameView> frame = StoredFrameAt(index, scratch);
-    if (!frame) throw LibraryError("帧缓存数据已损坏");
+    if (!frame) throw LibraryError(ErrorCode::StoreDamaged);
     return DecodeFrameRecord(*frame);
 }
 
 bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> picturePath,
                         std::optional<std::span<const uint8_t>> pictureData) {
     if (!picturePath && !pictureData) {
-        SetError(kNoPicture);
+        lastError_.Set(kNoPicture);
         return false;
     }
     if (!picturePath && pictureData->size() < kBmpHeadersBytes) {
-        SetError(kBadData);
+        lastError_.Set(kBadData);
         return false;
     }
-    lastError_.clear();
+    lastError_.Clear();
     try {
         std::vector<uint8_t> fileBytes;
         if (picturePath) fileBytes = ReadWholeFile(*picturePath);
@@ -242,35 +231,35 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
         if (FrameCount() == 1) TakeLogicalSize(image.width, image.height);
         return true;
     } catch (const LibraryError& error) {
-        SetError(error.what());
+        lastError_.Set(error);
     } catch (...) {
-        SetError(kUnknown);
+        lastError_.Set(kUnknown);
     }
     return false;
 }
 
 bool GifMaker::SaveGif(ByteSink& sink) {
     if (FrameCount() == 0) {
-        SetError(kNoFrames);
+        lastError_.Set(kNoFrames);
         return false;
     }
-    lastError_.clear();
+    lastError_.Clear();
     try {
         WriteGif({logicalWidth_, logicalHeight_, loop_, loopCount_, comment_}, *store_, sink,
                  progress_);
         return true;
     } catch (...) {
-        SetError(SavingErrorText());
+        lastError_.Set(SavingError());
     }
     return false;
 }
 
 bool GifMaker::SaveGif(std::string_view gifPath) {
     if (FrameCount() == 0) {  // before any file is made
-        SetError(kNoFrames);
+        lastError_.Set(kNoFrames);
         return false;
     }
-    lastError_.clear();
+    lastError_.Clear();
     try {
         FileSink file;
         file.Open(gifPath);
@@ -278,7 +267,7 @@ bool GifMaker::SaveGif(std::string_view gifPath) {
         file.Commit();
         return true;
     } catch (...) {
-        SetError(SavingErrorText());
+        lastError_.Set(SavingError());
     }
     return false;
 }

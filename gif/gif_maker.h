@@ -19,14 +19,13 @@
 #include "gif/frame_store.h"
 #include "gif/gif_writer.h"
 #include "gif/indexed_frame.h"
+#include "gif/library_error.h"
 #include "gif/records.h"
 
 namespace gif {
 
 class GifMaker {
   public:
-    GifMaker();
-
     // Starts a new animation with these settings: discards every stored frame first.
     // Always true unless memory runs out.
     bool Create(const AnimationInfo& info);
@@ -48,7 +47,10 @@ class GifMaker {
     bool SaveGif(ByteSink& sink);
 
     // The last failure's description; empty after a successful AddFrame or SaveGif.
-    const std::string& GetError() const { return lastError_; }
+    const std::string& GetError() const { return lastError_.Text(); }
+    // The same failure as a code, and its text in either language.
+    ErrorCode GetErrorCode() const { return lastError_.Code(); }
+    std::string GetErrorText(Language language) const { return lastError_.TextIn(language); }
 
     // Where the frames are kept from now on; the frames it holds already become the maker's
     // (the first one sets a logical size left at 0). Null goes back to the default store.
@@ -71,7 +73,6 @@ class GifMaker {
     bool Interlace() const { return interlace_; }
 
   private:
-    void SetError(std::string_view text) noexcept;
     FrameStore& Store();
     void TakeLogicalSize(uint16_t width, uint16_t height);
 
@@ -80,7 +81,7 @@ class GifMaker {
     IndexedImage indexed_;         // reused from frame to frame
     std::vector<uint8_t> record_;  // likewise
     SaveProgress progress_;
-    std::string lastError_;
+    LastError lastError_;
     uint16_t logicalWidth_ = 0;
     uint16_t logicalHeight_ = 0;
     bool loop_ = true;

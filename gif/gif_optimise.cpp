@@ -11,14 +11,14 @@ namespace gif {
 namespace {
 
 OptimiseResult Optimise(std::span<const uint8_t> in, std::vector<uint8_t>& out,
-                        std::string& error) {
+                        LibraryError& error) {
     GifReader reader;
     if (!reader.LoadGif(std::nullopt, in)) {
-        error = reader.GetError();
+        error = LibraryError(reader.GetErrorCode());
         return OptimiseResult::Failed;
     }
     if (reader.FrameCount() == 0) {
-        error = "GIF中没有图像";
+        error = LibraryError(ErrorCode::NoImages);
         return OptimiseResult::Failed;
     }
     const AnimationInfo info = reader.GetGifInfo();
@@ -32,13 +32,13 @@ OptimiseResult Optimise(std::span<const uint8_t> in, std::vector<uint8_t>& out,
         const ShownPicture picture{
             0, 0, player.Width(), player.Height(), player.Screen().data(), player.Width()};
         if (!optimiser.Add(picture, player.Delay(), player.Comment())) {
-            error = "有的画面只能靠帧的处置方式显示";
+            error = LibraryError(ErrorCode::NeedsDisposal);
             return OptimiseResult::NotRepresentable;
         }
         takeReady();
     }
-    if (!player.Error().empty()) {
-        error = player.Error();
+    if (player.Error().Code() != ErrorCode::NoError) {
+        error = LibraryError(player.Error().Code());
         return OptimiseResult::Failed;
     }
     optimiser.Finish();
@@ -56,11 +56,11 @@ OptimiseResult Optimise(std::span<const uint8_t> in, std::vector<uint8_t>& out,
 }  // namespace
 
 OptimiseResult OptimiseGif(std::span<const uint8_t> in, std::vector<uint8_t>& out,
-                           std::string& error) {
+                           LibraryError& error) {
     try {
         return Optimise(in, out, error);
     } catch (const std::bad_alloc&) {
-        error = "内存不足";
+        error = LibraryError(ErrorCode::OutOfMemory);
     }
     return OptimiseResult::Failed;
 }

@@ -4,8 +4,9 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
+
+#include "gif/library_error.h"
 
 namespace gif {
 
@@ -17,6 +18,6 @@ enum class OptimiseResult {
 
 // `out` gets the new file; `error` the reason for anything but Ok.
 OptimiseResult OptimiseGif(std::span<const uint8_t> in, std::vector<uint8_t>& out,
-                           std::string& error);
+                           LibraryError& error);
 
 }  // namespace gif

@@ -43,7 +43,8 @@ bool GifPlayer::Paint(uint32_t frameIndex, const FrameInfo& info) {
     // The frame's indices and the table in force, through its BMP image.
     const std::vector<uint8_t> bmp = reader_.GetGifData(frameIndex);
     if (bmp.size() < 54) {
-        error_ = reader_.GetError().empty() ? "帧数据已损坏" : reader_.GetError();
+        const ErrorCode code = reader_.GetErrorCode();
+        error_.Set(code == ErrorCode::NoError ? ErrorCode::FrameDataDamaged : code);
         return false;
     }
     const uint32_t bits = bitmap::Read16(&bmp[28]);
@@ -53,7 +54,7 @@ bool GifPlayer::Paint(uint32_t frameIndex, const FrameInfo& info) {
     const size_t entries = size_t{1} << bits;
     if (width != info.Width || height != info.Depth || pixelStart < 54 + 4 * entries ||
         bmp.size() < pixelStart + rowLength * height) {
-        error_ = "帧数据已损坏";
+        error_.Set(ErrorCode::FrameDataDamaged);
         return false;
     }
     std::vector<uint32_t> colours(entries);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gif/gif_reader.h"
+#include "gif/library_error.h"
 
 namespace gif {
 
@@ -27,7 +28,7 @@ class GifPlayer {
     const std::vector<uint32_t>& Screen() const { return screen_; }
     uint16_t Delay() const { return delay_; }
     const std::string& Comment() const { return comment_; }
-    const std::string& Error() const { return error_; }
+    const LastError& Error() const { return error_; }
 
   private:
     void Dispose();
@@ -42,7 +43,7 @@ class GifPlayer {
     bool haveLast_ = false;
     uint16_t delay_ = 0;
     std::string comment_;
-    std::string error_;
+    LastError error_;
 };
 
 }  // namespace gif

@@ -12,21 +12,21 @@ namespace gif {
 
 namespace {
 
-constexpr std::string_view kNotLoaded = "还未载入GIF动画";
-constexpr std::string_view kNoInput = "没有指定载入文件路径和图片数据";
-constexpr std::string_view kTooShort = "不是有效的GIF图片数据";
-constexpr std::string_view kNotGif = "不是GIF图片数据";
-constexpr std::string_view kBadVersion = "GIF图片版本号不正确";
-constexpr std::string_view kDamaged = "GIF图片文件已经损坏";
-constexpr std::string_view kFrameOutOfRange = "帧序号超出范围";
-constexpr std::string_view kFrameDamaged = "当前帧已经损坏";
-constexpr std::string_view kNoLocalTable = "没有局部调色板";
-constexpr std::string_view kNoGlobalTable = "没有全局调色板";
-constexpr std::string_view kPaletteOutOfRange = "调色板序号超出范围";
-constexpr std::string_view kTooLarge = "GIF图片数据太大";
-constexpr std::string_view kFrameTooLarge = "当前帧图片太大，无法转换为位图";
-constexpr std::string_view kNoMemoryForFile = "为读取文件分配内存失败";
-constexpr std::string_view kNoMemoryForBitmap = "为位图分配内存失败";
+constexpr ErrorCode kNotLoaded = ErrorCode::NotLoaded;
+constexpr ErrorCode kNoInput = ErrorCode::NoPicture;
+constexpr ErrorCode kTooShort = ErrorCode::TooShort;
+constexpr ErrorCode kNotGif = ErrorCode::NotGif;
+constexpr ErrorCode kBadVersion = ErrorCode::BadVersion;
+constexpr ErrorCode kDamaged = ErrorCode::Damaged;
+constexpr ErrorCode kFrameOutOfRange = ErrorCode::FrameOutOfRange;
+constexpr ErrorCode kFrameDamaged = ErrorCode::FrameDamaged;
+constexpr ErrorCode kNoLocalTable = ErrorCode::NoLocalTable;
+constexpr ErrorCode kNoGlobalTable = ErrorCode::NoGlobalTable;
+constexpr ErrorCode kPaletteOutOfRange = ErrorCode::PaletteOutOfRange;
+constexpr ErrorCode kTooLarge = ErrorCode::GifTooLarge;
+constexpr ErrorCode kFrameTooLarge = ErrorCode::FrameTooLarge;
+constexpr ErrorCode kNoMemoryForFile = ErrorCode::NoFileMemory;
+constexpr ErrorCode kNoMemoryForBitmap = ErrorCode::NoBitmapMemory;
 
 constexpr size_t kMinGifBytes = 34;
 constexpr size_t kHeaderBytes = 13;  // signature, version, logical screen descriptor
@@ -85,22 +85,14 @@ bool SkipSubBlocks(std::span<const uint8_t> data, size_t& pos) {
 }
 
 // The length/signature/version checks shared by both ways of loading.
-std::string_view CheckHeader(std::span<const uint8_t> bytes) {
+ErrorCode CheckHeader(std::span<const uint8_t> bytes) {
     if (!EqualIgnoringCase(bytes.data(), "GIF")) return kNotGif;
     if (!EqualIgnoringCase(bytes.data() + 3, "87a") && !EqualIgnoringCase(bytes.data() + 3, "89a"))
         return kBadVersion;
-    return {};
+    return ErrorCode::NoError;
 }
 
 }  // namespace
-
-void GifReader::SetError(std::string_view text) {
-    try {
-        lastError_.assign(text);
-    } catch (const std::bad_alloc&) {
-        lastError_.clear();
-    }
-}
 
 void GifReader::Discard() {
     data_.clear();
@@ -115,14 +107,14 @@ bool GifReader::ReadFile(std::string_view path, std::vector<uint8_t>& bytes) {
     try {
         bytes = ReadWholeFile(path, kMaxGifBytes, kTooLarge);
     } catch (const LibraryError& error) {
-        SetError(error.what());
+        lastError_.Set(error);
         return false;
     } catch (const std::bad_alloc&) {
-        SetError(kNoMemoryForFile);
+        lastError_.Set(kNoMemoryForFile);
         return false;
     }
     if (bytes.size() < kMinGifBytes) {
-        SetError(kTooShort);
+        lastError_.Set(kTooShort);
         return false;
     }
     return true;
@@ -131,7 +123,7 @@ bool GifReader::ReadFile(std::string_view path, std::vector<uint8_t>& bytes) {
 bool GifReader::LoadGif(std::optional<std::string_view> gifPath,
                         std::optional<std::span<const uint8_t>> gifData) {
     if (!gifPath && !gifData) {
-        SetError(kNoInput);
+        lastError_.Set(kNoInput);
         return false;
     }
     if (gifPath) {
@@ -140,37 +132,37 @@ bool GifReader::LoadGif(std::optional<std::string_view> gifPath,
         Discard();
         data_ = std::move(bytes);
         loaded_ = true;
-        if (const std::string_view error = CheckHeader(data_); !error.empty()) {
+        if (const ErrorCode error = CheckHeader(data_); error != ErrorCode::NoError) {
             Discard();
-            SetError(error);
+            lastError_.Set(error);
             return false;
         }
     } else {
         const std::span<const uint8_t> bytes = *gifData;
         if (bytes.size() < kMinGifBytes) {
-            SetError(kTooShort);
+            lastError_.Set(kTooShort);
             return false;
         }
-        if (const std::string_view error = CheckHeader(bytes); !error.empty()) {
-            SetError(error);
+        if (const ErrorCode error = CheckHeader(bytes); error != ErrorCode::NoError) {
+            lastError_.Set(error);
             return false;
         }
         if (bytes.size() > kMaxGifBytes) {
-            SetError(kTooLarge);
+            lastError_.Set(kTooLarge);
             return false;
         }
         std::vector<uint8_t> copy;
         try {
             copy.assign(bytes.begin(), bytes.end());
         } catch (const std::bad_alloc&) {
-            SetError(kNoMemoryForFile);
+            lastError_.Set(kNoMemoryForFile);
             return false;
         }
         Discard();
         data_ = std::move(copy);
         loaded_ = true;
     }
-    lastError_.clear();
+    lastError_.Clear();
     return Index();
 }
 
@@ -180,7 +172,7 @@ bool GifReader::Index() {
     std::optional<size_t> pendingControl;  // first graphic control extension since the last image
     auto damaged = [&] {
         frameStarts_.clear();
-        SetError(kDamaged);
+        lastError_.Set(kDamaged);
         return false;
     };
 
@@ -240,7 +232,7 @@ bool GifReader::Index() {
         }
     } catch (const std::bad_alloc&) {
         frameStarts_.clear();
-        SetError(kNoMemoryForFile);
+        lastError_.Set(kNoMemoryForFile);
         return false;
     }
     return true;
@@ -282,16 +274,16 @@ GifReader::FrameWalk GifReader::WalkFrame(size_t start) const noexcept {
 
 bool GifReader::BeginCommand() {
     if (!loaded_) {
-        SetError(kNotLoaded);
+        lastError_.Set(kNotLoaded);
         return false;
     }
-    lastError_.clear();
+    lastError_.Clear();
     return true;
 }
 
 bool GifReader::CheckFrame(uint32_t frameIndex, bool allowZero) {
     if ((frameIndex == 0 && !allowZero) || frameIndex > FrameCount()) {
-        SetError(kFrameOutOfRange);
+        lastError_.Set(kFrameOutOfRange);
         return false;
     }
     return true;
@@ -355,7 +347,7 @@ FrameInfo GifReader::GetFrameInfo(uint32_t frameIndex) {
         }
     }
     if (!walk.descriptor) {
-        SetError(kFrameDamaged);
+        lastError_.Set(kFrameDamaged);
         return info;
     }
     const uint8_t* descriptor = &data_[*walk.descriptor];
@@ -377,7 +369,7 @@ bool GifReader::SetFrameInfo(const FrameInfo& info, uint32_t frameIndex) {
         Put16(&data_[control + 4], info.DelayTime);
     }
     if (!walk.descriptor) {
-        SetError(kFrameDamaged);
+        lastError_.Set(kFrameDamaged);
         return false;
     }
     uint8_t* descriptor = &data_[*walk.descriptor];
@@ -391,19 +383,19 @@ bool GifReader::LocateTable(uint32_t frameIndex, size_t& offset, size_t& entries
     if (frameIndex == 0) {
         packed = data_[10];
         if (!(packed & 0x80)) {
-            SetError(kNoGlobalTable);
+            lastError_.Set(kNoGlobalTable);
             return false;
         }
         offset = kHeaderBytes;
     } else {
         const FrameWalk walk = WalkFrame(frameStarts_[frameIndex - 1]);
         if (!walk.descriptor) {
-            SetError(kFrameDamaged);
+            lastError_.Set(kFrameDamaged);
             return false;
         }
         packed = data_[*walk.descriptor + 9];
         if (!(packed & 0x80)) {
-            SetError(kNoLocalTable);
+            lastError_.Set(kNoLocalTable);
             return false;
         }
         offset = *walk.descriptor + kDescriptorBytes;
@@ -420,7 +412,7 @@ std::optional<size_t> GifReader::LocateEntry(uint32_t frameIndex, uint8_t palett
     if (!LocateTable(frameIndex, offset, entries)) return std::nullopt;
     const size_t at = offset + 3 * size_t{paletteIndex};
     if (paletteIndex >= entries || at + 3 > data_.size()) {
-        SetError(kPaletteOutOfRange);
+        lastError_.Set(kPaletteOutOfRange);
         return std::nullopt;
     }
     return at;
@@ -452,7 +444,7 @@ std::vector<uint8_t> GifReader::GetGifData(uint32_t frameIndex) {
         try {
             result = data_;
         } catch (const std::bad_alloc&) {
-            SetError(kNoMemoryForBitmap);
+            lastError_.Set(kNoMemoryForBitmap);
         }
         return result;
     }
@@ -486,12 +478,12 @@ std::vector<uint8_t> GifReader::GetGifData(uint32_t frameIndex) {
     if (pos >= size) return result;
     frame.minCodeSize = data_[pos++];
     if (frame.minCodeSize > kMaxMinCodeSize) {
-        SetError(kFrameDamaged);
+        lastError_.Set(kFrameDamaged);
         return result;
     }
     if (BmpFileSize(frame.width, frame.height, BmpBitCount(frame.tableBits)) >
         std::min(frameBmpLimit_, kMaxFrameBmpBytes)) {
-        SetError(kFrameTooLarge);
+        lastError_.Set(kFrameTooLarge);
         return result;
     }
 
@@ -509,7 +501,7 @@ std::vector<uint8_t> GifReader::GetGifData(uint32_t frameIndex) {
             pos += take;
         }
     } catch (const std::bad_alloc&) {
-        SetError(kNoMemoryForBitmap);
+        lastError_.Set(kNoMemoryForBitmap);
         return result;
     }
     frame.codes = codes;
@@ -518,10 +510,10 @@ std::vector<uint8_t> GifReader::GetGifData(uint32_t frameIndex) {
         case BmpStatus::Ok:
             break;
         case BmpStatus::TooLarge:
-            SetError(kFrameTooLarge);
+            lastError_.Set(kFrameTooLarge);
             break;
         case BmpStatus::OutOfMemory:
-            SetError(kNoMemoryForBitmap);
+            lastError_.Set(kNoMemoryForBitmap);
             break;
     }
     return result;
@@ -533,17 +525,17 @@ bool GifReader::SaveGif(std::string_view gifPath) {
     try {
         FileSink file;
         file.Open(gifPath);
-        std::string error;
+        LibraryError error;
         if (!file.Write(data_, error)) {
-            SetError(error);
+            lastError_.Set(error);
             return false;
         }
         file.Commit();
     } catch (const LibraryError& error) {
-        SetError(error.what());
+        lastError_.Set(error);
         return false;
     } catch (const std::bad_alloc&) {
-        SetError(kNoMemoryForFile);
+        lastError_.Set(kNoMemoryForFile);
         return false;
     }
     return true;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gif/frame_to_bmp.h"
+#include "gif/library_error.h"
 #include "gif/records.h"
 
 namespace gif {
@@ -29,7 +30,10 @@ class GifReader {
     bool LoadGif(std::optional<std::string_view> gifPath,
                  std::optional<std::span<const uint8_t>> gifData);
 
-    const std::string& GetError() const { return lastError_; }
+    const std::string& GetError() const { return lastError_.Text(); }
+    // The same failure as a code, and its text in either language.
+    ErrorCode GetErrorCode() const { return lastError_.Code(); }
+    std::string GetErrorText(Language language) const { return lastError_.TextIn(language); }
 
     AnimationInfo GetGifInfo();
     bool SetGifInfo(const AnimationInfo& info);
@@ -77,14 +81,13 @@ class GifReader {
     std::optional<size_t> LocateEntry(uint32_t frameIndex, uint8_t paletteIndex);
     bool ReadFile(std::string_view path, std::vector<uint8_t>& bytes);
     void Discard();
-    void SetError(std::string_view text);
 
     std::vector<uint8_t> data_;
     bool loaded_ = false;
     std::vector<size_t> frameStarts_;
     std::optional<size_t> loopBlock_;  // size byte of the NETSCAPE2.0 identifier block
     std::optional<size_t> comment_;    // first sub-block of the animation comment
-    std::string lastError_;
+    LastError lastError_;
     uint64_t frameBmpLimit_ = kMaxFrameBmpBytes;
 };
 

@@ -19,10 +19,7 @@ namespace {
 // Collects small pieces and hands them to the sink in large writes.
 class SinkWriter {
   public:
-    explicit SinkWriter(ByteSink& sink) : sink_(sink) {
-        buffer_.reserve(kFlushAt + 4096);
-        error_.reserve(1024);
-    }
+    explicit SinkWriter(ByteSink& sink) : sink_(sink) { buffer_.reserve(kFlushAt + 4096); }
 
     void Byte(uint8_t value) { buffer_.push_back(value); }
     void Word(uint16_t value) {
@@ -49,13 +46,13 @@ class SinkWriter {
 
   private:
     void Put(std::span<const uint8_t> bytes) {
-        if (!sink_.Write(bytes, error_)) throw LibraryError(error_.empty() ? "未知错误" : error_);
+        LibraryError error;  // Unknown unless the sink says more
+        if (!sink_.Write(bytes, error)) throw error;
     }
 
     static constexpr size_t kFlushAt = 1 << 16;
     ByteSink& sink_;
     std::vector<uint8_t> buffer_;
-    std::string error_;
 };
 
 // A comment extension; a text longer than one sub-block (possible with UTF-8) continues in
@@ -81,7 +78,7 @@ uint8_t SizeBits(uint8_t tableBits) {
 
 FrameView ParseStored(std::span<const uint8_t> record) {
     std::optional<FrameView> frame = ParseFrameRecord(record);
-    if (!frame) throw LibraryError("帧缓存数据已损坏");
+    if (!frame) throw LibraryError(ErrorCode::StoreDamaged);
     return *frame;
 }
 

@@ -98,16 +98,16 @@ TEST_F(GifanimMake, OptionsReachTheFileAndFrameOptionsStick) {
 TEST_F(GifanimMake, FailuresAndWrongCommandLines) {
     ToolRun run = Gifanim({"make", "-o", output_, pictures_[0], folder_ + "/missing.bmp"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("打开文件失败"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Could not open "), std::string::npos) << run.err;
     EXPECT_FALSE(std::ifstream(output_).good());
 
     run = Gifanim({"make", "-o", output_});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("还没有加入任何图片"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("No picture has been added yet"), std::string::npos) << run.err;
 
     run = Gifanim({"make", "-o", folder_ + "/no/such/dir.gif", pictures_[0]});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("创建文件失败"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Could not create "), std::string::npos) << run.err;
 
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"make", pictures_[0]},

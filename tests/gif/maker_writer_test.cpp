@@ -453,12 +453,12 @@ TEST(GifWriter, InterlacedRowsFollowTheFourPasses) {
     }
 }
 
-TEST(GifWriter, SinkFailureStopsTheSaveWithTheSinksText) {
+TEST(GifWriter, SinkFailureStopsTheSaveWithTheSinksError) {
     struct FailingSink : ByteSink {
         size_t accepted = 0;
-        bool Write(std::span<const uint8_t> bytes, std::string& error) override {
+        bool Write(std::span<const uint8_t> bytes, LibraryError& error) override {
             if (accepted > 0) {
-                error = "磁盘已满";
+                error = FileError(ErrorCode::WriteFailed, "/full/disk.gif", ENOSPC);
                 return false;
             }
             accepted += bytes.size();
@@ -471,10 +471,15 @@ TEST(GifWriter, SinkFailureStopsTheSaveWithTheSinksText) {
         ASSERT_TRUE(maker.AddFrame({}, std::nullopt, Bmp24(Noise(300, 300, uint32_t(i)))));
     FailingSink sink;
     EXPECT_FALSE(maker.SaveGif(sink));
-    EXPECT_EQ(maker.GetError(), "磁盘已满");
+    EXPECT_EQ(maker.GetErrorCode(), ErrorCode::WriteFailed);
+    EXPECT_EQ(maker.GetError(),
+              "写入文件失败: /full/disk.gif: " + std::string(std::strerror(ENOSPC)));
+    EXPECT_EQ(maker.GetErrorText(Language::English),
+              "Could not write /full/disk.gif: " + std::string(std::strerror(ENOSPC)));
     EXPECT_EQ(maker.FrameCount(), 3u);
     EXPECT_FALSE(SaveToMemory(maker).empty());
     EXPECT_EQ(maker.GetError(), "");
+    EXPECT_EQ(maker.GetErrorCode(), ErrorCode::NoError);
 }
 
 // Everything the maker stored, compared with what giflib reads from the file.
@@ -587,7 +592,7 @@ TEST(GifMakerSave, FileReplacesTheTargetOnlyWhenComplete) {
     {
         FileSink sink;
         sink.Open(path);
-        std::string error;
+        LibraryError error;
         ASSERT_TRUE(sink.Write(Bytes(10, 'y'), error));
     }
     std::ifstream again(path, std::ios::binary);

@@ -25,8 +25,8 @@ std::vector<uint8_t> WholeFrames(const Scene& scene, uint16_t delay = 10, bool i
 
 std::vector<uint8_t> Optimised(const std::vector<uint8_t>& gif) {
     std::vector<uint8_t> out;
-    std::string error;
-    EXPECT_EQ(OptimiseGif(gif, out, error), OptimiseResult::Ok) << error;
+    LibraryError error;
+    EXPECT_EQ(OptimiseGif(gif, out, error), OptimiseResult::Ok) << error.what();
     return out;
 }
 
@@ -98,13 +98,13 @@ TEST(OptimisedLayout, VanishingPixelsCannotBeShownAndAreReported) {
     ASSERT_TRUE(maker.AddFrame(first, std::nullopt, Bmp32(ScreenLike(16, 16))));
     ASSERT_TRUE(maker.AddFrame(FrameInfo{}, std::nullopt, Bmp32(ScreenLike(8, 8))));
     std::vector<uint8_t> out;
-    std::string error;
+    LibraryError error;
     EXPECT_EQ(OptimiseGif(SaveToMemory(maker), out, error), OptimiseResult::NotRepresentable);
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.Code(), ErrorCode::NeedsDisposal);
 
     const uint8_t notAGif[] = {'G', 'I', 'F', '8', '9', 'a', 1};
     EXPECT_EQ(OptimiseGif(notAGif, out, error), OptimiseResult::Failed);
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.Code(), ErrorCode::TooShort);
 }
 
 }  // namespace

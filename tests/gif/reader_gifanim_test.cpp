@@ -100,7 +100,7 @@ TEST_F(Gifanim, FrameWritesTheBmpOrTheGif) {
     EXPECT_EQ(ReadFileBytes(folder_ + "/whole.gif"), gif_);
 
     EXPECT_EQ(Run({"frame", input_, "3", "-o", folder_ + "/f3.bmp"}), 1);
-    EXPECT_NE(err_.find("帧序号超出范围"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("The frame number is out of range"), std::string::npos) << err_;
     EXPECT_FALSE(std::filesystem::exists(folder_ + "/f3.bmp"));
     EXPECT_EQ(Run({"frame", input_, "-1", "-o", folder_ + "/x.bmp"}), 2);
 }
@@ -116,9 +116,9 @@ TEST_F(Gifanim, PaletteReadsAndSets) {
     EXPECT_EQ(out_, "#A1B2C3\n");
 
     EXPECT_EQ(Run({"palette", input_, "1", "0"}), 1);
-    EXPECT_NE(err_.find("没有局部调色板"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("The frame has no local colour table"), std::string::npos) << err_;
     EXPECT_EQ(Run({"palette", input_, "0", "4"}), 1);
-    EXPECT_NE(err_.find("调色板序号超出范围"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("The colour table entry is out of range"), std::string::npos) << err_;
     EXPECT_EQ(Run({"palette", input_, "0", "1", "--set", "red", "-o", folder_ + "/q.gif"}), 2);
     EXPECT_EQ(Run({"palette", input_, "0", "1", "--set", "#000000"}), 2);
     EXPECT_EQ(Run({"palette", input_, "0", "256"}), 2);
@@ -154,7 +154,7 @@ TEST_F(Gifanim, PatchChangesOnlyWhatIsNamed) {
 
     EXPECT_EQ(Run({"patch", input_, "-o", out, "--delay", "5"}), 2);  // which frame?
     EXPECT_EQ(Run({"patch", input_, "-o", out, "--frame", "9", "--delay", "5"}), 1);
-    EXPECT_NE(err_.find("帧序号超出范围"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("The frame number is out of range"), std::string::npos) << err_;
     EXPECT_EQ(Run({"patch", input_, "-o", folder_ + "/no/such/folder.gif", "--width", "1"}), 1);
     EXPECT_NE(err_.find("folder.gif"), std::string::npos) << err_;
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "gif/library_error.h"
+
 namespace gifanim {
 
 struct Command {
@@ -30,6 +32,16 @@ std::vector<Command> Commands();
 
 // Writes one line per registered command (name and summary), for help texts.
 void PrintCommandList(std::ostream& out);
+
+// The library's last failure as gifanim reports it: in English, like the rest of its output.
+template <typename LibraryObject>
+std::string LibraryMessage(const LibraryObject& object) {
+    return object.GetErrorText(gif::Language::English);
+}
+
+inline std::string English(const gif::LibraryError& error) {
+    return gif::ErrorText(error.Code(), error.Detail(), gif::Language::English);
+}
 
 // Exit statuses shared by the commands.
 inline constexpr int kExitFailure = 1;  // the library reported a failure

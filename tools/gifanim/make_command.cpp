@@ -139,7 +139,7 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, Plan& pl
 }
 
 int Fail(const gif::GifMaker& maker, const std::string& context) {
-    std::cerr << "gifanim make: " << context << maker.GetError() << '\n';
+    std::cerr << "gifanim make: " << context << LibraryMessage(maker) << '\n';
     return kExitFailure;
 }
 

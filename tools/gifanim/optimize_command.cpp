@@ -65,9 +65,9 @@ int RunOptimize(const std::vector<std::string>& args) {
 
     try {
         const std::vector<uint8_t> in =
-            gif::ReadWholeFile(*input, gif::kMaxGifBytes, "GIF文件太大");
+            gif::ReadWholeFile(*input, gif::kMaxGifBytes, gif::ErrorCode::GifFileTooLarge);
         std::vector<uint8_t> out;
-        std::string error;
+        gif::LibraryError error;
         switch (gif::OptimiseGif(in, out, error)) {
             case gif::OptimiseResult::Ok:
                 if (out.size() > in.size()) {
@@ -78,20 +78,21 @@ int RunOptimize(const std::vector<std::string>& args) {
                 }
                 break;
             case gif::OptimiseResult::NotRepresentable:
-                std::cout << "gifanim optimize: " << error << "; writing the input unchanged\n";
+                std::cout << "gifanim optimize: " << English(error)
+                          << "; writing the input unchanged\n";
                 out = in;
                 break;
             case gif::OptimiseResult::Failed:
             default:
-                return Failure(*input + ": " + error);
+                return Failure(*input + ": " + English(error));
         }
         gif::FileSink file;
         file.Open(*output);
-        if (!file.Write(out, error)) return Failure(*output + ": " + error);
+        if (!file.Write(out, error)) return Failure(English(error));
         file.Commit();
         return 0;
     } catch (const gif::LibraryError& failure) {
-        return Failure(failure.what());
+        return Failure(English(failure));
     } catch (const std::bad_alloc&) {
         return Failure("out of memory");
     }

@@ -51,13 +51,13 @@ int Failure(const char* command, const std::string& message) {
 
 bool Load(const char* command, gif::GifReader& reader, const std::string& path) {
     if (reader.LoadGif(path, std::nullopt)) return true;
-    Failure(command, reader.GetError());
+    Failure(command, LibraryMessage(reader));
     return false;
 }
 
 bool Save(const char* command, gif::GifReader& reader, const std::string& path) {
     if (reader.SaveGif(path)) return true;
-    Failure(command, reader.GetError());
+    Failure(command, LibraryMessage(reader));
     return false;
 }
 
@@ -66,15 +66,15 @@ bool Save(const char* command, const std::vector<uint8_t>& bytes, const std::str
     try {
         gif::FileSink file;
         file.Open(path);
-        std::string error;
+        gif::LibraryError error;
         if (!file.Write(bytes, error)) {
-            Failure(command, error);
+            Failure(command, English(error));
             return false;
         }
         file.Commit();
         return true;
     } catch (const gif::LibraryError& error) {
-        Failure(command, error.what());
+        Failure(command, English(error));
         return false;
     }
 }
@@ -201,8 +201,8 @@ int RunInfo(const std::vector<std::string>& args) {
     std::vector<gif::FrameInfo> frames;
     for (uint32_t k = 1; k <= reader.FrameCount(); ++k) {
         frames.push_back(reader.GetFrameInfo(k));
-        if (!reader.GetError().empty())
-            return Failure("info", "frame " + std::to_string(k) + ": " + reader.GetError());
+        if (reader.GetErrorCode() != gif::ErrorCode::NoError)
+            return Failure("info", "frame " + std::to_string(k) + ": " + LibraryMessage(reader));
     }
     std::ostringstream out;
     if (json) {
@@ -255,9 +255,9 @@ int RunFrame(const std::vector<std::string>& args) {
     if (!Load("frame", reader, positional[0])) return kExitFailure;
     const std::vector<uint8_t> bytes = reader.GetGifData(*frame);
     if (bytes.empty())
-        return Failure("frame", reader.GetError().empty()
+        return Failure("frame", reader.GetErrorCode() == gif::ErrorCode::NoError
                                     ? "frame " + positional[1] + " holds no image"
-                                    : reader.GetError());
+                                    : LibraryMessage(reader));
     return Save("frame", bytes, *output) ? 0 : kExitFailure;
 }
 
@@ -305,12 +305,12 @@ int RunPalette(const std::vector<std::string>& args) {
     if (!Load("palette", reader, positional[0])) return kExitFailure;
     if (!colour) {
         const int32_t value = reader.GetPalette(*frame, uint8_t(*index));
-        if (value < 0) return Failure("palette", reader.GetError());
+        if (value < 0) return Failure("palette", LibraryMessage(reader));
         std::cout << FormatColour(uint32_t(value)) << '\n';
         return 0;
     }
     if (!reader.SetPalette(*frame, uint8_t(*index), *colour))
-        return Failure("palette", reader.GetError());
+        return Failure("palette", LibraryMessage(reader));
     return Save("palette", reader, *output) ? 0 : kExitFailure;
 }
 
@@ -384,13 +384,14 @@ int RunPatch(const std::vector<std::string>& args) {
     if (!Load("patch", reader, *input)) return kExitFailure;
     if (frame) {
         gif::FrameInfo info = reader.GetFrameInfo(*frame);
-        if (!reader.GetError().empty()) return Failure("patch", reader.GetError());
+        if (reader.GetErrorCode() != gif::ErrorCode::NoError)
+            return Failure("patch", LibraryMessage(reader));
         if (delay) info.DelayTime = uint16_t(*delay);
         if (disposal) info.DisposalMethod = uint8_t(*disposal);
         if (transparent) info.Transparency = *transparent != 0;
         if (left) info.Left = uint16_t(*left);
         if (top) info.Top = uint16_t(*top);
-        if (!reader.SetFrameInfo(info, *frame)) return Failure("patch", reader.GetError());
+        if (!reader.SetFrameInfo(info, *frame)) return Failure("patch", LibraryMessage(reader));
     }
     if (width || height || background || loopCount) {
         gif::AnimationInfo info = reader.GetGifInfo();
@@ -402,7 +403,7 @@ int RunPatch(const std::vector<std::string>& args) {
                 std::cerr << "gifanim patch: the GIF does not loop; --loop-count ignored\n";
             info.LoopCount = uint16_t(*loopCount);
         }
-        if (!reader.SetGifInfo(info)) return Failure("patch", reader.GetError());
+        if (!reader.SetGifInfo(info)) return Failure("patch", LibraryMessage(reader));
     }
     return Save("patch", reader, *output) ? 0 : kExitFailure;
 }
