@@ -46,7 +46,7 @@ class ChangingScreen {
 // Keeps only a digest of what is written.
 class DigestSink final : public ByteSink {
   public:
-    bool Write(std::span<const uint8_t> bytes, std::string&) override {
+    bool Write(std::span<const uint8_t> bytes, LibraryError&) override {
         for (uint8_t b : bytes) digest = (digest ^ b) * 0x100000001B3u;
         size += bytes.size();
         return true;
@@ -99,7 +99,7 @@ TEST(MakerLongRecording, TwoThousandFullHdFramesFitUnderOneGibibyte) {
     DigestSink saved;
     std::ifstream in(path, std::ios::binary);
     std::vector<char> chunk(1 << 20);
-    std::string ignored;
+    LibraryError ignored;
     while (in.read(chunk.data(), std::streamsize(chunk.size())) || in.gcount() > 0)
         saved.Write({reinterpret_cast<const uint8_t*>(chunk.data()), size_t(in.gcount())}, ignored);
     EXPECT_EQ(saved.size, expected.size);
