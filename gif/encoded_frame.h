@@ -1,31 +1,31 @@
-// One GIF image as the file holds it: placement, how it is shown, its colour table and its LZW
-// data. Frames of the optimised layout are kept in this form from the moment they are made.
+// A frame of the optimised layout while the optimiser may still change it (a picture that
+// changes nothing lengthens it): the parts of a frame record, held apart.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "gif/frame_record.h"
+
 namespace gif {
 
 struct EncodedFrame {
-    uint16_t left = 0;
-    uint16_t top = 0;
-    uint16_t width = 0;
-    uint16_t height = 0;
-    uint16_t delay = 0;  // hundredths of a second
-    uint8_t disposal = 0;
-    int transparentIndex = -1;  // -1: none
-    bool interlaced = false;
-    std::vector<uint8_t> localTable;  // red, green, blue per entry, 2^k entries; empty: global
-    std::vector<uint8_t> data;        // minimum code size, data sub-blocks, terminator
+    FrameHeader header;
     std::string comment;
+    std::vector<uint8_t> colourTable;  // red, green, blue per entry, 2^header.tableBits entries
+    std::vector<uint8_t> imageData;    // minimum code size, data sub-blocks, terminator
 };
 
-// Bytes of a colour table with `entries` entries: the smallest power of two from 2 up that
-// holds them, and that power's exponent.
-inline unsigned TableBits(size_t entries) {
-    unsigned bits = 1;
+// The frame record of `frame` in `record`. Throws std::bad_alloc.
+void RecordOf(const EncodedFrame& frame, std::vector<uint8_t>& record);
+// The parts of a stored record. Throws std::bad_alloc.
+EncodedFrame EncodedFrameOf(const FrameView& view);
+
+// The exponent of the smallest table from 2 entries up that holds `entries`.
+inline uint8_t TableBits(size_t entries) {
+    uint8_t bits = 1;
     while ((size_t{1} << bits) < entries) ++bits;
     return bits;
 }

@@ -17,7 +17,7 @@ struct FrameOptimiser::Variant {
     int transparentIndex = -1;
     EncodedFrame frame;
 
-    size_t Bytes() const { return frame.data.size() + frame.localTable.size(); }
+    size_t Bytes() const { return frame.imageData.size() + frame.colourTable.size(); }
 };
 
 namespace {
@@ -43,6 +43,20 @@ std::vector<uint8_t> TableOf(const ColourSet& colours, int spare) {
 
 }  // namespace
 
+FrameHeader FrameOptimiser::PlacedHeader(uint32_t left, uint32_t top, uint32_t width,
+                                         uint32_t height) const {
+    FrameHeader header;
+    header.left = uint16_t(left);
+    header.top = uint16_t(top);
+    header.width = uint16_t(width);
+    header.height = uint16_t(height);
+    header.disposal = kDisposalLeave;
+    header.interlaced = interlace_;
+    header.localTable = false;
+    header.tableBits = 0;
+    return header;
+}
+
 FrameOptimiser::FrameOptimiser(uint16_t width, uint16_t height, bool interlace)
     : width_(width),
       height_(height),
@@ -50,6 +64,12 @@ FrameOptimiser::FrameOptimiser(uint16_t width, uint16_t height, bool interlace)
       canvas_(size_t{width} * height, kUnset) {}
 
 void FrameOptimiser::Emit(EncodedFrame frame, bool mergeable) {
+    // The first frame's record carries the global table, as the file's first frame does.
+    if (!emittedAny_ && !frame.header.localTable) {
+        frame.colourTable = globalTable_;
+        frame.header.tableBits = TableBits(globalTable_.size() / 3);
+    }
+    emittedAny_ = true;
     if (pending_) ready_.push_back(std::move(*pending_));
     pending_ = std::move(frame);
     pendingMergeable_ = mergeable;
@@ -69,14 +89,12 @@ void FrameOptimiser::Finish() {
 
 EncodedFrame FrameOptimiser::TransparentPixel(uint16_t delay) const {
     EncodedFrame frame;
-    frame.width = 1;
-    frame.height = 1;
-    frame.delay = delay;
-    frame.disposal = kDisposalLeave;
-    frame.transparentIndex = 0;
-    frame.interlaced = interlace_;
+    frame.header = PlacedHeader(0, 0, 1, 1);
+    frame.header.delay = delay;
+    frame.header.transparency = true;
+    frame.header.transparentIndex = 0;
     // Minimum code size 2: clear (4), pixel 0, end (5) in 3 bits each.
-    frame.data = {0x02, 0x02, 0x44, 0x01, 0x00};
+    frame.imageData = {0x02, 0x02, 0x44, 0x01, 0x00};
     return frame;
 }
 
@@ -93,12 +111,13 @@ void FrameOptimiser::Lengthen(uint16_t delay, const std::string& comment) {
         Emit(std::move(pixel), true);
         return;
     }
-    const uint32_t sum = uint32_t(pending_->delay) + delay;
+    uint16_t& pendingDelay = pending_->header.delay;
+    const uint32_t sum = uint32_t(pendingDelay) + delay;
     if (sum <= 65535) {
-        pending_->delay = uint16_t(sum);
+        pendingDelay = uint16_t(sum);
         return;
     }
-    pending_->delay = 65535;
+    pendingDelay = 65535;
     Emit(TransparentPixel(uint16_t(sum - 65535)), true);
 }
 
@@ -197,7 +216,9 @@ std::optional<FrameOptimiser::Variant> FrameOptimiser::PlanVariant(const RectCol
     }
     if (needed.Size() + (transparent ? 1 : 0) > 256) return std::nullopt;
     variant.colours = &needed;
-    variant.frame.localTable = TableOf(needed, transparent ? 1 : 0);
+    variant.frame.colourTable = TableOf(needed, transparent ? 1 : 0);
+    variant.frame.header.localTable = true;
+    variant.frame.header.tableBits = TableBits(variant.frame.colourTable.size() / 3);
     if (transparent) variant.transparentIndex = needed.Size();
     return variant;
 }
@@ -235,16 +256,23 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
         for (uint32_t y = interlace_ ? kStart[pass] : 0; y < h; y += interlace_ ? kStep[pass] : 1)
             rows_.push_back(indices_.data() + size_t{w} * y);
 
-    EncodedFrame& frame = variant.frame;
-    frame.left = uint16_t(rect.x0);
-    frame.top = uint16_t(rect.y0);
-    frame.width = uint16_t(w);
-    frame.height = uint16_t(h);
-    frame.disposal = kDisposalLeave;
-    frame.transparentIndex = variant.transparentIndex;
-    frame.interlaced = interlace_;
-    frame.data.clear();
-    encoder_.Encode(rows_, w, frame.data, std::max(2u, TableBits(size_t(maxIndex) + 1)));
+    FrameHeader& header = variant.frame.header;
+    const FrameHeader placed = PlacedHeader(rect.x0, rect.y0, w, h);
+    header.left = placed.left;
+    header.top = placed.top;
+    header.width = placed.width;
+    header.height = placed.height;
+    header.disposal = placed.disposal;
+    header.interlaced = placed.interlaced;
+    if (variant.global) {
+        header.localTable = false;
+        header.tableBits = 0;
+    }
+    header.transparency = variant.transparent;
+    header.transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
+    variant.frame.imageData.clear();
+    encoder_.Encode(rows_, w, variant.frame.imageData,
+                    std::max<uint32_t>(2, TableBits(size_t(maxIndex) + 1)));
 }
 
 void FrameOptimiser::Paint(const ShownPicture& picture, const Rect& rect) {
@@ -280,7 +308,7 @@ bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std:
     Variant& best = !opaque                                                     ? *transparent
                     : (!transparent || opaque->Bytes() <= transparent->Bytes()) ? *opaque
                                                                                 : *transparent;
-    best.frame.delay = delay;
+    best.frame.header.delay = delay;
     best.frame.comment = comment;
     Paint(picture, rect);
     Emit(std::move(best.frame), true);
@@ -289,13 +317,13 @@ bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std:
 
 void FrameOptimiser::AddGiven(EncodedFrame frame, const ShownPicture& shown) {
     if (!haveGlobal_) {
-        globalTable_ = frame.localTable.empty() ? std::vector<uint8_t>(6, 0) : frame.localTable;
+        globalTable_ = frame.colourTable.empty() ? std::vector<uint8_t>(6, 0) : frame.colourTable;
         globalColours_ = ColourSet();
         for (size_t i = 0; i < globalTable_.size() / 3; ++i)
             globalColours_.Find(EntryOf(globalTable_, i));
         haveGlobal_ = true;
     }
-    const uint8_t disposal = frame.disposal & 7;
+    const uint8_t disposal = frame.header.disposal & 7;
     const Rect area{shown.left, shown.top, shown.left + shown.width, shown.top + shown.height};
     std::vector<uint32_t> saved;
     if (disposal == kDisposalPrevious)

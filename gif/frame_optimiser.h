@@ -44,12 +44,18 @@ class FrameOptimiser {
     // clipped to the screen by the caller; its disposal is applied to the canvas afterwards.
     void AddGiven(EncodedFrame frame, const ShownPicture& shown);
 
-    // Frames that are final, in file order. The newest frame is held back until the next
-    // picture or Finish, as a picture that changes nothing still adds to its delay.
+    // Frames that are final, in file order: the oldest, or null; PopReady drops it once the
+    // caller has kept it. The newest frame is held back until the next picture or Finish, as a
+    // picture that changes nothing still adds to its delay.
+    const EncodedFrame* NextReady() const { return ready_.empty() ? nullptr : &ready_.front(); }
+    void PopReady() { ready_.pop_front(); }
+    size_t ReadyCount() const { return ready_.size(); }
     std::optional<EncodedFrame> TakeReady();
+    // The frame held back, if any; it is final only if nothing more is added.
+    const EncodedFrame* Pending() const { return pending_ ? &*pending_ : nullptr; }
     void Finish();
 
-    // Red, green, blue per entry, 2^k entries; set by the first frame.
+    // Red, green, blue per entry, 2^k entries; set by the first frame, whose record carries it.
     const std::vector<uint8_t>& GlobalTable() const { return globalTable_; }
 
   private:
@@ -76,6 +82,8 @@ class FrameOptimiser {
     void Lengthen(uint16_t delay, const std::string& comment);
     void Emit(EncodedFrame frame, bool mergeable);
     EncodedFrame TransparentPixel(uint16_t delay) const;
+    // A frame at this place, through the global table, painted over what is shown.
+    FrameHeader PlacedHeader(uint32_t left, uint32_t top, uint32_t width, uint32_t height) const;
 
     uint32_t width_, height_;
     bool interlace_;
@@ -83,6 +91,7 @@ class FrameOptimiser {
     std::vector<uint8_t> globalTable_;
     ColourSet globalColours_;  // colour -> its first index in the global table
     bool haveGlobal_ = false;
+    bool emittedAny_ = false;
     std::optional<EncodedFrame> pending_;
     bool pendingMergeable_ = false;
     std::deque<EncodedFrame> ready_;

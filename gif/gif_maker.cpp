@@ -94,6 +94,25 @@ LibraryError SavingError() noexcept {
     }
 }
 
+// A store's frames and, after them, one more record: the frame the optimiser holds back,
+// written with the others without being taken from it.
+class StoreAndOneMore final : public FrameStore {
+  public:
+    StoreAndOneMore(const FrameStore& store, const std::vector<uint8_t>* more)
+        : store_(store), more_(more) {}
+    void Append(std::span<const uint8_t>) override { throw LibraryError(kUnknown); }
+    size_t Count() const override { return store_.Count() + (more_ ? 1 : 0); }
+    std::span<const uint8_t> Read(size_t index, std::vector<uint8_t>& scratch) const override {
+        if (index < store_.Count()) return store_.Read(index, scratch);
+        return *more_;
+    }
+    void Clear() override {}
+
+  private:
+    const FrameStore& store_;
+    const std::vector<uint8_t>* more_;
+};
+
 }  // namespace
 
 bool GifMaker::Create(const AnimationInfo& info) {
@@ -119,6 +138,7 @@ void GifMaker::Reset() {
     loop_ = true;
     loopCount_ = 0;
     comment_.clear();
+    optimised_.reset();
     try {
         if (store_) store_->Clear();
     } catch (...) {
@@ -134,6 +154,7 @@ FrameStore& GifMaker::Store() {
 
 void GifMaker::SetFrameStore(std::unique_ptr<FrameStore> store) {
     store_ = std::move(store);
+    optimised_.reset();  // what it held belongs to the store given up
     std::vector<uint8_t> scratch;
     if (FrameCount() == 0) return;
     if (std::optional<FrameView> first = StoredFrameAt(0, scratch))
@@ -145,10 +166,19 @@ void GifMaker::TakeLogicalSize(uint16_t width, uint16_t height) {
     if (logicalHeight_ == 0) logicalHeight_ = height;
 }
 
+size_t GifMaker::FrameCount() const {
+    const size_t stored = store_ ? store_->Count() : 0;
+    return stored + (optimised_ && optimised_->Unstored() > 0 ? 1 : 0);
+}
+
 std::optional<FrameView> GifMaker::StoredFrameAt(size_t index,
                                                  std::vector<uint8_t>& scratch) const {
     if (index >= FrameCount()) return std::nullopt;
     try {
+        if (index == store_->Count()) {  // the frame the optimiser still holds
+            if (!optimised_->PendingRecord(scratch)) return std::nullopt;
+            return ParseFrameRecord(scratch);
+        }
         return ParseFrameRecord(store_->Read(index, scratch));
     } catch (...) {
         return std::nullopt;
@@ -202,6 +232,8 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
         image.height = uint16_t(picture->height);
         if (info.Dither)
             ReduceOrderedDither(*picture, image);
+        else if (options_.exactColours)
+            ReduceExact(*picture, image);
         else
             ReducePopularity(*picture, image);
         // The picture is no longer needed; give its memory back before the frame is encoded.
@@ -218,12 +250,20 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
         try {
             settings.comment.assign(info.exposition, 0,
                                     CommentPrefixBytes(info.exposition, kMaxCommentBytes));
-            encoder_.Encode(image, settings, interlace_, record_);
+            if (options_.optimise && !optimised_ && FrameCount() == 0) {
+                TakeLogicalSize(image.width, image.height);
+                optimised_ =
+                    std::make_unique<OptimisedIntake>(logicalWidth_, logicalHeight_, interlace_);
+            }
+            if (!optimised_) encoder_.Encode(image, settings, interlace_, record_);
         } catch (const std::bad_alloc&) {
             throw LibraryError(kNoBitmapMemory);
         }
         try {
-            Store().Append(record_);
+            if (optimised_)
+                optimised_->Add(image, settings, encoder_, Store());
+            else
+                Store().Append(record_);
         } catch (const std::bad_alloc&) {
             throw LibraryError(kNoSettingsMemory);
         }
@@ -245,8 +285,15 @@ bool GifMaker::SaveGif(ByteSink& sink) {
     }
     lastError_.Clear();
     try {
-        WriteGif({logicalWidth_, logicalHeight_, loop_, loopCount_, comment_}, *store_, sink,
-                 progress_);
+        const AnimationHead head{logicalWidth_, logicalHeight_, loop_, loopCount_, comment_};
+        if (!optimised_) {
+            WriteGif(head, *store_, sink, progress_);
+            return true;
+        }
+        optimised_->StoreReady(*store_);
+        std::vector<uint8_t> pending;
+        const bool held = optimised_->PendingRecord(pending);
+        WriteGif(head, StoreAndOneMore(*store_, held ? &pending : nullptr), sink, progress_);
         return true;
     } catch (...) {
         lastError_.Set(SavingError());

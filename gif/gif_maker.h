@@ -20,9 +20,20 @@
 #include "gif/gif_writer.h"
 #include "gif/indexed_frame.h"
 #include "gif/library_error.h"
+#include "gif/optimised_intake.h"
 #include "gif/records.h"
 
 namespace gif {
+
+// Choices of the C++ interface beyond the settings records.
+struct MakerOptions {
+    // Every frame after the first holds only what changed, painted over what is shown (the
+    // file shows the same pictures; frames the caller placed or marked are written as given).
+    bool optimise = false;
+    // Frames of at most 256 colours keep them exactly; beyond, bucket means. A frame's Dither
+    // flag still chooses the ordered dither.
+    bool exactColours = false;
+};
 
 class GifMaker {
   public:
@@ -55,11 +66,15 @@ class GifMaker {
     // Where the frames are kept from now on; the frames it holds already become the maker's
     // (the first one sets a logical size left at 0). Null goes back to the default store.
     void SetFrameStore(std::unique_ptr<FrameStore> store);
+    // Apply to frames added from now on; the layout is fixed by an animation's first frame.
+    void SetOptions(const MakerOptions& options) { options_ = options; }
+    const MakerOptions& Options() const { return options_; }
+
     // Told the progress of every save from now on (on the saving thread).
     void SetSaveProgress(SaveProgress progress) { progress_ = std::move(progress); }
 
     // What is stored, for callers that inspect it.
-    size_t FrameCount() const { return store_ ? store_->Count() : 0; }
+    size_t FrameCount() const;
     // Frame `index`'s settings and colour table as stored, or nothing when it cannot be read.
     std::optional<FrameView> StoredFrameAt(size_t index, std::vector<uint8_t>& scratch) const;
     // Frame `index` decoded back into settings and indices. Throws LibraryError when the store
@@ -77,6 +92,8 @@ class GifMaker {
     void TakeLogicalSize(uint16_t width, uint16_t height);
 
     std::unique_ptr<FrameStore> store_;  // made on first use
+    MakerOptions options_;
+    std::unique_ptr<OptimisedIntake> optimised_;  // while an animation is optimised
     FrameEncoder encoder_;
     IndexedImage indexed_;         // reused from frame to frame
     std::vector<uint8_t> record_;  // likewise

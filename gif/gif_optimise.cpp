@@ -2,10 +2,13 @@
 
 #include <new>
 
+#include "gif/byte_sink.h"
 #include "gif/frame_optimiser.h"
-#include "gif/frame_records.h"
+#include "gif/frame_store.h"
 #include "gif/gif_player.h"
 #include "gif/gif_reader.h"
+#include "gif/gif_writer.h"
+#include "gif/library_error.h"
 
 namespace gif {
 namespace {
@@ -24,9 +27,13 @@ OptimiseResult Optimise(std::span<const uint8_t> in, std::vector<uint8_t>& out,
     const AnimationInfo info = reader.GetGifInfo();
     GifPlayer player(reader);
     FrameOptimiser optimiser(player.Width(), player.Height(), false);
-    std::vector<uint8_t> frames;
-    auto takeReady = [&] {
-        while (auto frame = optimiser.TakeReady()) AppendFrame(*frame, frames);
+    MemoryFrameStore store;
+    std::vector<uint8_t> record;
+    auto storeReady = [&] {
+        while (auto frame = optimiser.TakeReady()) {
+            RecordOf(*frame, record);
+            store.Append(record);
+        }
     };
     while (player.Next()) {
         const ShownPicture picture{
@@ -35,21 +42,19 @@ OptimiseResult Optimise(std::span<const uint8_t> in, std::vector<uint8_t>& out,
             error = LibraryError(ErrorCode::NeedsDisposal);
             return OptimiseResult::NotRepresentable;
         }
-        takeReady();
+        storeReady();
     }
     if (player.Error().Code() != ErrorCode::NoError) {
         error = LibraryError(player.Error().Code());
         return OptimiseResult::Failed;
     }
     optimiser.Finish();
-    takeReady();
+    storeReady();
 
-    out.clear();
-    AppendScreen(player.Width(), player.Height(), optimiser.GlobalTable(), out);
-    if (info.LOOP) AppendLoop(info.LoopCount, out);
-    out.insert(out.end(), frames.begin(), frames.end());
-    AppendComment(info.exposition, out);
-    AppendTrailer(out);
+    MemorySink sink;
+    WriteGif({player.Width(), player.Height(), info.LOOP, info.LoopCount, info.exposition}, store,
+             sink);
+    out = std::move(sink.bytes);
     return OptimiseResult::Ok;
 }
 
@@ -59,6 +64,8 @@ OptimiseResult OptimiseGif(std::span<const uint8_t> in, std::vector<uint8_t>& ou
                            LibraryError& error) {
     try {
         return Optimise(in, out, error);
+    } catch (const LibraryError& failure) {
+        error = failure.what();
     } catch (const std::bad_alloc&) {
         error = LibraryError(ErrorCode::OutOfMemory);
     }

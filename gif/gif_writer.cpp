@@ -2,7 +2,8 @@
 // frame's), the NETSCAPE looping extension (two or more frames, looping on), per frame a
 // graphic control extension, the frame's comment, image descriptor, local colour table and
 // image data; then the animation comment and the trailer. A single frame is written bare: no
-// control extension, no local table, no comment, at offset 0.
+// control extension, no local table, no comment, at offset 0. The optimised layout's frames
+// say which of them have a table of their own; its first frame's table is the global one.
 #include "gif/gif_writer.h"
 
 #include <string>
@@ -129,11 +130,14 @@ void WriteGif(const AnimationHead& head, const FrameStore& store, ByteSink& sink
     SinkWriter out(sink);
     std::vector<uint8_t> scratch;
     const size_t count = store.Count();
-    const bool animated = count >= 2;
+    bool animated = count >= 2;
 
     // The first frame's record is read again below: `scratch` is reused frame by frame.
     {
         const FrameView first = ParseStored(store.Read(0, scratch));
+        // A first frame shown through the global table is the optimised layout's: every frame
+        // keeps its control extension, even a single one.
+        if (!first.header.localTable) animated = true;
         const uint8_t bits = SizeBits(first.header.tableBits);
         out.Text("GIF89a");
         out.Word(head.width);

@@ -24,8 +24,9 @@ struct AnimationHead {
 using SaveProgress = std::function<void(size_t written, size_t total)>;
 
 // Writes the whole file to `sink` from the frames in `store` (at least one): the global colour
-// table is the first frame's, two or more frames each get a control extension and their own
-// table, a single frame is written bare. Throws LibraryError when the sink or the store fails
+// table is the first frame's, two or more frames each get a control extension and the table
+// their record marks as local, a single frame is written bare unless its table is marked as
+// not its own (the optimised layout). Throws LibraryError when the sink or the store fails
 // and std::bad_alloc when a buffer cannot be had.
 void WriteGif(const AnimationHead& head, const FrameStore& store, ByteSink& sink,
               const SaveProgress& progress = {});

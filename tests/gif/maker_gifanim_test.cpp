@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "giflib_support.h"
+#include "giflib_timeline_support.h"
 #include "maker_support.h"
 #include "tool_run_support.h"
 
@@ -167,11 +168,40 @@ TEST_F(GifanimMake, HelpExplainsTheOptionsAndListsTheCommands) {
     EXPECT_EQ(run.status, 0);
     for (const char* option :
          {"--width", "--height", "--no-loop", "--loop-count", "--comment", "--interlace", "--delay",
-          "--left", "--top", "--disposal", "--transparent", "--frame-comment", "--dither", "-o"})
+          "--left", "--top", "--disposal", "--transparent", "--frame-comment", "--dither", "-o",
+          "--optimize", "--exact-colours"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
     run = Gifanim({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("make"), std::string::npos);
+    EXPECT_NE(run.out.find("optimize"), std::string::npos);
+}
+
+TEST_F(GifanimMake, OptimizeAndExactColoursReachTheMaker) {
+    // The first picture twice, then a wider one (written whole: it is larger than the screen).
+    const std::vector<std::string> pictures = {pictures_[0], pictures_[0], pictures_[1]};
+    std::vector<std::string> args = {"make", "-o", output_};
+    args.insert(args.end(), pictures.begin(), pictures.end());
+    ASSERT_EQ(Gifanim(args).status, 0);
+    const std::vector<uint8_t> whole = ReadFileBytes(output_);
+    args.insert(args.begin() + 1, "--optimize");
+    ToolRun run = Gifanim(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<uint8_t> optimised = ReadFileBytes(output_);
+    EXPECT_EQ(TimelineDifference(PlayWithGiflib(whole), PlayWithGiflib(optimised)), "");
+    EXPECT_EQ(Output().frames.size(), 2u);
+    EXPECT_LT(optimised.size(), whole.size());
+
+    // ScreenLike's white is 255, 255, 255; the 16-step levels would make it 240.
+    run = Gifanim({"make", "--exact-colours", "-o", output_, pictures_[0]});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const GiflibGif exact = Output();
+    ASSERT_FALSE(exact.globalPalette.empty());
+    bool white = false;
+    for (size_t i = 0; i + 2 < exact.globalPalette.size(); i += 3)
+        white = white || (exact.globalPalette[i] == 255 && exact.globalPalette[i + 2] == 255);
+    EXPECT_TRUE(white);
+    EXPECT_EQ(Gifanim({"make", pictures_[0], "--optimize", "-o", output_}).status, 2);
 }
 
 #endif

@@ -26,6 +26,16 @@ void PrintMakeHelp(std::ostream& out) {
            "  --loop-count N        repetitions when looping; 0 (default) is endless\n"
            "  --comment TEXT        comment of the animation (first 255 bytes are kept)\n"
            "  --interlace           store every image interlaced\n"
+           "  --optimize            smaller file, same pictures: every frame after the first\n"
+           "                        holds only the rectangle whose pixels changed, painted over\n"
+           "                        the picture before it (unchanged pixels in it transparent\n"
+           "                        where that is smaller); a frame that changes nothing adds its\n"
+           "                        delay to the one before; colour tables hold just the colours\n"
+           "                        used. Frames given --left, --top, --disposal or --transparent\n"
+           "                        are written whole, as without it\n"
+           "  --exact-colours       a picture of at most 256 colours keeps them exactly (white\n"
+           "                        stays 255, 255, 255); beyond, each palette entry is the mean\n"
+           "                        of its colours instead of a 16-step level\n"
            "\n"
            "Frame options (apply to every picture after them until given again):\n"
            "  --delay N             time on screen in hundredths of a second (default 60)\n"
@@ -51,6 +61,7 @@ struct Picture {
 
 struct Plan {
     gif::AnimationInfo animation;
+    gif::MakerOptions options;
     std::vector<Picture> pictures;
     std::optional<std::string> output;
 };
@@ -82,7 +93,9 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, Plan& pl
             return ParseNumber(*text, max);
         };
         bool animationOption = arg == "--width" || arg == "--height" || arg == "--no-loop" ||
-                               arg == "--loop-count" || arg == "--comment" || arg == "--interlace";
+                               arg == "--loop-count" || arg == "--comment" ||
+                               arg == "--interlace" || arg == "--optimize" ||
+                               arg == "--exact-colours";
         if (animationOption && picturesSeen)
             return UsageError(arg + " is an animation option: give it before the first picture");
 
@@ -105,6 +118,10 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, Plan& pl
             plan.animation.exposition = *text;
         } else if (arg == "--interlace") {
             plan.animation.Interlace = true;
+        } else if (arg == "--optimize") {
+            plan.options.optimise = true;
+        } else if (arg == "--exact-colours") {
+            plan.options.exactColours = true;
         } else if (arg == "--delay" || arg == "--left" || arg == "--top") {
             auto n = number(65535);
             if (!n) return UsageError(arg + " needs a number from 0 to 65535");
@@ -152,6 +169,7 @@ int RunMake(const std::vector<std::string>& args) {
         std::cerr << "gifanim make: out of memory\n";
         return kExitFailure;
     }
+    maker->SetOptions(plan.options);
     for (const Picture& picture : plan.pictures) {
         if (!maker->AddFrame(picture.info, picture.path, std::nullopt))
             return Fail(*maker, picture.path + ": ");

@@ -1,0 +1,68 @@
+#include "gif/optimised_intake.h"
+
+#include <algorithm>
+
+#include "gif/encoded_frame.h"
+#include "gif/library_error.h"
+
+namespace gif {
+
+OptimisedIntake::OptimisedIntake(uint16_t width, uint16_t height, bool interlace)
+    : width_(width), height_(height), interlace_(interlace), optimiser_(width, height, interlace) {}
+
+void OptimisedIntake::Add(const IndexedImage& image, const FrameSettings& settings,
+                          FrameEncoder& encoder, FrameStore& store) {
+    const bool given = settings.left != 0 || settings.top != 0 || (settings.disposal & 7) > 1 ||
+                       settings.transparency || image.width > width_ || image.height > height_;
+    // The colours shown, top row first; a given frame's entry 0 is transparent when it says so.
+    std::array<uint32_t, 256> colours;
+    for (size_t i = 0; i < 256; ++i) {
+        const uint8_t* entry = image.colourTable.data() + 4 * i;
+        colours[i] = uint32_t(entry[2]) << 16 | uint32_t(entry[1]) << 8 | entry[0];
+    }
+    if (given && settings.transparency) colours[0] = kUnset;
+    shown_.resize(size_t{image.width} * image.height);
+    for (uint32_t y = 0; y < image.height; ++y) {
+        const uint8_t* row = image.TopRow(y);
+        uint32_t* out = shown_.data() + size_t{image.width} * y;
+        for (uint32_t x = 0; x < image.width; ++x) out[x] = colours[row[x]];
+    }
+    ShownPicture picture{settings.left, settings.top,  image.width,
+                         image.height,  shown_.data(), image.width};
+    if (!given) {
+        optimiser_.Add(picture, settings.delay, settings.comment);
+    } else {
+        // Only the part inside the screen is shown.
+        picture.width =
+            settings.left < width_ ? std::min<uint32_t>(image.width, width_ - settings.left) : 0;
+        picture.height =
+            settings.top < height_ ? std::min<uint32_t>(image.height, height_ - settings.top) : 0;
+        if (picture.width == 0 || picture.height == 0) picture = ShownPicture{};
+        encoder.Encode(image, settings, interlace_, record_);
+        const std::optional<FrameView> view = ParseFrameRecord(record_);
+        if (!view) throw LibraryError("帧缓存数据已损坏");
+        optimiser_.AddGiven(EncodedFrameOf(*view), picture);
+    }
+    StoreReady(store);
+}
+
+void OptimisedIntake::StoreReady(FrameStore& store) {
+    while (const EncodedFrame* frame = optimiser_.NextReady()) {
+        RecordOf(*frame, record_);
+        store.Append(record_);
+        optimiser_.PopReady();
+    }
+}
+
+bool OptimisedIntake::PendingRecord(std::vector<uint8_t>& record) const {
+    const EncodedFrame* pending = optimiser_.Pending();
+    if (!pending) return false;
+    RecordOf(*pending, record);
+    return true;
+}
+
+size_t OptimisedIntake::Unstored() const {
+    return optimiser_.ReadyCount() + (optimiser_.Pending() ? 1 : 0);
+}
+
+}  // namespace gif

@@ -1,0 +1,41 @@
+// GifMaker's intake in the optimised layout: each reduced frame is compared with what the file
+// shows when it arrives, and only what the optimiser makes of it reaches the store. Frames the
+// caller placed or marked (offsets, disposal, transparency, or larger than the screen) are
+// encoded whole as in the plain layout and shown to the optimiser as they are.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "gif/frame_encoder.h"
+#include "gif/frame_optimiser.h"
+#include "gif/frame_store.h"
+#include "gif/indexed_frame.h"
+
+namespace gif {
+
+class OptimisedIntake {
+  public:
+    // Throws std::bad_alloc.
+    OptimisedIntake(uint16_t width, uint16_t height, bool interlace);
+
+    // Takes the frame, then stores every frame that became final. A store failure throws
+    // (LibraryError, std::bad_alloc); the frames not stored are kept for the next call.
+    void Add(const IndexedImage& image, const FrameSettings& settings, FrameEncoder& encoder,
+             FrameStore& store);
+    void StoreReady(FrameStore& store);
+
+    // The frame still held back as a record in `record`; false when there is none.
+    bool PendingRecord(std::vector<uint8_t>& record) const;
+    // Frames taken but not in the store yet (the held-back one included).
+    size_t Unstored() const;
+
+  private:
+    uint16_t width_, height_;
+    bool interlace_;
+    FrameOptimiser optimiser_;
+    std::vector<uint32_t> shown_;  // the frame's colours, reused
+    std::vector<uint8_t> record_;
+};
+
+}  // namespace gif
