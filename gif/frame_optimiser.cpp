@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "gif/frame_encoder.h"
 #include "gif/records.h"
 
 namespace gif {
@@ -250,23 +251,16 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
             *out++ = lastIndex;
         }
     }
-    rows_.clear();
-    static constexpr uint32_t kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
-    for (int pass = 0; pass < (interlace_ ? 4 : 1); ++pass)
-        for (uint32_t y = interlace_ ? kStart[pass] : 0; y < h; y += interlace_ ? kStep[pass] : 1)
-            rows_.push_back(indices_.data() + size_t{w} * y);
+    FileRowOrder(
+        h, interlace_, [&](uint32_t y) { return indices_.data() + size_t{w} * y; }, rows_);
 
     FrameHeader& header = variant.frame.header;
-    const FrameHeader placed = PlacedHeader(rect.x0, rect.y0, w, h);
-    header.left = placed.left;
-    header.top = placed.top;
-    header.width = placed.width;
-    header.height = placed.height;
-    header.disposal = placed.disposal;
-    header.interlaced = placed.interlaced;
-    if (variant.global) {
-        header.localTable = false;
-        header.tableBits = 0;
+    const bool local = header.localTable;
+    const uint8_t tableBits = header.tableBits;
+    header = PlacedHeader(rect.x0, rect.y0, w, h);
+    if (!variant.global) {
+        header.localTable = local;
+        header.tableBits = tableBits;
     }
     header.transparency = variant.transparent;
     header.transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
