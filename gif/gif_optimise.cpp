@@ -65,7 +65,7 @@ OptimiseResult OptimiseGif(std::span<const uint8_t> in, std::vector<uint8_t>& ou
     try {
         return Optimise(in, out, error);
     } catch (const LibraryError& failure) {
-        error = failure.what();
+        error = failure;
     } catch (const std::bad_alloc&) {
         error = LibraryError(ErrorCode::OutOfMemory);
     }
