@@ -1,11 +1,13 @@
 // GIF through giflib: the first image, drawn on a black logical screen; its transparent colour
-// stays black.
+// stays black. A GIF without any colour table is drawn in the default palette.
 #include <gif_lib.h>
 
+#include <array>
 #include <cstring>
 #include <vector>
 
 #include "bitmap/decoders.h"
+#include "bitmap/default_palette.h"
 
 namespace bitmap {
 namespace {
@@ -54,7 +56,9 @@ bool SkipExtension(GifFileType* gif, int& transparent) {
     return true;
 }
 
-DecodeStatus DrawImage(GifFileType* gif, int transparent, Image24& out) {
+// `screenPacked` is the packed byte of the logical screen descriptor: without any colour table,
+// its size field still chooses the default palette.
+DecodeStatus DrawImage(GifFileType* gif, int transparent, uint8_t screenPacked, Image24& out) {
     const GifImageDesc& image = gif->Image;
     const ColorMapObject* map = image.ColorMap ? image.ColorMap : gif->SColorMap;
     uint8_t colours[256 * 3] = {};  // black where the table has no entry
@@ -63,6 +67,14 @@ DecodeStatus DrawImage(GifFileType* gif, int transparent, Image24& out) {
             colours[i * 3] = map->Colors[i].Blue;
             colours[i * 3 + 1] = map->Colors[i].Green;
             colours[i * 3 + 2] = map->Colors[i].Red;
+        }
+    } else {
+        const unsigned bits = DefaultPaletteBits((screenPacked & 7u) + 1);
+        for (unsigned i = 0; i < (1u << bits); ++i) {
+            const std::array<uint8_t, 3> rgb = DefaultPaletteEntry(bits, i);
+            colours[i * 3] = rgb[2];
+            colours[i * 3 + 1] = rgb[1];
+            colours[i * 3 + 2] = rgb[0];
         }
     }
     if (transparent >= 0 && transparent < 256) std::memset(&colours[transparent * 3], 0, 3);
@@ -119,7 +131,7 @@ DecodeStatus DecodeGif(std::span<const uint8_t> data, Image24& out, const Decode
         const DecodeStatus size = CheckPictureSize(uint64_t(width), uint64_t(height), limits);
         if (size != DecodeStatus::Ok) return size;
         AllocateImage(uint32_t(width), uint32_t(height), out);
-        return DrawImage(gif, transparent, out);
+        return DrawImage(gif, transparent, data[10], out);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "bitmap/default_palette.h"
 #include "gif/lzw_decoder.h"
 
 namespace gif {
@@ -13,26 +14,6 @@ namespace {
 
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
-
-// Red, green, blue of the colours used when a file has no colour table at all.
-constexpr std::array<std::array<uint8_t, 3>, 16> kSixteenColours{{
-    {0, 0, 0},
-    {0, 0, 128},
-    {0, 128, 0},
-    {0, 128, 128},
-    {128, 0, 0},
-    {128, 0, 128},
-    {128, 128, 0},
-    {128, 128, 128},
-    {192, 192, 192},
-    {0, 0, 255},
-    {0, 255, 0},
-    {0, 255, 255},
-    {255, 0, 0},
-    {255, 0, 255},
-    {255, 255, 0},
-    {255, 255, 255},
-}};
 
 void Put16(uint8_t* at, uint32_t value) {
     at[0] = static_cast<uint8_t>(value);
@@ -61,16 +42,7 @@ void WriteColourTable(const FrameImage& frame, unsigned bitCount, uint8_t* out) 
         return;  // the rest stays black
     }
     for (size_t i = 0; i < colours; ++i) {
-        std::array<uint8_t, 3> rgb{};
-        if (bitCount == 1) {
-            const auto level = static_cast<uint8_t>(i == 0 ? 0 : 255);
-            rgb = {level, level, level};
-        } else if (bitCount == 4) {
-            rgb = kSixteenColours[i];
-        } else {
-            const auto level = static_cast<uint8_t>(i);
-            rgb = {level, level, level};
-        }
+        const std::array<uint8_t, 3> rgb = bitmap::DefaultPaletteEntry(bitCount, unsigned(i));
         out[4 * i + 0] = rgb[2];
         out[4 * i + 1] = rgb[1];
         out[4 * i + 2] = rgb[0];
@@ -123,9 +95,7 @@ class BmpRows final : public RowSink {
 }  // namespace
 
 unsigned BmpBitCount(unsigned tableBits) {
-    if (tableBits <= 1) return 1;
-    if (tableBits <= 4) return 4;
-    return 8;
+    return bitmap::DefaultPaletteBits(tableBits);
 }
 
 uint64_t BmpFileSize(uint32_t width, uint32_t height, unsigned bitCount) {
