@@ -41,7 +41,7 @@ for target in build-fuzz/fuzz/fuzz_*; do
   name=$(basename "$target")
   corpus=build-fuzz/corpus/$name
   mkdir -p "$corpus"
-  seeds=("$root/fuzz/seeds/${name#fuzz_}" "$root/../shared/testdata/pictures")
+  seeds=("$root/fuzz/seeds/${name#fuzz_}" "$root/fuzz/regressions/${name#fuzz_}" "$root/../shared/testdata/pictures")
   existing=()
   for s in "${seeds[@]}"; do [ -d "$s" ] && existing+=("$s"); done
   if "$target" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -timeout=10 \
