@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "bitmap/bmp_format.h"
 #include "bitmap/byte_order.h"
 #include "bitmap/decoders.h"
 
@@ -63,27 +64,17 @@ struct BmpInfo {
 bool ParseHeader(std::span<const uint8_t> data, BmpInfo& info) {
     const uint8_t* d = data.data();
     const size_t size = data.size();
-    if (size < 26 || d[0] != 'B' || d[1] != 'M') return false;
-    info.pixelStart = Read32(d + 10);
-    const uint32_t headerSize = Read32(d + 14);
-    uint32_t coloursUsed = 0;
-    if (headerSize == 12) {
-        info.width = Read16(d + 18);
-        info.height = Read16(d + 20);
-        info.bitCount = Read16(d + 24);
-        info.paletteEntry = 3;
-    } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 ||
-               headerSize == 124) {
-        if (size < 14 + size_t{headerSize}) return false;
-        info.width = int32_t(Read32(d + 18));
-        info.height = int32_t(Read32(d + 22));
-        info.bitCount = Read16(d + 28);
-        info.compression = Read32(d + 30);
-        coloursUsed = Read32(d + 46);
-    } else {
-        return false;
-    }
-    size_t paletteStart = 14 + size_t{headerSize};
+    BmpHeader header;
+    if (!ReadBmpHeader(data, header)) return false;
+    const uint32_t headerSize = header.headerSize;
+    const uint32_t coloursUsed = header.coloursUsed;
+    info.pixelStart = header.pixelOffset;
+    info.width = header.width;
+    info.height = header.height;
+    info.bitCount = header.bitCount;
+    info.compression = header.compression;
+    if (headerSize == 12) info.paletteEntry = 3;
+    size_t paletteStart = kBmpFileHeaderBytes + size_t{headerSize};
 
     if (info.compression == kBitFields || info.compression == kAlphaBitFields) {
         const size_t maskCount = info.compression == kBitFields ? 3 : 4;
@@ -169,7 +160,7 @@ void ConvertRowIndexed(const uint8_t* src, uint8_t* dst, uint32_t width, uint32_
 
 DecodeStatus DecodeUncompressed(std::span<const uint8_t> data, const BmpInfo& info, Image24& out) {
     const uint32_t width = out.width, height = out.height, bitCount = info.bitCount;
-    const uint64_t srcStride = (uint64_t{width} * bitCount + 31) / 32 * 4;
+    const uint64_t srcStride = BmpStride(width, bitCount);
     const uint64_t lastRow = (uint64_t{width} * bitCount + 7) / 8;
     // The last row may lack its padding; nothing past the data is read.
     if (data.size() - info.pixelStart < srcStride * (height - 1) + lastRow)
@@ -282,7 +273,7 @@ DecodeStatus DecodeBmp(std::span<const uint8_t> data, Image24& out, const Decode
     if (size != DecodeStatus::Ok) return size;
     // Uncompressed rows must all be present before the picture is allocated.
     if (info.compression != kRle8 && info.compression != kRle4) {
-        const uint64_t srcStride = (uint64_t(info.width) * info.bitCount + 31) / 32 * 4;
+        const uint64_t srcStride = BmpStride(uint64_t(info.width), info.bitCount);
         if ((data.size() - info.pixelStart) / srcStride + 1 < height)
             return DecodeStatus::NotAPicture;
     }

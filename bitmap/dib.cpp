@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "bitmap/bmp_format.h"
 #include "bitmap/byte_order.h"
 
 namespace bitmap {
@@ -17,8 +18,8 @@ constexpr char kBadIndex[] = "颜色索引无效";
 constexpr char kNoColorTable[] = "当前位图格式不使用颜色表";
 constexpr char kOutOfMemory[] = "内存不足，无法保存位图";
 
-constexpr size_t kFileHeaderSize = 14;
-constexpr size_t kInfoHeaderSize = 40;
+constexpr size_t kFileHeaderSize = kBmpFileHeaderBytes;
+constexpr size_t kInfoHeaderSize = kBmpInfoHeaderBytes;
 constexpr uint32_t kCacheValid = 1u << 24;
 constexpr size_t kCacheSlots = 4096;
 
@@ -79,35 +80,34 @@ bool Dib::LoadData(std::span<const uint8_t> data) {
     Clear();
     const uint8_t* d = data.data();
     const uint64_t length = data.size();
-    if (length < 54 || d[0] != 'B' || d[1] != 'M' || length < Read32(d + 2) ||
-        length > std::numeric_limits<uint32_t>::max()) {
+    BmpHeader fields;
+    if (length < kBmpHeadersBytes || !ReadBmpHeader(data, fields) || length < fields.fileSize ||
+        length > std::numeric_limits<uint32_t>::max() ||
+        (fields.headerSize != 40 && fields.headerSize != 12)) {
         SetError(kUnsupportedData);
         return false;
     }
 
     uint8_t header[kInfoHeaderSize] = {};
-    const uint32_t headerSize = Read32(d + 14);
+    const uint32_t headerSize = fields.headerSize;
     if (headerSize == 40) {
         std::memcpy(header, d + kFileHeaderSize, kInfoHeaderSize);
-    } else if (headerSize == 12) {
+    } else {
         // The old header keeps 16-bit sizes; the copy gets the 40-byte layout with its size field
         // set, so that GetData writes a readable file.
         Write32(header, 40);
-        Write32(header + 4, Read16(d + 18));
-        Write32(header + 8, Read16(d + 20));
-        Write16(header + 12, Read16(d + 22));
-        Write16(header + 14, Read16(d + 24));
-    } else {
-        SetError(kUnsupportedData);
-        return false;
+        Write32(header + 4, uint32_t(fields.width));
+        Write32(header + 8, uint32_t(fields.height));
+        Write16(header + 12, fields.planes);
+        Write16(header + 14, fields.bitCount);
     }
 
-    const int32_t width = int32_t(Read32(header + 4));
-    int32_t height = int32_t(Read32(header + 8));
-    const uint32_t planes = Read16(header + 12);
-    const uint32_t bitCount = Read16(header + 14);
-    const uint32_t compression = Read32(header + 16);
-    const uint32_t coloursUsed = Read32(header + 32);
+    const int32_t width = fields.width;
+    int32_t height = fields.height;
+    const uint32_t planes = fields.planes;
+    const uint32_t bitCount = fields.bitCount;
+    const uint32_t compression = fields.compression;
+    const uint32_t coloursUsed = fields.coloursUsed;
     uint64_t colours = 0;
     switch (bitCount) {
         case 1:
@@ -132,7 +132,7 @@ bool Dib::LoadData(std::span<const uint8_t> data) {
     // The colour table must lie inside the data: 4-byte entries after a 40-byte header, 3-byte
     // entries after a 12-byte one.
     const uint64_t tableEnd = headerSize == 40 ? 54 + 4 * colours : 26 + 3 * colours;
-    const uint32_t pixelStart = Read32(d + 10);
+    const uint32_t pixelStart = fields.pixelOffset;
     const bool topDown = height < 0;
     if (length < tableEnd || pixelStart >= length || compression != 0 || planes != 1 ||
         width <= 0 || height == 0 || height == std::numeric_limits<int32_t>::min()) {
@@ -142,7 +142,7 @@ bool Dib::LoadData(std::span<const uint8_t> data) {
     if (topDown) height = -height;
 
     const uint64_t pixelBytes = length - pixelStart;
-    const uint64_t stride = ((uint64_t(bitCount) * uint32_t(width) + 31) >> 3) & ~uint64_t{3};
+    const uint64_t stride = BmpStride(uint32_t(width), bitCount);
     // Rows the data does not hold would be read and written past the block: refuse them.
     if (uint64_t(height) > pixelBytes / stride) {
         SetError(kUnsupportedData);
@@ -204,10 +204,7 @@ std::vector<uint8_t> Dib::GetData() {
     try {
         const size_t offset = kFileHeaderSize + kInfoHeaderSize + tableBytes;
         std::vector<uint8_t> file(offset + imageSize_);
-        file[0] = 'B';
-        file[1] = 'M';
-        Write32(file.data() + 2, uint32_t(file.size()));
-        Write32(file.data() + 10, uint32_t(offset));
+        WriteBmpFileHeader(file.data(), uint32_t(file.size()), uint32_t(offset));
         std::memcpy(file.data() + kFileHeaderSize, block_.get(),
                     kInfoHeaderSize + tableBytes + imageSize_);
         return file;

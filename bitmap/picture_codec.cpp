@@ -5,27 +5,19 @@
 #include <limits>
 #include <new>
 
-#include "bitmap/byte_order.h"
+#include "bitmap/bmp_format.h"
 #include "bitmap/decoders.h"
 
 namespace bitmap {
 namespace {
 
-constexpr size_t kHeadersSize = 54;
+constexpr size_t kHeadersSize = kBmpHeadersBytes;
 
 // `file` holds the headers and `imageBytes` of rows after them.
 void WriteBmpHeaders(uint8_t* file, uint32_t width, uint32_t height, uint16_t bitCount,
                      uint32_t imageBytes) {
-    file[0] = 'B';
-    file[1] = 'M';
-    Write32(file + 2, uint32_t(kHeadersSize + imageBytes));
-    Write32(file + 10, kHeadersSize);
-    Write32(file + 14, 40);
-    Write32(file + 18, width);
-    Write32(file + 22, height);
-    Write16(file + 26, 1);
-    Write16(file + 28, bitCount);
-    Write32(file + 34, imageBytes);
+    WriteBmpFileHeader(file, uint32_t(kHeadersSize + imageBytes), kHeadersSize);
+    WriteBmpInfoHeader(file + kBmpFileHeaderBytes, {width, height, bitCount, imageBytes, 0});
 }
 
 bool StartsWith(std::span<const uint8_t> data, const char* magic, size_t length) {

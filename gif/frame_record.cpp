@@ -14,15 +14,8 @@ constexpr size_t kHeaderBytes = 20;
 constexpr size_t kDataLengthAt = 16;
 constexpr uint8_t kTransparency = 1, kInterlaced = 2, kLocalTable = 4;
 
-void Put16(uint8_t* p, uint16_t value) {
-    p[0] = uint8_t(value);
-    p[1] = uint8_t(value >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t value) {
-    Put16(p, uint16_t(value));
-    Put16(p + 2, uint16_t(value >> 16));
-}
+using bitmap::Write16;
+using bitmap::Write32;
 
 size_t TableBytes(uint8_t tableBits) {
     return tableBits == 0 ? 0 : size_t{3} << tableBits;
@@ -46,17 +39,17 @@ void BeginFrameRecord(const FrameHeader& header, std::string_view comment,
                       std::span<const uint8_t> colourTable, std::vector<uint8_t>& out) {
     out.resize(kHeaderBytes);
     uint8_t* p = out.data();
-    Put16(p + 0, header.left);
-    Put16(p + 2, header.top);
-    Put16(p + 4, header.width);
-    Put16(p + 6, header.height);
-    Put16(p + 8, header.delay);
+    Write16(p + 0, header.left);
+    Write16(p + 2, header.top);
+    Write16(p + 4, header.width);
+    Write16(p + 6, header.height);
+    Write16(p + 8, header.delay);
     p[10] = header.disposal;
     p[11] = uint8_t((header.transparency ? kTransparency : 0) |
                     (header.interlaced ? kInterlaced : 0) | (header.localTable ? kLocalTable : 0));
     p[12] = header.transparentIndex;
     p[13] = header.tableBits;
-    Put16(p + 14, uint16_t(comment.size()));
+    Write16(p + 14, uint16_t(comment.size()));
     out.insert(out.end(), comment.begin(), comment.end());
     const size_t tableBytes = std::min(TableBytes(header.tableBits), colourTable.size());
     out.insert(out.end(), colourTable.begin(), colourTable.begin() + ptrdiff_t(tableBytes));
@@ -65,7 +58,7 @@ void BeginFrameRecord(const FrameHeader& header, std::string_view comment,
 
 void FinishFrameRecord(std::vector<uint8_t>& out) {
     const size_t start = kHeaderBytes + bitmap::Read16(out.data() + 14) + TableBytes(out[13]);
-    Put32(out.data() + kDataLengthAt, uint32_t(out.size() - start));
+    Write32(out.data() + kDataLengthAt, uint32_t(out.size() - start));
 }
 
 std::optional<FrameView> ParseFrameRecord(std::span<const uint8_t> record) {

@@ -37,10 +37,6 @@ uint32_t Checksum(std::span<const uint8_t> bytes) {
     return uint32_t(sum ^ sum >> 32);
 }
 
-void Put32(uint8_t* p, uint32_t value) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(value >> (8 * i));
-}
-
 // Writes all of `parts` at `offset`; false with errno set when the file takes less.
 bool WriteAll(int descriptor, uint64_t offset, iovec* parts, int count) {
     while (count > 0) {
@@ -168,8 +164,8 @@ void FileFrameStore::Append(std::span<const uint8_t> record) {
     if (record.size() > UINT32_MAX) throw LibraryError(kStoreWrite, path_);
     frames_.reserve(frames_.size() + 1);
     uint8_t length[kLengthBytes], checksum[kChecksumBytes];
-    Put32(length, uint32_t(record.size()));
-    Put32(checksum, Checksum(record));
+    bitmap::Write32(length, uint32_t(record.size()));
+    bitmap::Write32(checksum, Checksum(record));
     iovec parts[3] = {{length, sizeof length},
                       {const_cast<uint8_t*>(record.data()), record.size()},
                       {checksum, sizeof checksum}};

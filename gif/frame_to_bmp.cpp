@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "bitmap/bmp_format.h"
 #include "bitmap/default_palette.h"
 #include "gif/lzw_decoder.h"
 
@@ -12,21 +13,11 @@ namespace gif {
 
 namespace {
 
-constexpr size_t kFileHeaderSize = 14;
-constexpr size_t kInfoHeaderSize = 40;
-
-void Put16(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t value) {
-    Put16(at, value);
-    Put16(at + 2, value >> 16);
-}
+constexpr size_t kFileHeaderSize = bitmap::kBmpFileHeaderBytes;
+constexpr size_t kInfoHeaderSize = bitmap::kBmpInfoHeaderBytes;
 
 size_t RowLength(uint32_t width, unsigned bitCount) {
-    return ((uint64_t{width} * bitCount + 31) / 32) * 4;
+    return size_t(bitmap::BmpStride(width, bitCount));
 }
 
 // Entry i as blue, green, red, 0.
@@ -121,20 +112,10 @@ BmpStatus FrameToBmp(const FrameImage& frame, std::vector<uint8_t>& bmp, uint64_
         return BmpStatus::OutOfMemory;
     }
     uint8_t* file = bmp.data();
-    file[0] = 'B';
-    file[1] = 'M';
-    Put32(file + 2, static_cast<uint32_t>(fileSize));
-    Put32(file + 10, pixelOffset);
-
+    bitmap::WriteBmpFileHeader(file, static_cast<uint32_t>(fileSize), pixelOffset);
     uint8_t* info = file + kFileHeaderSize;
-    Put32(info + 0, kInfoHeaderSize);
-    Put32(info + 4, frame.width);
-    Put32(info + 8, frame.height);
-    Put16(info + 12, 1);
-    Put16(info + 14, bitCount);
-    Put32(info + 16, 0);  // no compression
-    Put32(info + 20, static_cast<uint32_t>(rowLength * frame.height));
-    Put32(info + 32, colours);
+    bitmap::WriteBmpInfoHeader(info, {frame.width, frame.height, uint16_t(bitCount),
+                                      static_cast<uint32_t>(rowLength * frame.height), colours});
 
     WriteColourTable(frame, bitCount, info + kInfoHeaderSize);
 

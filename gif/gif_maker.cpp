@@ -4,7 +4,7 @@
 #include <new>
 #include <optional>
 
-#include "bitmap/byte_order.h"
+#include "bitmap/bmp_format.h"
 #include "bitmap/picture_codec.h"
 #include "gif/colour_reduction.h"
 #include "gif/comment_text.h"
@@ -27,7 +27,6 @@ constexpr ErrorCode kNoFrames = ErrorCode::NoFrames;
 constexpr ErrorCode kNoEncodeMemory = ErrorCode::NoEncodeMemory;
 constexpr ErrorCode kUnknown = ErrorCode::Unknown;
 
-constexpr size_t kBmpHeadersBytes = 14 + 40;
 constexpr uint32_t kMaxGifSide = 65535;
 
 // The picture at its natural pixel size (no physical-unit conversion: a decoded picture's size
@@ -52,33 +51,12 @@ bitmap::Image24 Decode(std::span<const uint8_t> bytes) {
     return picture;
 }
 
-// The rows of a plain 32-bit BMP read where they lie, without a decoded copy: uncompressed,
-// bottom-up, every row inside the data. Takes only what the decoder takes and reads the same
-// way (the fourth byte ignored), so both give the same frame; anything else is left to it.
+// The rows of a plain 32-bit BMP read where they lie, without a decoded copy. The decoder takes
+// the same pictures and reads them the same way, so both give the same frame.
 std::optional<PixelView> PlainBmp32View(std::span<const uint8_t> data) {
-    const uint8_t* d = data.data();
-    const uint64_t size = data.size();
-    if (size < kBmpHeadersBytes || d[0] != 'B' || d[1] != 'M') return std::nullopt;
-    const uint32_t headerSize = bitmap::Read32(d + 14);
-    if (headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 &&
-        headerSize != 124)
-        return std::nullopt;
-    const uint64_t headersEnd = 14 + uint64_t{headerSize};
-    if (size < headersEnd || bitmap::Read16(d + 26) != 1 || bitmap::Read16(d + 28) != 32 ||
-        bitmap::Read32(d + 30) != 0)
-        return std::nullopt;
-    const int64_t width = int32_t(bitmap::Read32(d + 18));
-    const int64_t height = int32_t(bitmap::Read32(d + 22));  // negative: top-down
-    if (width < 1 || width > kMaxGifSide || height < 1 || height > kMaxGifSide) return std::nullopt;
-    // Beyond this the decoder refuses the picture as too large.
-    if (bitmap::Image24::StrideFor(uint32_t(width)) * uint64_t(height) > bitmap::kMaxImageBytes)
-        return std::nullopt;
-    const uint64_t pixelStart = bitmap::Read32(d + 10);
-    const uint64_t stride = uint64_t(width) * 4;
-    if (pixelStart < headersEnd || pixelStart > size ||
-        (size - pixelStart) / stride < uint64_t(height))
-        return std::nullopt;
-    return PixelView{uint32_t(width), uint32_t(height), size_t(stride), 4, d + pixelStart};
+    const std::optional<bitmap::BmpRows> rows = bitmap::PlainBmp32View(data);
+    if (!rows || rows->width > kMaxGifSide || rows->height > kMaxGifSide) return std::nullopt;
+    return PixelView{rows->width, rows->height, rows->stride, 4, rows->rows};
 }
 
 // The error of the exception being handled while a GIF is saved; call only in a handler.
@@ -198,7 +176,7 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
         lastError_.Set(kNoPicture);
         return false;
     }
-    if (!picturePath && pictureData->size() < kBmpHeadersBytes) {
+    if (!picturePath && pictureData->size() < bitmap::kBmpHeadersBytes) {
         lastError_.Set(kBadData);
         return false;
     }

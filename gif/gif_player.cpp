@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "bitmap/byte_order.h"
+#include "bitmap/bmp_format.h"
 #include "gif/frame_optimiser.h"
 
 namespace gif {
@@ -47,10 +47,12 @@ bool GifPlayer::Paint(uint32_t frameIndex, const FrameInfo& info) {
         error_.Set(code == ErrorCode::NoError ? ErrorCode::FrameDataDamaged : code);
         return false;
     }
-    const uint32_t bits = bitmap::Read16(&bmp[28]);
-    const uint32_t width = bitmap::Read32(&bmp[18]), height = bitmap::Read32(&bmp[22]);
-    const size_t pixelStart = bitmap::Read32(&bmp[10]);
-    const size_t rowLength = ((size_t{width} * bits + 31) / 32) * 4;
+    bitmap::BmpHeader header;
+    bitmap::ReadBmpHeader(bmp, header);
+    const uint32_t bits = header.bitCount;
+    const uint32_t width = uint32_t(header.width), height = uint32_t(header.height);
+    const size_t pixelStart = header.pixelOffset;
+    const size_t rowLength = size_t(bitmap::BmpStride(width, bits));
     const size_t entries = size_t{1} << bits;
     if (width != info.Width || height != info.Depth || pixelStart < 54 + 4 * entries ||
         bmp.size() < pixelStart + rowLength * height) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "bitmap/byte_order.h"
 #include "gif/file_io.h"
 #include "gif/library_error.h"
 #include "gif/lzw_decoder.h"
@@ -39,14 +40,9 @@ constexpr uint8_t kApplicationLabel = 0xFF;
 constexpr uint8_t kPlainTextLabel = 0x01;
 constexpr size_t kDescriptorBytes = 10;  // with its 0x2C
 
-uint16_t Get16(const uint8_t* at) {
-    return static_cast<uint16_t>(at[0] | (at[1] << 8));
-}
-
-void Put16(uint8_t* at, uint16_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
+// GIF numbers are little-endian, as BMP's are.
+using bitmap::Read16;
+using bitmap::Write16;
 
 size_t TableEntries(uint8_t packed) {
     return size_t{2} << (packed & 7);
@@ -294,8 +290,8 @@ AnimationInfo GifReader::GetGifInfo() {
     info.LOOP = false;
     if (!BeginCommand()) return info;
     const uint8_t* header = data_.data();
-    info.Width = Get16(header + 6);
-    info.Depth = Get16(header + 8);
+    info.Width = Read16(header + 6);
+    info.Depth = Read16(header + 8);
     info.BgColorIndex = header[11];
     if (header[10] & 0x80) info.ColorNum = static_cast<uint16_t>(TableEntries(header[10]));
     info.FrameCount = FrameCount();
@@ -303,7 +299,7 @@ AnimationInfo GifReader::GetGifInfo() {
         info.LOOP = true;
         // The count sits after the identifier block, the next sub-block's size and its id.
         const size_t at = *loopBlock_ + 12;
-        if (at + 3 < data_.size() && data_[at] >= 3) info.LoopCount = Get16(&data_[at + 2]);
+        if (at + 3 < data_.size() && data_[at] >= 3) info.LoopCount = Read16(&data_[at + 2]);
     }
     if (comment_) {
         try {
@@ -317,13 +313,13 @@ AnimationInfo GifReader::GetGifInfo() {
 bool GifReader::SetGifInfo(const AnimationInfo& info) {
     if (!BeginCommand()) return false;
     uint8_t* header = data_.data();
-    Put16(header + 6, info.Width);
-    Put16(header + 8, info.Depth);
+    Write16(header + 6, info.Width);
+    Write16(header + 8, info.Depth);
     header[11] = info.BgColorIndex;
     if (loopBlock_ && info.LOOP) {
         // Written only where a loop-count sub-block really holds the two bytes.
         const size_t at = *loopBlock_ + 12;
-        if (at + 3 < data_.size() && data_[at] >= 3) Put16(&data_[at + 2], info.LoopCount);
+        if (at + 3 < data_.size() && data_[at] >= 3) Write16(&data_[at + 2], info.LoopCount);
     }
     return true;
 }
@@ -335,7 +331,7 @@ FrameInfo GifReader::GetFrameInfo(uint32_t frameIndex) {
     const FrameWalk walk = WalkFrame(frameStarts_[frameIndex - 1]);
     for (const size_t control : walk.controls) {
         const uint8_t packed = data_[control + 3];
-        info.DelayTime = Get16(&data_[control + 4]);
+        info.DelayTime = Read16(&data_[control + 4]);
         info.Transparency = (packed & 1) != 0;
         info.DisposalMethod = static_cast<uint8_t>((packed >> 2) & 7);
         info.TransparencyIndex = data_[control + 6];
@@ -351,10 +347,10 @@ FrameInfo GifReader::GetFrameInfo(uint32_t frameIndex) {
         return info;
     }
     const uint8_t* descriptor = &data_[*walk.descriptor];
-    info.Left = Get16(descriptor + 1);
-    info.Top = Get16(descriptor + 3);
-    info.Width = Get16(descriptor + 5);
-    info.Depth = Get16(descriptor + 7);
+    info.Left = Read16(descriptor + 1);
+    info.Top = Read16(descriptor + 3);
+    info.Width = Read16(descriptor + 5);
+    info.Depth = Read16(descriptor + 7);
     if (descriptor[9] & 0x80) info.ColorNum = static_cast<uint16_t>(TableEntries(descriptor[9]));
     return info;
 }
@@ -366,15 +362,15 @@ bool GifReader::SetFrameInfo(const FrameInfo& info, uint32_t frameIndex) {
         uint8_t& packed = data_[control + 3];
         packed = static_cast<uint8_t>((packed & ~0x1Du) | ((info.DisposalMethod & 7u) << 2) |
                                       (info.Transparency ? 1u : 0u));
-        Put16(&data_[control + 4], info.DelayTime);
+        Write16(&data_[control + 4], info.DelayTime);
     }
     if (!walk.descriptor) {
         lastError_.Set(kFrameDamaged);
         return false;
     }
     uint8_t* descriptor = &data_[*walk.descriptor];
-    Put16(descriptor + 1, info.Left);
-    Put16(descriptor + 3, info.Top);
+    Write16(descriptor + 1, info.Left);
+    Write16(descriptor + 3, info.Top);
     return true;
 }
 
@@ -457,8 +453,8 @@ std::vector<uint8_t> GifReader::GetGifData(uint32_t frameIndex) {
     const uint8_t imagePacked = descriptor[9];
 
     FrameImage frame;
-    frame.width = Get16(descriptor + 5);
-    frame.height = Get16(descriptor + 7);
+    frame.width = Read16(descriptor + 5);
+    frame.height = Read16(descriptor + 7);
     frame.interlaced = (imagePacked & 0x40) != 0;
     size_t pos = *walk.descriptor + kDescriptorBytes;
     if (imagePacked & 0x80) {

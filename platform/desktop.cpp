@@ -1,24 +1,13 @@
 #include "platform/desktop.h"
 
+#include "bitmap/bmp_format.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <thread>
 
 namespace platform {
-
-namespace {
-
-void PutLe16(uint8_t* p, uint16_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
-}
-
-}  // namespace
 
 bool StartBmp32(int32_t width, int32_t height, std::vector<uint8_t>& bmp) {
     if (width <= 0 || height <= 0 || width > kMaxGrabSide || height > kMaxGrabSide) {
@@ -31,23 +20,17 @@ bool StartBmp32(int32_t width, int32_t height, std::vector<uint8_t>& bmp) {
         return false;
     }
     try {
-        bmp.resize(54 + size_t(pixelBytes));
+        bmp.resize(bitmap::kBmpHeadersBytes + size_t(pixelBytes));
     } catch (const std::bad_alloc&) {
         bmp.clear();
         bmp.shrink_to_fit();
         return false;
     }
-    uint8_t* h = bmp.data();
-    std::memset(h, 0, 54);
-    h[0] = 'B';
-    h[1] = 'M';
-    PutLe32(h + 2, uint32_t(54 + pixelBytes));
-    PutLe32(h + 10, 54);
-    PutLe32(h + 14, 40);
-    PutLe32(h + 18, uint32_t(width));
-    PutLe32(h + 22, uint32_t(height));
-    PutLe16(h + 26, 1);
-    PutLe16(h + 28, 32);
+    // The image-size field stays 0, as uncompressed rows allow.
+    bitmap::WriteBmpFileHeader(bmp.data(), uint32_t(bitmap::kBmpHeadersBytes + pixelBytes),
+                               bitmap::kBmpHeadersBytes);
+    bitmap::WriteBmpInfoHeader(bmp.data() + bitmap::kBmpFileHeaderBytes,
+                               {uint32_t(width), uint32_t(height), 32, 0, 0});
     return true;
 }
 

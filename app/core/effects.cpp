@@ -6,25 +6,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "bitmap/bmp_format.h"
 #include "bitmap/dib.h"
 #include "bitmap/picture_codec.h"
 
 namespace app {
 namespace {
-
-uint32_t ReadU32(std::span<const uint8_t> bytes, size_t at) {
-    return uint32_t{bytes[at]} | uint32_t{bytes[at + 1]} << 8 | uint32_t{bytes[at + 2]} << 16 |
-           uint32_t{bytes[at + 3]} << 24;
-}
-
-uint16_t ReadU16(std::span<const uint8_t> bytes, size_t at) {
-    return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-
-bool IsBmpOfDepth(std::span<const uint8_t> picture, uint16_t depth) {
-    return picture.size() >= 54 && picture[0] == 'B' && picture[1] == 'M' &&
-           ReadU16(picture, 28) == depth;
-}
 
 int32_t ClampComponent(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, 0, 255));
@@ -34,30 +21,15 @@ int32_t ColourOf(int32_t red, int32_t green, int32_t blue) {
     return red + green * 256 + blue * 65536;
 }
 
-// Whether the picture is a bottom-up 24- or 32-bit BMP laid out exactly as the Dib writes it
-// back (file header with zero reserved bytes, 40-byte info header, no colour table, the rows and
-// nothing after them). Such a picture comes out of a Dib round trip byte for byte, except for
-// the pixels, so it can be changed in place. The grabber's frames are of this kind.
-bool IsPlainBmp(std::span<const uint8_t> picture) {
-    if (picture.size() < 54 || picture[0] != 'B' || picture[1] != 'M') return false;
-    const int64_t width = static_cast<int32_t>(ReadU32(picture, 18));
-    const int64_t height = static_cast<int32_t>(ReadU32(picture, 22));
-    const uint16_t depth = ReadU16(picture, 28);
-    if ((depth != 24 && depth != 32) || width <= 0 || height <= 0) return false;
-    const int64_t stride = (depth * width + 31) / 32 * 4;
-    return ReadU32(picture, 2) == picture.size() && ReadU32(picture, 6) == 0 &&
-           ReadU32(picture, 10) == 54 && ReadU32(picture, 14) == 40 && ReadU16(picture, 26) == 1 &&
-           ReadU32(picture, 30) == 0 && ReadU32(picture, 46) == 0 &&
-           static_cast<int64_t>(picture.size()) == 54 + stride * height;
-}
-
-// Calls `changeRow(pixels, width, bytesPerPixel)` on every row of a plain BMP (see above).
+// Calls `changeRow(pixels, width, bytesPerPixel)` on every row of a plain BMP (IsPlainBmp).
 template <class ChangeRow>
 void ForEachRow(std::span<uint8_t> picture, ChangeRow changeRow) {
-    const int32_t width = static_cast<int32_t>(ReadU32(picture, 18));
-    const size_t step = ReadU16(picture, 28) / 8;
-    const size_t stride = (step * 8 * static_cast<size_t>(width) + 31) / 32 * 4;
-    for (size_t at = 54; at < picture.size(); at += stride) {
+    bitmap::BmpHeader header;
+    bitmap::ReadBmpHeader(picture, header);
+    const int32_t width = header.width;
+    const size_t step = header.bitCount / 8;
+    const size_t stride = size_t(bitmap::BmpStride(uint32_t(width), header.bitCount));
+    for (size_t at = bitmap::kBmpHeadersBytes; at < picture.size(); at += stride) {
         changeRow(picture.data() + at, static_cast<size_t>(width), step);
     }
 }
@@ -77,7 +49,7 @@ void ChangeRows(uint8_t* pixel, size_t width, size_t step, Change change) {
 // same bytes as reading and writing each pixel; other depths go through the pixel commands.
 template <class Change>
 Picture ForEachPixel(std::span<const uint8_t> picture, Change change) {
-    if (IsPlainBmp(picture)) {
+    if (bitmap::IsPlainBmp(picture)) {
         Picture result(picture.begin(), picture.end());
         ForEachRow(std::span<uint8_t>(result), [&](uint8_t* row, size_t width, size_t step) {
             ChangeRows(row, width, step, change);
@@ -205,9 +177,11 @@ struct Rows24 {
 
 Rows24 RowsOf(std::span<const uint8_t> picture) {
     Rows24 rows;
-    const int64_t offset = ReadU32(picture, 10);
-    rows.width = static_cast<int32_t>(ReadU32(picture, 18));
-    rows.height = static_cast<int32_t>(ReadU32(picture, 22));
+    bitmap::BmpHeader header;
+    if (!bitmap::ReadBmpHeader(picture, header)) return rows;
+    const int64_t offset = header.pixelOffset;
+    rows.width = header.width;
+    rows.height = header.height;
     if (rows.width <= 0 || rows.height <= 0 || offset < 54) return rows;
     rows.stride = 3 * rows.width + rows.width % 4;
     rows.end = offset + rows.stride * rows.height;
@@ -230,7 +204,7 @@ Rgb SplitColour(int32_t colour) {
 }
 
 Picture AdjustBrightness(std::span<const uint8_t> picture, int32_t offset) {
-    if (IsPlainBmp(picture)) {
+    if (bitmap::IsPlainBmp(picture)) {
         Picture result(picture.begin(), picture.end());
         BrightenRows(result, offset);
         return result;
@@ -246,7 +220,7 @@ Picture AdjustBrightness(std::span<const uint8_t> picture, int32_t offset) {
 }
 
 Picture ThresholdToBlackWhite(std::span<const uint8_t> picture, int32_t threshold, int32_t mode) {
-    if (mode == 0 && IsPlainBmp(picture)) {
+    if (mode == 0 && bitmap::IsPlainBmp(picture)) {
         Picture result(picture.begin(), picture.end());
         ThresholdAverageRows(result, threshold);
         return result;
@@ -258,7 +232,7 @@ Picture ThresholdToBlackWhite(std::span<const uint8_t> picture, int32_t threshol
 }
 
 Picture NormaliseToBmp24(std::span<const uint8_t> picture) {
-    if (IsBmpOfDepth(picture, 24)) return Picture(picture.begin(), picture.end());
+    if (bitmap::IsBmpOfDepth(picture, 24)) return Picture(picture.begin(), picture.end());
     bitmap::Image24 image;
     if (bitmap::DecodePicture(picture, image) != bitmap::DecodeStatus::Ok) return {};
     return bitmap::EncodeBmp24(image);
@@ -269,7 +243,7 @@ namespace {
 // StampWatermark on a picture the caller hands over, which saves copying a frame.
 Picture StampOnto(Picture base, std::span<const uint8_t> mark, std::optional<int32_t> x,
                   std::optional<int32_t> y, std::optional<int32_t> keyColour) {
-    if (!IsBmpOfDepth(base, 24) || !IsBmpOfDepth(mark, 24)) return {};
+    if (!bitmap::IsBmpOfDepth(base, 24) || !bitmap::IsBmpOfDepth(mark, 24)) return {};
     const Rows24 to = RowsOf(base);
     const Rows24 from = RowsOf(mark);
     if (!to.valid || !from.valid) return {};
@@ -300,7 +274,7 @@ Picture StampOnto(Picture base, std::span<const uint8_t> mark, std::optional<int
 Picture StampWatermark(std::span<const uint8_t> base, std::span<const uint8_t> mark,
                        std::optional<int32_t> x, std::optional<int32_t> y,
                        std::optional<int32_t> keyColour) {
-    if (!IsBmpOfDepth(base, 24)) return {};
+    if (!bitmap::IsBmpOfDepth(base, 24)) return {};
     return StampOnto(Picture(base.begin(), base.end()), mark, x, y, keyColour);
 }
 
@@ -315,20 +289,20 @@ Picture ApplyFrameEffects(Picture frame, const FrameEffects& effects,
     // A grabbed frame is a plain BMP and is changed where it lies.
     if (effects.brightnessPosition != 10) {
         const int32_t offset = effects.brightnessPosition * 10 - 100;
-        if (IsPlainBmp(frame))
+        if (bitmap::IsPlainBmp(frame))
             BrightenRows(frame, offset);
         else
             frame = AdjustBrightness(frame, offset);
     }
     if (effects.blackWhitePosition != 1) {
         const int32_t threshold = effects.blackWhitePosition * 20;
-        if (IsPlainBmp(frame))
+        if (bitmap::IsPlainBmp(frame))
             ThresholdAverageRows(frame, threshold);
         else
             frame = ThresholdToBlackWhite(frame, threshold, 0);
     }
     if (effects.watermarkOn) {
-        if (!IsBmpOfDepth(frame, 24)) frame = NormaliseToBmp24(frame);
+        if (!bitmap::IsBmpOfDepth(frame, 24)) frame = NormaliseToBmp24(frame);
         frame = StampOnto(std::move(frame), watermark,
                           Saturate(int64_t{regionWidth} - effects.watermarkWidth),
                           Saturate(int64_t{regionHeight} - effects.watermarkHeight), 0);
