@@ -88,7 +88,7 @@ TEST(NoColourTable, EveryGifanimCommandTakesIt) {
     }
     const ToolRun palette = RunTool(GIFANIM_PATH, {"palette", input, "0", "0"}, folder);
     EXPECT_EQ(palette.status, 1);
-    EXPECT_NE(palette.err.find("没有全局调色板"), std::string::npos) << palette.err;
+    EXPECT_NE(palette.err.find("no global colour table"), std::string::npos) << palette.err;
 }
 #endif
 
