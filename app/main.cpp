@@ -12,6 +12,7 @@
 #include "app/ui/display_guard.h"
 #include "app/ui/main_window.h"
 #include "app/ui/physical_pixels.h"
+#include "app/ui/ui_scale.h"
 #include "platform/loader.h"
 
 int main(int argc, char** argv) {
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
         app::DisplayGuard guard;
         application.emplace(argc, argv);
     }
+    app::ApplyUserScaleFactor(*application);
     QGuiApplication::setApplicationName(QStringLiteral("gifrec"));
     QGuiApplication::setApplicationVersion(QStringLiteral(GIFREC_VERSION));
     // The desktop matches the running program to its desktop file and icon by this name.

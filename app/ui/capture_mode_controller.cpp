@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 
 #include "app/ui/region_selection_window.h"
+#include "app/ui/ui_scale.h"
 
 namespace app {
 
@@ -49,11 +50,11 @@ void CaptureModeController::OnCaptureModeChanged(int index) {
     if (index == 0) {
         platform::Size screen = desktop_.ScreenSize();
         if (region_.write) region_.write(CaptureRegion{0, 0, screen.width, screen.height});
-        modeList_->setFixedWidth(kWideList);
+        modeList_->setFixedWidth(Px(kWideList));
         modeButton_->hide();
         return;
     }
-    modeList_->setFixedWidth(kNarrowList);
+    modeList_->setFixedWidth(Px(kNarrowList));
     modeButton_->show();
     if (index == 1) {
         modeButton_->setText(kPickCaption);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/ui/preview_window.h"
+#include "app/ui/ui_scale.h"
 
 namespace app {
 namespace {
@@ -23,8 +24,8 @@ class RowCaptions : public QLabel {
         QPainter painter(this);
         const QStringList lines = text().split('\n');
         for (int row = 0; row < lines.size(); ++row) {
-            painter.drawText(QRect(0, row * 24 - 2, width(), 20), Qt::AlignLeft | Qt::AlignVCenter,
-                             lines[row]);
+            painter.drawText(QRect(0, Px(row * 24 - 2), width(), Px(20)),
+                             Qt::AlignLeft | Qt::AlignVCenter, lines[row]);
         }
     }
 };
@@ -72,18 +73,18 @@ MainWindow::~MainWindow() {
 void MainWindow::BuildControls() {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(tr("GIF 录屏"));
-    setGeometry(50, 50, kWidth, kHeight);
-    setFixedSize(kWidth, kHeight);
+    setGeometry(QRect(QPoint(50, 50), Px(kWidth, kHeight)));
+    setFixedSize(Px(kWidth, kHeight));
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
     group_ = new QGroupBox(tr("录制设置"), central);
     group_->setObjectName(QStringLiteral("zxd"));
-    group_->setGeometry(8, 0, 264, 360);
+    group_->setGeometry(Px(8, 0, 264, 360));
 
     captions_ = new RowCaptions(group_);
     captions_->setObjectName(QStringLiteral("as"));
-    captions_->setGeometry(8, 18, 64, 326);
+    captions_->setGeometry(Px(8, 18, 64, 326));
     captions_->setText(tr("录制范围\n帧间隔\n播放速度\n亮度\n黑白\n水印"));
 
     BuildModeRow();
@@ -96,22 +97,22 @@ void MainWindow::BuildControls() {
 void MainWindow::BuildModeRow() {
     modeList_ = new QComboBox(group_);
     modeList_->setObjectName(QStringLiteral("组合框1"));
-    modeList_->setGeometry(72, 16, 136, 20);
+    modeList_->setGeometry(Px(72, 16, 136, 20));
 
     modeButton_ = new QPushButton(group_);
     modeButton_->setObjectName(QStringLiteral("按钮2"));
-    modeButton_->setGeometry(168, 16, 40, 20);
+    modeButton_->setGeometry(Px(168, 16, 40, 20));
     modeButton_->hide();
 
     recordButton_ = new QPushButton(group_);
     recordButton_->setObjectName(QStringLiteral("按钮1"));
-    recordButton_->setGeometry(216, 16, 40, 20);
+    recordButton_->setGeometry(Px(216, 16, 40, 20));
 }
 
 QSlider* MainWindow::AddSlider(const char* name, int top, int minimum, int maximum, int start) {
     auto* slider = new QSlider(Qt::Horizontal, group_);
     slider->setObjectName(QString::fromUtf8(name));
-    slider->setGeometry(66, top, 194, 20);
+    slider->setGeometry(Px(66, top, 194, 20));
     slider->setRange(minimum, maximum);
     slider->setValue(start);
     slider->setPageStep(1);
@@ -128,39 +129,39 @@ void MainWindow::BuildSliders() {
 void MainWindow::BuildPictureBox() {
     pictureBox_ = new QLabel(group_);
     pictureBox_->setObjectName(QStringLiteral("图片框1"));
-    pictureBox_->setGeometry(72, 136, 184, 184);
+    pictureBox_->setGeometry(Px(72, 136, 184, 184));
     pictureBox_->setFrameShape(QFrame::StyledPanel);
     pictureBox_->setAlignment(Qt::AlignCenter);
     pictureBox_->setAcceptDrops(true);
 
     watermarkSwitch_ = new QCheckBox(pictureBox_);
     watermarkSwitch_->setObjectName(QStringLiteral("水印开关"));
-    watermarkSwitch_->setGeometry(167, 166, 12, 12);
+    watermarkSwitch_->setGeometry(Px(167, 166, 12, 12));
 
     // The clipboard copy needs no view of its own here; the control keeps its place.
     htmlView_ = new QWidget(pictureBox_);
     htmlView_->setObjectName(QStringLiteral("浏览1"));
-    htmlView_->setGeometry(14, 14, 16, 16);
+    htmlView_->setGeometry(Px(14, 14, 16, 16));
     htmlView_->hide();
 }
 
 void MainWindow::BuildStatusLine() {
     statusLine_ = new StatusLine(group_);
     statusLine_->setObjectName(QStringLiteral("动态框"));
-    statusLine_->setGeometry(72, 328, 184, 20);
+    statusLine_->setGeometry(Px(72, 328, 184, 20));
 }
 
 void MainWindow::BuildHiddenControls() {
     for (int i = 0; i < 4; ++i) {
         auto* field = new QLineEdit(group_);
         field->setObjectName(QStringLiteral("编辑框%1").arg(i + 1));
-        field->setGeometry(500, 136, 40, 20);  // outside the visible area
-        field->setFocusPolicy(Qt::NoFocus);    // so Tab cannot lead typing into them
+        field->setGeometry(Px(500, 136, 40, 20));  // outside the visible area
+        field->setFocusPolicy(Qt::NoFocus);        // so Tab cannot lead typing into them
         regionFields_[i] = field;
     }
     keyWatcher_ = new KeyWatcher([this](int key) { return desktop_.IsKeyDown(key); }, group_);
     keyWatcher_->setObjectName(QStringLiteral("动画框1"));
-    keyWatcher_->setGeometry(272, -8, 16, 16);
+    keyWatcher_->setGeometry(Px(272, -8, 16, 16));
 
     previewKeys_ = new KeyWatcher([this](int key) { return desktop_.IsKeyDown(key); }, group_);
     previewKeys_->hide();

@@ -4,7 +4,8 @@
 
 namespace app {
 
-// Call before the QApplication is made; overrides any scale factor from the environment.
+// Call before the QApplication is made; overrides any scale factor from the environment (which
+// ui_scale.h keeps for the layout and the fonts).
 void UsePhysicalPixels();
 
 }  // namespace app

@@ -1,5 +1,7 @@
 #include "app/ui/region_selection_window.h"
 
+#include "app/ui/ui_scale.h"
+
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,7 +18,7 @@ QFont ReadoutFont() {
     QFont font;
     font.setFamilies({QStringLiteral("新宋体"), QStringLiteral("NSimSun"),
                       QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("monospace")});
-    font.setPixelSize(21);
+    font.setPixelSize(Px(21));
     font.setWeight(QFont::Bold);
     return font;
 }
@@ -147,7 +149,7 @@ void RegionSelectionWindow::PaintReadout(QPainter& painter) const {
     QPoint at = ReadoutPosition(pointer_->x(), pointer_->y(), width(), height());
     painter.setFont(ReadoutFont());
     QString text = QStringLiteral("%1\n%2").arg(pointer_->x()).arg(pointer_->y());
-    painter.drawText(QRect(at, QSize(200, 60)), Qt::AlignLeft | Qt::AlignTop, text);
+    painter.drawText(QRect(at, Px(200, 60)), Qt::AlignLeft | Qt::AlignTop, text);
 }
 
 std::optional<CaptureRegion> SelectRegion(QWidget* parent) {

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/ui/ui_scale.h"
 #include "bitmap/picture_codec.h"
 
 // The strips are compiled into this static library; its resources have to be registered by hand.
@@ -86,7 +87,7 @@ int GbkByteLength(const QString& text) {
 // ---- preview box ----
 
 WatermarkPreview::WatermarkPreview(QWidget* parent) : QWidget(parent) {
-    setFixedSize(kWidth, kHeight);
+    setFixedSize(Px(kWidth, kHeight));
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -139,13 +140,22 @@ QPoint WatermarkPreview::ObjectPosition(int id) const {
 
 void WatermarkPreview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(double(width()) / kWidth, double(height()) / kHeight);
+    Paint(painter);
+}
+
+void WatermarkPreview::Paint(QPainter& painter) const {
     // Black under everything: what shows through a see-through object is what a stamped
     // watermark leaves out.
-    painter.fillRect(rect(), Qt::black);
+    painter.fillRect(QRect(0, 0, kWidth, kHeight), Qt::black);
+    const double dpi = painter.device()->logicalDpiY();
     for (const Object& object : objects_) {
         painter.setOpacity(object.opacity);
         if (!object.text.isNull()) {
-            painter.setFont(object.font);
+            QFont font = object.font;
+            if (dpi > 0) font.setPointSizeF(font.pointSizeF() * 96.0 / dpi);
+            painter.setFont(font);
             painter.setPen(object.colour);
             painter.drawText(QRect(object.at, QSize(4 * kWidth, 2 * kHeight)),
                              Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, object.text);
@@ -175,9 +185,9 @@ WatermarkMakerWindow::~WatermarkMakerWindow() {
 
 void WatermarkMakerWindow::BuildControls() {
     // The client area, as for the main window.
-    setFixedSize(kWindowWidth, kWindowHeight);
+    setFixedSize(Px(kWindowWidth, kWindowHeight));
     auto* group = new QGroupBox(QStringLiteral("设置"), this);
-    group->setGeometry(8, 4, kWindowWidth - 16, kWindowHeight - 12);
+    group->setGeometry(Px(8, 4, kWindowWidth - 16, kWindowHeight - 12));
     BuildRowCaptions(group);
     BuildPreviewRow(group);
     BuildListRows(group);
@@ -186,52 +196,54 @@ void WatermarkMakerWindow::BuildControls() {
 
 void WatermarkMakerWindow::BuildRowCaptions(QGroupBox* group) {
     auto* captions = new QWidget(group);  // 标签1
-    captions->setGeometry(8, 16, 56, 152);
+    captions->setGeometry(Px(8, 16, 56, 152));
     const std::pair<int, QString> rows[] = {{0, tr("文字")},  {34, tr("预览")},  {60, tr("位置")},
                                             {80, tr("背景")}, {104, tr("字体")}, {128, tr("透明")}};
     for (const auto& [top, caption] : rows) {
         auto* label = new QLabel(caption, captions);
-        label->setGeometry(0, top, 40, 20);
+        label->setGeometry(Px(0, top, 40, 20));
     }
 }
 
 void WatermarkMakerWindow::BuildPreviewRow(QGroupBox* group) {
     text_ = new QLineEdit(group);  // 编辑框1
-    text_->setGeometry(64, 16, 196, 20);
+    text_->setGeometry(Px(64, 16, 196, 20));
     text_->setMaxLength(kMaxTextBytes);
     preview_ = new WatermarkPreview(group);  // 动画框1
-    preview_->move(64, 42);
+    preview_->move(Px(64), Px(42));          // its picture keeps its pixel size
     preview_->SetTemplatePicture(Strip(0));
     vertical_ = new QScrollBar(Qt::Vertical, group);  // 纵向滚动条1
-    vertical_->setGeometry(48, 42, 16, 33);
+    vertical_->setGeometry(Px(48, 42, 16, 33));
     vertical_->setRange(1, 20);
     vertical_->setValue(10);
     horizontal_ = new QScrollBar(Qt::Horizontal, group);  // 横向滚动条1
-    horizontal_->setGeometry(64, 76, 196, 16);
+    horizontal_->setGeometry(Px(64, 76, 196, 16));
     horizontal_->setRange(1, 196);
     horizontal_->setValue(kTextCentre);
 }
 
 void WatermarkMakerWindow::BuildListRows(QGroupBox* group) {
+    // The right column is 20 pixels wider than a 48-pixel one, so that a size entry ("默认")
+    // fits beside the list's arrow; the lists give up those 20 pixels.
     backgrounds_ = new QComboBox(group);  // 组合框1
-    backgrounds_->setGeometry(64, 96, 144, 20);
+    backgrounds_->setGeometry(Px(64, 96, 124, 20));
     colourButton_ = new QPushButton(group);  // 颜色选择器1
-    colourButton_->setGeometry(214, 96, 48, 20);
+    colourButton_->setGeometry(Px(194, 96, 68, 20));
     colourButton_->setIcon(Swatch(colour_));
     colourButton_->setIconSize(QSize(36, 12));
     fonts_ = new QComboBox(group);  // 组合框2
-    fonts_->setGeometry(64, 120, 144, 20);
+    fonts_->setGeometry(Px(64, 120, 124, 20));
     sizes_ = new QComboBox(group);  // 组合框3
-    sizes_->setGeometry(214, 120, 48, 20);
+    sizes_->setGeometry(Px(194, 120, 68, 20));
 }
 
 void WatermarkMakerWindow::BuildBottomRows(QGroupBox* group) {
     transparency_ = new QSlider(Qt::Horizontal, group);  // 滑块条1
-    transparency_->setGeometry(56, 144, 208, 20);
+    transparency_->setGeometry(Px(56, 144, 208, 20));
     transparency_->setRange(1, 10);
     transparency_->setValue(10);
     generate_ = new QPushButton(group);  // 超级按钮1
-    generate_->setGeometry(64, 168, 196, 24);
+    generate_->setGeometry(Px(64, 168, 196, 24));
 }
 
 void WatermarkMakerWindow::ConnectHandlers() {
@@ -377,7 +389,9 @@ void WatermarkMakerWindow::OnMakerTransparencyChanged(int position) {
 QByteArray WatermarkMakerWindow::GenerateWatermark() {
     QImage strip(WatermarkPreview::kWidth, WatermarkPreview::kHeight, QImage::Format_RGB32);
     strip.fill(Qt::black);
-    preview_->render(&strip);
+    QPainter painter(&strip);
+    preview_->Paint(painter);
+    painter.end();
     std::vector<uint8_t> bmp = ToBmp24(strip);
     return QByteArray(reinterpret_cast<const char*>(bmp.data()),
                       static_cast<qsizetype>(bmp.size()));

@@ -40,7 +40,8 @@ struct MakerSize {
 inline constexpr MakerSize kMakerSizes[] = {{"默认", 9}, {"中号", 11}, {"大号", 16}, {"巨大", 22}};
 
 // The maker's preview box: numbered objects drawn in the order they were made, each a picture
-// (taken from the template) or a line of text, each with an opacity.
+// (taken from the template) or a line of text, each with an opacity. Positions are pixels of the
+// watermark picture.
 class WatermarkPreview : public QWidget {
     Q_OBJECT
   public:
@@ -58,6 +59,11 @@ class WatermarkPreview : public QWidget {
 
     int ObjectCount() const { return static_cast<int>(objects_.size()); }
     QPoint ObjectPosition(int id) const;
+
+    // Draws the objects onto a kWidth x kHeight picture. Text sizes are points on a 96-dpi
+    // screen, so the watermark is the same on any screen; the box on screen shows it enlarged
+    // to the layout's scale, its text drawn sharp at that size.
+    void Paint(QPainter& painter) const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
