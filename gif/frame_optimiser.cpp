@@ -71,9 +71,8 @@ void FrameOptimiser::Emit(EncodedFrame frame, bool mergeable) {
         frame.header.tableBits = TableBits(globalTable_.size() / 3);
     }
     emittedAny_ = true;
-    if (pending_) ready_.push_back(std::move(*pending_));
-    pending_ = std::move(frame);
-    pendingMergeable_ = mergeable;
+    ready_.push_back(std::move(frame));
+    lastMergeable_ = mergeable;
 }
 
 std::optional<EncodedFrame> FrameOptimiser::TakeReady() {
@@ -81,11 +80,6 @@ std::optional<EncodedFrame> FrameOptimiser::TakeReady() {
     EncodedFrame frame = std::move(ready_.front());
     ready_.pop_front();
     return frame;
-}
-
-void FrameOptimiser::Finish() {
-    if (pending_) ready_.push_back(std::move(*pending_));
-    pending_.reset();
 }
 
 EncodedFrame FrameOptimiser::TransparentPixel(uint16_t delay) const {
@@ -106,20 +100,19 @@ void FrameOptimiser::Lengthen(uint16_t delay, const std::string& comment) {
         globalColours_.Find(0);
         haveGlobal_ = true;
     }
-    if (!comment.empty() || !pending_ || !pendingMergeable_) {
+    if (!comment.empty() || !lastMergeable_) {
         EncodedFrame pixel = TransparentPixel(delay);
         pixel.comment = comment;
         Emit(std::move(pixel), true);
         return;
     }
-    uint16_t& pendingDelay = pending_->header.delay;
-    const uint32_t sum = uint32_t(pendingDelay) + delay;
-    if (sum <= 65535) {
-        pendingDelay = uint16_t(sum);
-        return;
-    }
-    pendingDelay = 65535;
-    Emit(TransparentPixel(uint16_t(sum - 65535)), true);
+    // A record of its own, so that what is stored is never changed; the writer adds it to the
+    // frame before.
+    EncodedFrame longer;
+    longer.header = PlacedHeader(0, 0, 0, 0);
+    longer.header.delay = delay;
+    longer.header.lengthens = true;
+    Emit(std::move(longer), true);
 }
 
 FrameOptimiser::Rect FrameOptimiser::ChangedRect(const ShownPicture& picture) const {

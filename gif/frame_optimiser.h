@@ -45,15 +45,12 @@ class FrameOptimiser {
     void AddGiven(EncodedFrame frame, const ShownPicture& shown);
 
     // Frames that are final, in file order: the oldest, or null; PopReady drops it once the
-    // caller has kept it. The newest frame is held back until the next picture or Finish, as a
-    // picture that changes nothing still adds to its delay.
+    // caller has kept it. A picture that changes nothing gives a record that lengthens the
+    // frame before it (the writer merges them).
     const EncodedFrame* NextReady() const { return ready_.empty() ? nullptr : &ready_.front(); }
     void PopReady() { ready_.pop_front(); }
     size_t ReadyCount() const { return ready_.size(); }
     std::optional<EncodedFrame> TakeReady();
-    // The frame held back, if any; it is final only if nothing more is added.
-    const EncodedFrame* Pending() const { return pending_ ? &*pending_ : nullptr; }
-    void Finish();
 
     // Red, green, blue per entry, 2^k entries; set by the first frame, whose record carries it.
     const std::vector<uint8_t>& GlobalTable() const { return globalTable_; }
@@ -92,8 +89,7 @@ class FrameOptimiser {
     ColourSet globalColours_;  // colour -> its first index in the global table
     bool haveGlobal_ = false;
     bool emittedAny_ = false;
-    std::optional<EncodedFrame> pending_;
-    bool pendingMergeable_ = false;
+    bool lastMergeable_ = false;  // the last frame shows its picture for all of its delay
     std::deque<EncodedFrame> ready_;
     LzwEncoder encoder_;
     std::vector<uint8_t> indices_;  // one rectangle's indices, reused

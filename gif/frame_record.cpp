@@ -12,7 +12,7 @@ namespace {
 // bits (8-bit each), comment length (16-bit), image data length (32-bit).
 constexpr size_t kHeaderBytes = 20;
 constexpr size_t kDataLengthAt = 16;
-constexpr uint8_t kTransparency = 1, kInterlaced = 2, kLocalTable = 4;
+constexpr uint8_t kTransparency = 1, kInterlaced = 2, kLocalTable = 4, kLengthens = 8;
 
 using bitmap::Write16;
 using bitmap::Write32;
@@ -45,8 +45,9 @@ void BeginFrameRecord(const FrameHeader& header, std::string_view comment,
     Write16(p + 6, header.height);
     Write16(p + 8, header.delay);
     p[10] = header.disposal;
-    p[11] = uint8_t((header.transparency ? kTransparency : 0) |
-                    (header.interlaced ? kInterlaced : 0) | (header.localTable ? kLocalTable : 0));
+    p[11] =
+        uint8_t((header.transparency ? kTransparency : 0) | (header.interlaced ? kInterlaced : 0) |
+                (header.localTable ? kLocalTable : 0) | (header.lengthens ? kLengthens : 0));
     p[12] = header.transparentIndex;
     p[13] = header.tableBits;
     Write16(p + 14, uint16_t(comment.size()));
@@ -75,6 +76,7 @@ std::optional<FrameView> ParseFrameRecord(std::span<const uint8_t> record) {
     h.transparency = p[11] & kTransparency;
     h.interlaced = p[11] & kInterlaced;
     h.localTable = p[11] & kLocalTable;
+    h.lengthens = p[11] & kLengthens;
     h.transparentIndex = p[12];
     h.tableBits = p[13];
     if (h.tableBits > 8) return std::nullopt;

@@ -26,6 +26,9 @@ struct FrameHeader {
     bool interlaced = false;
     // The frame's colour table is written as its own (local) table; false: the global one serves.
     bool localTable = true;
+    // No image: the frame before stays on screen `delay` longer (the optimised layout's
+    // pictures that change nothing). Kept as records of their own so that a store only grows.
+    bool lengthens = false;
     // The colour table holds 2^tableBits entries (1..8); 0: the record carries none.
     uint8_t tableBits = 8;
 };

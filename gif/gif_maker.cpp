@@ -72,25 +72,6 @@ LibraryError SavingError() noexcept {
     }
 }
 
-// A store's frames and, after them, one more record: the frame the optimiser holds back,
-// written with the others without being taken from it.
-class StoreAndOneMore final : public FrameStore {
-  public:
-    StoreAndOneMore(const FrameStore& store, const std::vector<uint8_t>* more)
-        : store_(store), more_(more) {}
-    void Append(std::span<const uint8_t>) override { throw LibraryError(kUnknown); }
-    size_t Count() const override { return store_.Count() + (more_ ? 1 : 0); }
-    std::span<const uint8_t> Read(size_t index, std::vector<uint8_t>& scratch) const override {
-        if (index < store_.Count()) return store_.Read(index, scratch);
-        return *more_;
-    }
-    void Clear() override {}
-
-  private:
-    const FrameStore& store_;
-    const std::vector<uint8_t>* more_;
-};
-
 }  // namespace
 
 bool GifMaker::Create(const AnimationInfo& info) {
@@ -144,19 +125,10 @@ void GifMaker::TakeLogicalSize(uint16_t width, uint16_t height) {
     if (logicalHeight_ == 0) logicalHeight_ = height;
 }
 
-size_t GifMaker::FrameCount() const {
-    const size_t stored = store_ ? store_->Count() : 0;
-    return stored + (optimised_ && optimised_->Unstored() > 0 ? 1 : 0);
-}
-
 std::optional<FrameView> GifMaker::StoredFrameAt(size_t index,
                                                  std::vector<uint8_t>& scratch) const {
     if (index >= FrameCount()) return std::nullopt;
     try {
-        if (index == store_->Count()) {  // the frame the optimiser still holds
-            if (!optimised_->PendingRecord(scratch)) return std::nullopt;
-            return ParseFrameRecord(scratch);
-        }
         return ParseFrameRecord(store_->Read(index, scratch));
     } catch (...) {
         return std::nullopt;
@@ -264,14 +236,9 @@ bool GifMaker::SaveGif(ByteSink& sink) {
     lastError_.Clear();
     try {
         const AnimationHead head{logicalWidth_, logicalHeight_, loop_, loopCount_, comment_};
-        if (!optimised_) {
-            WriteGif(head, *store_, sink, progress_);
-            return true;
-        }
-        optimised_->StoreReady(*store_);
-        std::vector<uint8_t> pending;
-        const bool held = optimised_->PendingRecord(pending);
-        WriteGif(head, StoreAndOneMore(*store_, held ? &pending : nullptr), sink, progress_);
+        // Frames a failing store could not take at intake get another chance.
+        if (optimised_) optimised_->StoreReady(*store_);
+        WriteGif(head, *store_, sink, progress_);
         return true;
     } catch (...) {
         lastError_.Set(SavingError());

@@ -74,7 +74,7 @@ class GifMaker {
     void SetSaveProgress(SaveProgress progress) { progress_ = std::move(progress); }
 
     // What is stored, for callers that inspect it.
-    size_t FrameCount() const;
+    size_t FrameCount() const { return store_ ? store_->Count() : 0; }
     // Frame `index`'s settings and colour table as stored, or nothing when it cannot be read.
     std::optional<FrameView> StoredFrameAt(size_t index, std::vector<uint8_t>& scratch) const;
     // Frame `index` decoded back into settings and indices. Throws LibraryError when the store

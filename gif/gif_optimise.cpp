@@ -48,8 +48,6 @@ OptimiseResult Optimise(std::span<const uint8_t> in, std::vector<uint8_t>& out,
         error = LibraryError(player.Error().Code());
         return OptimiseResult::Failed;
     }
-    optimiser.Finish();
-    storeReady();
 
     MemorySink sink;
     WriteGif({player.Width(), player.Height(), info.LOOP, info.LoopCount, info.exposition}, store,

@@ -6,6 +6,7 @@
 // say which of them have a table of their own; its first frame's table is the global one.
 #include "gif/gif_writer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,16 @@ void AnimatedFrame(SinkWriter& out, const FrameView& frame) {
     out.Bytes(frame.imageData);
 }
 
+// A 1 x 1 frame that shows nothing new, for `delay`.
+FrameView TransparentPixel(uint16_t delay, bool interlaced) {
+    // Minimum code size 2: clear (4), pixel 0, end (5) in 3 bits each.
+    static constexpr uint8_t kData[] = {0x02, 0x02, 0x44, 0x01, 0x00};
+    FrameView pixel;
+    pixel.header = {0, 0, 1, 1, delay, 1, true, 0, interlaced, false, 0};
+    pixel.imageData = kData;
+    return pixel;
+}
+
 // The only frame: its table serves as the global one, so it has none of its own.
 void BareFrame(SinkWriter& out, const FrameView& frame) {
     const FrameHeader& header = frame.header;
@@ -156,12 +167,31 @@ void WriteGif(const AnimationHead& head, const FrameStore& store, ByteSink& sink
         out.Byte(0x00);
     }
 
+    std::vector<uint8_t> ahead;
     for (size_t i = 0; i < count; ++i) {
-        const FrameView frame = ParseStored(store.Read(i, scratch));
-        if (animated)
-            AnimatedFrame(out, frame);
-        else
+        FrameView frame = ParseStored(store.Read(i, scratch));
+        if (frame.header.lengthens) {  // added to the frame before it
+            if (progress) progress(i + 1, count);
+            continue;
+        }
+        if (!animated) {
             BareFrame(out, frame);
+            if (progress) progress(i + 1, count);
+            continue;
+        }
+        // The records that lengthen it; what the delay field cannot hold goes on in
+        // transparent pixels.
+        uint64_t delay = frame.header.delay;
+        for (size_t j = i + 1; j < count; ++j) {
+            const FrameView next = ParseStored(store.Read(j, ahead));
+            if (!next.header.lengthens) break;
+            delay += next.header.delay;
+        }
+        frame.header.delay = uint16_t(std::min<uint64_t>(delay, 65535));
+        AnimatedFrame(out, frame);
+        for (delay -= frame.header.delay; delay > 0; delay -= std::min<uint64_t>(delay, 65535))
+            AnimatedFrame(out, TransparentPixel(uint16_t(std::min<uint64_t>(delay, 65535)),
+                                                frame.header.interlaced));
         if (progress) progress(i + 1, count);
     }
 

@@ -54,15 +54,4 @@ void OptimisedIntake::StoreReady(FrameStore& store) {
     }
 }
 
-bool OptimisedIntake::PendingRecord(std::vector<uint8_t>& record) const {
-    const EncodedFrame* pending = optimiser_.Pending();
-    if (!pending) return false;
-    RecordOf(*pending, record);
-    return true;
-}
-
-size_t OptimisedIntake::Unstored() const {
-    return optimiser_.ReadyCount() + (optimiser_.Pending() ? 1 : 0);
-}
-
 }  // namespace gif

@@ -25,11 +25,6 @@ class OptimisedIntake {
              FrameStore& store);
     void StoreReady(FrameStore& store);
 
-    // The frame still held back as a record in `record`; false when there is none.
-    bool PendingRecord(std::vector<uint8_t>& record) const;
-    // Frames taken but not in the store yet (the held-back one included).
-    size_t Unstored() const;
-
   private:
     uint16_t width_, height_;
     bool interlace_;

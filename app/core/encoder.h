@@ -10,6 +10,7 @@
 #include <string>
 
 #include "gif/frame_store.h"
+#include "gif/gif_maker.h"
 #include "gif/records.h"
 
 namespace app {
@@ -32,6 +33,8 @@ class Encoder {
     // Told the progress of every save, on the saving thread.
     virtual void SetSaveProgress(std::function<void(size_t written, size_t total)> /*progress*/) {}
     virtual bool HasFrames() { return true; }
+    // The file layout and colour reduction of animations made by the next Create.
+    virtual void SetOptions(const gif::MakerOptions& /*options*/) {}
 };
 
 // The library's GifMaker.

@@ -14,7 +14,10 @@ class GifMakerEncoder final : public Encoder {
     void Clear() override { gif::Clear(slot_); }
     bool Create(const gif::AnimationInfo& info) override {
         const bool created = gif::Create(slot_, info);
-        if (slot_) slot_->SetSaveProgress(progress_);
+        if (slot_) {
+            slot_->SetSaveProgress(progress_);
+            slot_->SetOptions(options_);
+        }
         return created;
     }
     bool AddFrame(const gif::FrameInfo& info, std::span<const uint8_t> picture) override {
@@ -32,10 +35,12 @@ class GifMakerEncoder final : public Encoder {
         if (slot_) slot_->SetSaveProgress(progress_);
     }
     bool HasFrames() override { return slot_ && slot_->FrameCount() > 0; }
+    void SetOptions(const gif::MakerOptions& options) override { options_ = options; }
 
   private:
     std::unique_ptr<gif::GifMaker> slot_;
     std::function<void(size_t, size_t)> progress_;
+    gif::MakerOptions options_;
 };
 
 }  // namespace

@@ -97,6 +97,7 @@ void RecordingController::StartRecording() {
     encoder.Reset();
     encoder.Clear();
     state_.animationInfo.LOOP = true;
+    encoder.SetOptions(state_.makerOptions);
     encoder.Create(state_.animationInfo);
     AttachJournal();
 

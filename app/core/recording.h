@@ -30,6 +30,8 @@ struct RecordingState {
     std::string fileBaseName;          // the last stop's name, empty before the first stop
     std::unique_ptr<CaptureWorker> workerThread;
     bool regionFrameShown = false;
+    // Recordings are saved in the optimised layout unless the user asks for whole frames.
+    gif::MakerOptions makerOptions{.optimise = true, .exactColours = false};
 };
 
 // "MMDDhhmmss" of a local time.
@@ -65,6 +67,8 @@ class RecordingController {
     void OnFrameCaptured(uint64_t recording, uint32_t frameNumber);
     // The region frame window was opened or closed elsewhere.
     void SetRegionFrameShown(bool shown) { state_.regionFrameShown = shown; }
+    // The file layout and colour reduction of the next recording.
+    void SetMakerOptions(const gif::MakerOptions& options) { state_.makerOptions = options; }
 
     const RecordingState& State() const { return state_; }
     std::filesystem::path OutputFolder() const;

@@ -96,6 +96,8 @@ class MainWindow : public QMainWindow, public RecorderView {
                        const std::vector<std::string>& failures) override;
     void SetResaveAvailable(bool available) override;
     QAction* ResaveAction() const { return resaveAction_; }
+    QAction* WholeFramesAction() const { return wholeFramesAction_; }
+    QAction* ExactColoursAction() const { return exactColoursAction_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -158,6 +160,8 @@ class MainWindow : public QMainWindow, public RecorderView {
     std::unique_ptr<CursorOverlayWindow> cursorOverlay_;
     DropReceiver dropReceiver_;
     QAction* resaveAction_ = nullptr;
+    QAction* wholeFramesAction_ = nullptr;  // checked: every frame whole (the plain layout)
+    QAction* exactColoursAction_ = nullptr;
     std::thread background_;  // the save; joined before the controller goes
     bool closeAfterSave_ = false;
 

@@ -44,6 +44,21 @@ void MainWindow::BuildMenus() {
     resaveAction_ = tools->addAction(tr("重新保存"), this, [this] { controller_->Resave(); });
     resaveAction_->setObjectName(QStringLiteral("重新保存"));
     resaveAction_->setEnabled(false);
+    // Both apply from the next recording on: its frames are reduced and laid out as they come.
+    tools->addSeparator();
+    wholeFramesAction_ = tools->addAction(tr("保存完整帧"));
+    exactColoursAction_ = tools->addAction(tr("精确颜色"));
+    wholeFramesAction_->setObjectName(QStringLiteral("保存完整帧"));
+    exactColoursAction_->setObjectName(QStringLiteral("精确颜色"));
+    const gif::MakerOptions& options = controller_->State().makerOptions;
+    for (QAction* action : {wholeFramesAction_, exactColoursAction_}) {
+        action->setCheckable(true);
+        action->setChecked(action == wholeFramesAction_ ? !options.optimise : options.exactColours);
+        connect(action, &QAction::toggled, this, [this] {
+            controller_->SetMakerOptions({.optimise = !wholeFramesAction_->isChecked(),
+                                          .exactColours = exactColoursAction_->isChecked()});
+        });
+    }
     QMenu* help = menuBar()->addMenu(tr("帮助"));
     help->addAction(tr("使用教程"), this, [this] {
         if (OnTutorialItem().isEmpty()) statusLine_->setText(tr("无法写入使用教程文件"));

@@ -68,6 +68,7 @@ class FakeEncoder : public app::Encoder {
     void SetSaveProgress(std::function<void(size_t, size_t)> report) override {
         progress = std::move(report);
     }
+    void SetOptions(const gif::MakerOptions& given) override { options = given; }
 
     void ForgetDelays() {
         std::lock_guard lock(mutex_);
@@ -87,6 +88,7 @@ class FakeEncoder : public app::Encoder {
     std::vector<std::string> savedPaths;
     std::function<void()> onAddFrame;  // runs on the worker thread
     std::function<void(size_t, size_t)> progress;
+    gif::MakerOptions options;         // as last given
     std::function<void()> onSave;      // runs where the save runs
     std::atomic<int> failAddFrom{-1};  // AddFrame fails once this many frames are in
 

@@ -39,6 +39,27 @@ class MainWindowTest : public QObject {
     int ended = 0;
 
   private slots:
+    void toolsMenuChoosesTheLayoutAndColoursOfTheNextRecording() {
+        auto window = MakeWindow();
+        QAction* whole = window->WholeFramesAction();
+        QAction* exact = window->ExactColoursAction();
+        QVERIFY(whole && exact);
+        QCOMPARE(whole->text(), QString::fromUtf8("保存完整帧"));
+        QCOMPARE(exact->text(), QString::fromUtf8("精确颜色"));
+        QVERIFY(whole->isCheckable() && exact->isCheckable());
+        QVERIFY(!whole->isChecked());
+        QVERIFY(!exact->isChecked());
+        QVERIFY(window->Recording().State().makerOptions.optimise);
+        whole->trigger();
+        QVERIFY(whole->isChecked());
+        QVERIFY(!window->Recording().State().makerOptions.optimise);
+        exact->trigger();
+        QVERIFY(window->Recording().State().makerOptions.exactColours);
+        whole->trigger();
+        QVERIFY(window->Recording().State().makerOptions.optimise);
+        QVERIFY(window->Recording().State().makerOptions.exactColours);
+    }
+
     void controlsHaveTheirNamesPlacesAndStartValues() {
         auto window = MakeWindow();
         QCOMPARE(window->geometry(), QRect(50, 50, 286, 416));

@@ -213,6 +213,8 @@ TEST_F(RecordingSaveTest, TheJournalHoldsTheFramesAndGoesOnceSaved) {
 
 TEST_F(RecordingSaveTest, AnUnsavedRecordingSurvivesTheNextOneAndIsRecoveredAtTheStart) {
     Make(MakeGifMakerEncoder(), true);
+    // Whole frames, so that the file has one frame per journal record.
+    controller->SetMakerOptions({.optimise = false, .exactColours = false});
     // The output folder cannot be made: a file stands in its place.
     std::ofstream(Output()) << "in the way";
     controller->ToggleRecording();

@@ -91,6 +91,20 @@ TEST_F(RecordingTest, StartsAndStopsInTheBindingOrder) {
     EXPECT_NE(view.status.find("1207050903"), std::string::npos);
 }
 
+TEST_F(RecordingTest, RecordingsAreOptimisedUnlessWholeFramesAreAskedFor) {
+    controller->ToggleRecording();
+    EXPECT_TRUE(encoder->options.optimise);
+    EXPECT_FALSE(encoder->options.exactColours);
+    // A change during a recording is for the next one.
+    controller->SetMakerOptions({.optimise = false, .exactColours = true});
+    EXPECT_TRUE(encoder->options.optimise);
+    controller->ToggleRecording();
+    controller->ToggleRecording();
+    EXPECT_FALSE(encoder->options.optimise);
+    EXPECT_TRUE(encoder->options.exactColours);
+    controller->ToggleRecording();
+}
+
 TEST_F(RecordingTest, OtherModesLeaveTheWindowAloneAndUnknownCaptionsCountAsIdle) {
     view.mode = 2;
     view.caption = "开始";
