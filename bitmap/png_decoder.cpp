@@ -7,7 +7,6 @@
 
 #include <csetjmp>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "bitmap/byte_order.h"
@@ -37,15 +36,6 @@ void OnError(png_structp png, png_const_charp message) {
 }
 
 void OnWarning(png_structp, png_const_charp) {}
-
-// libpng allocates through operator new, like the rest of the decoder, so that whatever watches
-// or limits the program's allocations sees libpng's too.
-png_voidp Allocate(png_structp, png_alloc_size_t size) {
-    return ::operator new(size, std::nothrow);
-}
-void Release(png_structp, png_voidp memory) {
-    ::operator delete(memory);
-}
 
 // The first chunk of a PNG is its header; its size is read here, before libpng sets up rows
 // (and allocates for them) on the header's word.
@@ -147,8 +137,7 @@ DecodeStatus DecodePng(std::span<const uint8_t> data, Image24& out, const Decode
 
     PngSource source{data.data(), data.size(), 0, false};
     PngReader reader;
-    reader.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &source, OnError, OnWarning,
-                                          nullptr, Allocate, Release);
+    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, OnError, OnWarning);
     if (!reader.png) return DecodeStatus::OutOfMemory;
     reader.info = png_create_info_struct(reader.png);
     if (!reader.info) return DecodeStatus::OutOfMemory;

@@ -10,7 +10,7 @@ namespace {
 size_t CopyText(char* out, size_t capacity, std::string_view text) noexcept {
     size_t length = Utf8PrefixBytes(text, kMaxErrorCharacters);
     if (length > capacity - 1) length = capacity - 1;
-    std::memcpy(out, text.data(), length);
+    if (length > 0) std::memcpy(out, text.data(), length);  // an empty view may hold no pointer
     out[length] = '\0';
     return length;
 }

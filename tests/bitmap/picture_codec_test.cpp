@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -340,6 +345,44 @@ TEST(DecodePicture, HugePicturesAreRefusedBeforeAllocating) {
     EXPECT_EQ(DecodePicture(claim, image), DecodeStatus::NotAPicture);
     EXPECT_LT(probe.Largest(), size_t{1} << 20);
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+#define GIFREC_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define GIFREC_ASAN 1
+#endif
+#endif
+
+#ifndef GIFREC_ASAN
+// The exit status of decoding `claim` once the address space may grow by no more than 48 MB:
+// 0 when it is refused as too large.
+int DecodeUnderAddressLimit(const std::vector<uint8_t>& claim) {
+    long pages = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm || std::fscanf(statm, "%ld", &pages) != 1) return 2;
+    std::fclose(statm);
+    const rlim_t limit = rlim_t(pages) * rlim_t(::sysconf(_SC_PAGESIZE)) + (rlim_t{48} << 20);
+    const rlimit space{limit, limit};
+    if (::setrlimit(RLIMIT_AS, &space) != 0) return 3;
+    Image24 image;
+    return DecodePicture(claim, image) == DecodeStatus::TooLarge ? 0 : 1;
+}
+
+// The C libraries allocate with malloc, out of the allocation probe's sight; a child process
+// whose address space is held to 48 MB more shows that they, too, refuse such claims from the
+// header. (The sanitizer's shadow memory does not fit under such a limit.)
+TEST(DecodePictureDeathTest, ClaimsAreRefusedWithinFortyEightMegabytes) {
+    auto bigRle = RleBmp({0, 1});
+    Put32(bigRle, 18, 30000);
+    Put32(bigRle, 22, 30000);
+    const std::vector<uint8_t> claims[] = {PngWithSize(0x7FFFFFFF, 0x7FFFFFFF),
+                                           PngWithSize(40000, 40000), JpegWithSize(40000, 40000),
+                                           GifWithScreen(65535, 65535), bigRle};
+    for (const auto& claim : claims)
+        EXPECT_EXIT(std::_Exit(DecodeUnderAddressLimit(claim)), ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(DecodePicture, TighterLimitsApply) {
     Image24 image;

@@ -61,6 +61,29 @@ void operator delete[](void* memory, size_t, std::align_val_t) noexcept {
     std::free(memory);
 }
 
+// The nothrow forms go through the same hook (a refusal becomes nullptr), so that every form
+// of new is paired with the delete above; the library's own would not be.
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
+
 namespace testsupport {
 
 AllocationHook SetAllocationHook(AllocationHook hook) {
