@@ -250,3 +250,83 @@ void BM_MakerSaveGif100Frames(benchmark::State& state) {
 BENCHMARK(BM_MakerSaveGif100Frames)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 }  // namespace
+
+namespace {
+
+// Discards what is written, counting it.
+class CountingSink final : public gif::ByteSink {
+  public:
+    bool Write(std::span<const uint8_t> bytes, std::string&) override {
+        size += bytes.size();
+        return true;
+    }
+    size_t size = 0;
+};
+
+// A changing screen: a few screen-like pictures with a block drawn into them frame by frame.
+std::vector<uint8_t>& ChangingScreen(std::vector<std::vector<uint8_t>>& screens, int frame) {
+    std::vector<uint8_t>& bmp = screens[size_t(frame / 25) % screens.size()];
+    const uint32_t left = uint32_t(frame * 37) % (kWidth - 64);
+    const uint32_t top = uint32_t(frame * 53) % (kHeight - 24);
+    for (uint32_t y = top; y < top + 24; ++y)
+        std::memset(bmp.data() + 54 + 4 * (size_t(y) * kWidth + left), frame * 7, 4 * 64);
+    return bmp;
+}
+
+// SaveGif of a long recording whose frames lie in a file store: headers and copies only.
+// Output bytes per second, to a sink that discards them.
+void BM_MakerSaveGif1000FramesFromFileStore(benchmark::State& state) {
+    constexpr int kFrames = 1000;
+    std::vector<std::vector<uint8_t>> screens;
+    for (uint32_t seed = 0; seed < 4; ++seed)
+        screens.push_back(gifbench::Bmp32(gifbench::ScreenLike(kWidth, kHeight, seed)));
+    gif::GifMaker maker;
+    maker.Create({});
+    maker.SetFrameStore(gif::FileFrameStore::CreateUnnamed({}));
+    gif::FrameInfo info;
+    info.DelayTime = 10;
+    for (int i = 0; i < kFrames; ++i) {
+        if (!maker.AddFrame(info, std::nullopt, ChangingScreen(screens, i))) {
+            state.SkipWithError(maker.GetError().c_str());
+            return;
+        }
+    }
+    size_t fileBytes = 0;
+    for (auto _ : state) {
+        CountingSink sink;
+        if (!maker.SaveGif(sink)) {
+            state.SkipWithError(maker.GetError().c_str());
+            break;
+        }
+        fileBytes = sink.size;
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(fileBytes));
+    state.counters["file_MB"] = double(fileBytes) / (1 << 20);
+    state.SetLabel("1000 stored 1920x1080 screen-like frames, file store, output discarded");
+}
+BENCHMARK(BM_MakerSaveGif1000FramesFromFileStore)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// AddFrame as a recording calls it, frame after frame into the default store (memory up to its
+// budget, then a file), never reset: intake, encoding and storing together.
+void BM_MakerAddFrameRecording(benchmark::State& state) {
+    std::vector<std::vector<uint8_t>> screens;
+    for (uint32_t seed = 0; seed < 4; ++seed)
+        screens.push_back(gifbench::Bmp32(gifbench::ScreenLike(kWidth, kHeight, seed)));
+    gif::GifMaker maker;
+    maker.Create({});
+    gif::FrameInfo info;
+    int frame = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::vector<uint8_t>& bmp = ChangingScreen(screens, frame++);
+        state.ResumeTiming();
+        if (!maker.AddFrame(info, std::nullopt, bmp)) {
+            state.SkipWithError(maker.GetError().c_str());
+            break;
+        }
+    }
+    state.SetLabel("1920x1080 32-bit BMP, changing screen-like content");
+}
+BENCHMARK(BM_MakerAddFrameRecording)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -40,11 +40,9 @@ QSize PreviewWindow::ShownSize(const QSize& picture, const QSize& area) {
 }
 
 void PreviewWindow::Open(const QString& path, const QRect& area) {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) bytes_ = file.readAll();
-    buffer_.setData(bytes_);
-    buffer_.open(QIODevice::ReadOnly);
-    movie_.setDevice(&buffer_);
+    file_.setFileName(path);
+    file_.open(QIODevice::ReadOnly);
+    movie_.setDevice(&file_);
     movie_.setCacheMode(QMovie::CacheNone);
     QSize size(0, 0);
     if (movie_.isValid() && movie_.jumpToFrame(0)) size = movie_.currentImage().size();
@@ -52,8 +50,8 @@ void PreviewWindow::Open(const QString& path, const QRect& area) {
     if (shown != size) {
         // Frames are decoded at the shown size from the start again.
         movie_.setScaledSize(shown);
-        buffer_.seek(0);
-        movie_.setDevice(&buffer_);
+        file_.seek(0);
+        movie_.setDevice(&file_);
         movie_.jumpToFrame(0);
         size = shown;
     }

@@ -2,8 +2,7 @@
 // otherwise scaled down to 80% of the available area. A double-click closes it.
 #pragma once
 
-#include <QBuffer>
-#include <QByteArray>
+#include <QFile>
 #include <QLabel>
 #include <QMovie>
 #include <QWidget>
@@ -38,8 +37,8 @@ class PreviewWindow : public QWidget {
 
   private:
     QLabel* picture_;
-    QByteArray bytes_;
-    QBuffer buffer_;
+    // Read where it lies: a long recording's GIF need not fit in memory.
+    QFile file_;
     QMovie movie_;
     bool closedSignalled_ = false;
 };
