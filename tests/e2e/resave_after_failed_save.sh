@@ -3,17 +3,23 @@
 source "$(dirname "$0")/common.bash"
 
 mkdir -p "$output_dir"
-if [ "$(id -u)" -eq 0 ]; then
-  # Root writes through permissions: the folder is mounted read-only in gifrec's own namespace.
-  in_mount_namespace "mount --bind \"$output_dir\" \"$output_dir\" && mount -o remount,bind,ro \"$output_dir\""
-  start_window_manager
-  start_gifrec "${namespace_prefix[@]}"
-  make_writable() { nsenter -t "$gifrec_pid" -m mount -o remount,bind,rw "$output_dir"; }
-else
+if [ "$(id -u)" -ne 0 ]; then
   chmod a-w "$output_dir"
   start_window_manager
   start_gifrec
   make_writable() { chmod u+w "$output_dir"; }
+elif in_mount_namespace "mount --bind \"$output_dir\" \"$output_dir\" && mount -o remount,bind,ro \"$output_dir\""; then
+  # Root writes through permissions: the folder is mounted read-only in gifrec's own namespace.
+  start_window_manager
+  start_gifrec "${namespace_prefix[@]}"
+  make_writable() { nsenter -t "$gifrec_pid" -m mount -o remount,bind,rw "$output_dir"; }
+else
+  echo "root without a mount namespace: a file stands where the folder should be instead"
+  rmdir "$output_dir"
+  echo "in the way" >"$output_dir"
+  start_window_manager
+  start_gifrec
+  make_writable() { rm "$output_dir" && mkdir "$output_dir"; }
 fi
 "$helper" draw 60 &
 pids+=($!)
