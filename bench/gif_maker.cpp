@@ -256,7 +256,7 @@ namespace {
 // Discards what is written, counting it.
 class CountingSink final : public gif::ByteSink {
   public:
-    bool Write(std::span<const uint8_t> bytes, std::string&) override {
+    bool Write(std::span<const uint8_t> bytes, gif::LibraryError&) override {
         size += bytes.size();
         return true;
     }
