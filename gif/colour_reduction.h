@@ -34,7 +34,8 @@ void ReduceOrderedDither(const PixelView& picture, IndexedImage& image);
 // A picture of at most 256 distinct colours keeps them exactly, most frequent first, the rest
 // of the table black. Otherwise the 4-bit colours are ranked as by ReducePopularity and each
 // entry is the mean of its pixels; other colours take their nearest entry.
-void ReduceExact(const PixelView& picture, IndexedImage& image);
+// True when the colours were kept exactly.
+bool ReduceExact(const PixelView& picture, IndexedImage& image);
 
 // The part of `picture` from column x, row y (counted from the top), w x h pixels.
 PixelView SubView(const PixelView& picture, uint32_t x, uint32_t y, uint32_t w, uint32_t h);

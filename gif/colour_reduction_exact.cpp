@@ -109,13 +109,15 @@ void ReduceBucketMeans(const PixelView& picture, IndexedImage& image) {
 
 }  // namespace
 
-void ReduceExact(const PixelView& picture, IndexedImage& image) {
+bool ReduceExact(const PixelView& picture, IndexedImage& image) {
     ColourSet colours;
     std::array<uint32_t, 256> counts{};
-    if (NumberColours(picture, image, colours, counts))
+    if (NumberColours(picture, image, colours, counts)) {
         ReduceFewColours(colours, counts, image);
-    else
-        ReduceBucketMeans(picture, image);
+        return true;
+    }
+    ReduceBucketMeans(picture, image);
+    return false;
 }
 
 PixelView SubView(const PixelView& picture, uint32_t x, uint32_t y, uint32_t w, uint32_t h) {

@@ -116,10 +116,16 @@ void FrameOptimiser::Lengthen(uint16_t delay, const std::string& comment) {
 }
 
 FrameOptimiser::Rect FrameOptimiser::ChangedRect(const ShownPicture& picture) const {
-    Rect rect{width_, height_, 0, 0};
+    return Difference(picture, canvas_.data() + size_t{width_} * picture.top + picture.left,
+                      width_);
+}
+
+FrameOptimiser::Rect FrameOptimiser::Difference(const ShownPicture& picture, const uint32_t* other,
+                                                size_t otherStride) {
+    Rect rect{UINT32_MAX, UINT32_MAX, 0, 0};
     for (uint32_t y = 0; y < picture.height; ++y) {
         const uint32_t* now = picture.Row(y);
-        const uint32_t* before = canvas_.data() + size_t{width_} * (picture.top + y) + picture.left;
+        const uint32_t* before = other + otherStride * y;
         const uint32_t w = picture.width;
         if (std::memcmp(now, before, size_t{w} * 4) == 0) continue;
         uint32_t first = 0;

@@ -55,11 +55,16 @@ class FrameOptimiser {
     // Red, green, blue per entry, 2^k entries; set by the first frame, whose record carries it.
     const std::vector<uint8_t>& GlobalTable() const { return globalTable_; }
 
-  private:
     struct Rect {
         uint32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // x1, y1 exclusive
         bool Empty() const { return x1 <= x0 || y1 <= y0; }
     };
+    // The bounding rectangle of the picture's pixels that differ from what is shown.
+    Rect ChangedRect(const ShownPicture& picture) const;
+    // The same against `other`, whose row y (`otherStride` pixels apart) matches the picture's.
+    static Rect Difference(const ShownPicture& picture, const uint32_t* other, size_t otherStride);
+
+  private:
     // Colours of the rectangle: all of them, and those of the changed pixels.
     struct RectColours {
         ColourSet all, changed;
@@ -70,7 +75,6 @@ class FrameOptimiser {
     };
     struct Variant;
 
-    Rect ChangedRect(const ShownPicture& picture) const;
     RectColours CollectColours(const ShownPicture& picture, const Rect& rect) const;
     std::optional<Variant> PlanVariant(const RectColours& colours, bool transparent) const;
     void EncodeVariant(const ShownPicture& picture, const Rect& rect, Variant& variant);

@@ -180,16 +180,21 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
         }
         image.width = uint16_t(picture->width);
         image.height = uint16_t(picture->height);
+        bool inexact = false;  // exact colours, but more than 256 of them
         if (info.Dither)
             ReduceOrderedDither(*picture, image);
         else if (options_.exactColours)
-            ReduceExact(*picture, image);
+            inexact = !ReduceExact(*picture, image);
         else
             ReducePopularity(*picture, image);
-        // The picture is no longer needed; give its memory back before the frame is encoded.
-        picture.reset();
-        decoded = bitmap::Image24{};
-        fileBytes = std::vector<uint8_t>();
+        // The optimised layout reduces such a frame's changed part again, from the picture.
+        const bool keepPicture = inexact && (optimised_ || options_.optimise);
+        if (!keepPicture) {
+            // The picture is no longer needed; give its memory back before the frame is encoded.
+            picture.reset();
+            decoded = bitmap::Image24{};
+            fileBytes = std::vector<uint8_t>();
+        }
 
         FrameSettings settings;
         settings.delay = info.DelayTime;
@@ -211,7 +216,8 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
         }
         try {
             if (optimised_)
-                optimised_->Add(image, settings, encoder_, Store());
+                optimised_->Add(image, settings, encoder_, Store(),
+                                keepPicture ? &*picture : nullptr);
             else
                 Store().Append(record_);
         } catch (const std::bad_alloc&) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gif/colour_reduction.h"
 #include "gif/frame_encoder.h"
 #include "gif/frame_optimiser.h"
 #include "gif/frame_store.h"
@@ -21,16 +22,23 @@ class OptimisedIntake {
 
     // Takes the frame, then stores every frame that became final. A store failure throws
     // (LibraryError, std::bad_alloc); the frames not stored are kept for the next call.
+    // `exactSource`, when given, is the picture of a frame that exact colours could not keep:
+    // its changed rectangle alone is reduced again, exactly if it has at most 256 colours.
     void Add(const IndexedImage& image, const FrameSettings& settings, FrameEncoder& encoder,
-             FrameStore& store);
+             FrameStore& store, const PixelView* exactSource = nullptr);
     void StoreReady(FrameStore& store);
 
   private:
+    void AddChangedPart(const PixelView& source, const FrameSettings& settings);
+
     uint16_t width_, height_;
     bool interlace_;
     FrameOptimiser optimiser_;
     std::vector<uint32_t> shown_;  // the frame's colours, reused
     std::vector<uint8_t> record_;
+    IndexedImage part_;               // the changed rectangle, reduced on its own
+    std::vector<uint32_t> previous_;  // the last exact-colours picture, for what changed
+    uint32_t previousWidth_ = 0;
 };
 
 }  // namespace gif

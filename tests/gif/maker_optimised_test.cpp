@@ -79,6 +79,29 @@ TEST(MakerOptimised, InterlacedAndExactColoursShowTheSame) {
     EXPECT_TRUE(white);
 }
 
+TEST(MakerOptimised, ExactColoursKeepAChangedRectangleExactInAManyColouredFrame) {
+    // The screen's gradient has more than 256 colours; the cursor's rectangle has two.
+    const Scene scene = BlinkingCursor(60, 40, 3);
+    GifMaker maker;
+    maker.Create(AnimationInfo{});
+    maker.SetOptions({.optimise = true, .exactColours = true});
+    for (const auto& picture : scene)
+        ASSERT_TRUE(maker.AddFrame(FrameInfo{}, std::nullopt, Bmp32(picture)));
+    const Timeline timeline = PlayWithGiflib(SaveToMemory(maker));
+    ASSERT_EQ(timeline.moments.size(), 3u);
+    for (size_t i = 1; i < 3; ++i)
+        for (uint32_t y = 20; y < 29; ++y)
+            for (uint32_t x = 30; x < 32; ++x) {
+                const Rgb c = PixelAt(scene[i], x, y);
+                ASSERT_EQ(timeline.moments[i].pixels[size_t{60} * y + x],
+                          uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b)
+                    << i << ": " << x << "," << y;
+            }
+    // Outside the rectangle the first frame's means stay.
+    EXPECT_EQ(timeline.moments[2].pixels[size_t{60} * 39],
+              timeline.moments[0].pixels[size_t{60} * 39]);
+}
+
 TEST(MakerOptimised, PlacedAndMarkedFramesAreWrittenAsGiven) {
     const Scene scene = {ScreenLike(40, 30, 1), ScreenLike(12, 10, 2), ScreenLike(40, 30, 3),
                          ScreenLike(40, 30, 4), ScreenLike(40, 30, 5), ScreenLike(40, 30, 5),
