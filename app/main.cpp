@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QLocale>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -8,8 +9,10 @@
 #include "app/core/allocator_tuning.h"
 #include "app/core/command_line.h"
 #include "app/core/encoder.h"
+#include "app/core/texts.h"
 #include "app/core/recording_journal.h"
 #include "app/ui/display_guard.h"
+#include "app/ui/interface_language.h"
 #include "app/ui/main_window.h"
 #include "app/ui/physical_pixels.h"
 #include "app/ui/ui_scale.h"
@@ -41,6 +44,9 @@ int main(int argc, char** argv) {
         application.emplace(argc, argv);
     }
     app::ApplyUserScaleFactor(*application);
+    app::InstallInterfaceLanguage(
+        *application, QString::fromStdString(app::InterfaceLanguage(
+                          line.language, QLocale::system().name().toStdString())));
     QGuiApplication::setApplicationName(QStringLiteral("gifrec"));
     QGuiApplication::setApplicationVersion(QStringLiteral(GIFREC_VERSION));
     // The desktop matches the running program to its desktop file and icon by this name.

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev libxext-dev libxtst-dev libxrandr-dev
-       libgif-dev libpng-dev libjpeg62-turbo-dev fonts-wqy-microhei)
+       libgif-dev libpng-dev libjpeg62-turbo-dev fonts-wqy-microhei qt6-tools-dev qt6-l10n-tools)
 test=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool xclip x11-utils openbox
       desktop-file-utils appstream lintian dpkg-dev binutils imagemagick x11-apps trayer)
 

@@ -24,6 +24,7 @@ class Encoder {
     // Called only by the capture worker while a recording runs.
     virtual bool AddFrame(const gif::FrameInfo& info, std::span<const uint8_t> picture) = 0;
     virtual bool SaveGif(const std::string& path) = 0;
+    // The last failure, in the interface's language.
     virtual std::string GetError() = 0;
 
     // Where the frames of the animation made by the last Create are kept; null lets go of the

@@ -1,6 +1,7 @@
 #include "gif/gif_maker.h"
 
 #include "app/core/encoder.h"
+#include "app/core/texts.h"
 
 namespace app {
 namespace {
@@ -25,7 +26,8 @@ class GifMakerEncoder final : public Encoder {
     }
     bool SaveGif(const std::string& path) override { return slot_ && slot_->SaveGif(path); }
     std::string GetError() override {
-        return slot_ ? slot_->GetError() : std::string("没有可保存的动画");
+        return slot_ ? slot_->GetErrorText(LibraryLanguage())
+                     : Translated("GifMakerEncoder", "没有可保存的动画");
     }
     void KeepFramesIn(std::unique_ptr<gif::FrameStore> store) override {
         if (slot_) slot_->SetFrameStore(std::move(store));

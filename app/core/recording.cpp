@@ -1,4 +1,5 @@
 #include "app/core/recording.h"
+#include "app/core/texts.h"
 
 #include <cstdio>
 #include <system_error>
@@ -77,7 +78,7 @@ void RecordingController::OnFrameCaptured(uint64_t recording, uint32_t frameNumb
 }
 
 std::string RecordingController::FrameStatusText(uint32_t frameNumber) {
-    return "录制中，帧数 " + std::to_string(frameNumber) + "hz";
+    return Translated("RecordingController", "录制中，帧数 ") + std::to_string(frameNumber) + "hz";
 }
 
 std::filesystem::path RecordingController::OutputFolder() const {

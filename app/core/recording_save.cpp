@@ -6,6 +6,7 @@
 
 #include "app/core/recording.h"
 #include "app/core/recording_journal.h"
+#include "app/core/texts.h"
 
 namespace app {
 namespace {
@@ -91,7 +92,8 @@ void RecordingController::FinishSave(bool saved) {
         unsaved_ = false;
         view_.CopyGifToClipboard(path);
         if (reason.empty())
-            view_.SetStatusText("已保存 " + state_.fileBaseName + ".gif");
+            view_.SetStatusText(Translated("RecordingController", "已保存 ") + state_.fileBaseName +
+                                ".gif");
         else
             view_.ShowStoppedAndSaved(reason, state_.fileBaseName + ".gif");
         view_.ShowPreview(path);
@@ -106,7 +108,9 @@ void RecordingController::FinishSave(bool saved) {
         view_.ShowSaveFailed(error);
     } else {
         AbandonRecording();
-        view_.SetStatusText(!reason.empty() ? reason : error.empty() ? "保存失败" : error);
+        view_.SetStatusText(!reason.empty() ? reason
+                            : error.empty() ? Translated("RecordingController", "保存失败")
+                                            : error);
     }
     view_.WatchRecordKeys();
 }

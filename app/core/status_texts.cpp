@@ -2,19 +2,9 @@
 
 #include <cstdio>
 
+#include "app/core/texts.h"
+
 namespace app {
-
-namespace {
-
-constexpr const char* kIntervalPrefix = "采集间隔: ";
-constexpr const char* kIntervalLongest = "采集间隔: 100";
-constexpr const char* kSpeedPrefix = "帧延时: ";
-constexpr const char* kBrightnessPrefix = "亮度: ";
-constexpr const char* kBlackWhiteOff = "黑白: 关";
-constexpr const char* kBlackWhitePrefix = "黑白阈值: ";
-constexpr const char* kWatermarkPrefix = "水印: ";
-
-}  // namespace
 
 std::string FormatStatusNumber(double value) {
     char text[40];
@@ -32,25 +22,26 @@ std::string FrameIntervalDigits(int position) {
 }
 
 std::string FrameIntervalStatus(int position) {
-    if (position >= 20) return std::string(kIntervalLongest) + "m/hz";
-    return kIntervalPrefix + FrameIntervalDigits(position) + "m/hz";
+    if (position >= 20) return Translated("StatusTexts", "采集间隔: 100") + "m/hz";
+    return Translated("StatusTexts", "采集间隔: ") + FrameIntervalDigits(position) + "m/hz";
 }
 
 std::string PlaySpeedStatus(int delayFactor) {
-    return kSpeedPrefix + FormatStatusNumber(delayFactor * 10.0) + "ms/hz";
+    return Translated("StatusTexts", "帧延时: ") + FormatStatusNumber(delayFactor * 10.0) + "ms/hz";
 }
 
 std::string BrightnessStatus(int position) {
-    return kBrightnessPrefix + FormatStatusNumber(position * 10.0 - 100.0);
+    return Translated("StatusTexts", "亮度: ") + FormatStatusNumber(position * 10.0 - 100.0);
 }
 
 std::string BlackWhiteStatus(int position) {
-    if (position == 1) return kBlackWhiteOff;
-    return kBlackWhitePrefix + FormatStatusNumber(position);
+    if (position == 1) return Translated("StatusTexts", "黑白: 关");
+    return Translated("StatusTexts", "黑白阈值: ") + FormatStatusNumber(position);
 }
 
 std::string WatermarkSwitchStatus(bool checked) {
-    return std::string(kWatermarkPrefix) + (checked ? "真" : "假");
+    return Translated("StatusTexts", "水印: ") +
+           (checked ? Translated("StatusTexts", "真") : Translated("StatusTexts", "假"));
 }
 
 }  // namespace app

@@ -1,5 +1,7 @@
 #include "app/core/watermark_intake.h"
 
+#include "app/core/texts.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,13 +86,14 @@ WatermarkIntake LoadWatermarkFromFile(std::string_view path, const WatermarkTria
 std::string WatermarkIntakeMessage(WatermarkVerdict verdict) {
     switch (verdict) {
         case WatermarkVerdict::UnsupportedType:
-            return "不支持的图片类型, 请拖入 bmp、jpg、png 或 gif 图片";
+            return Translated("WatermarkIntake",
+                              "不支持的图片类型, 请拖入 bmp、jpg、png 或 gif 图片");
         case WatermarkVerdict::TooLarge:
-            return "图片太大, 水印须小于 200×200 像素";
+            return Translated("WatermarkIntake", "图片太大, 水印须小于 200×200 像素");
         case WatermarkVerdict::Unusable:
-            return "这张图片无法用作水印";
+            return Translated("WatermarkIntake", "这张图片无法用作水印");
         case WatermarkVerdict::Accepted:
-            return "水印图片已设置";
+            return Translated("WatermarkIntake", "水印图片已设置");
     }
     return {};
 }

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 
 #include "app/ui/region_selection_window.h"
+#include "app/ui/steering_caption.h"
 #include "app/ui/ui_scale.h"
 
 namespace app {
@@ -57,10 +58,10 @@ void CaptureModeController::OnCaptureModeChanged(int index) {
     modeList_->setFixedWidth(Px(kNarrowList));
     modeButton_->show();
     if (index == 1) {
-        modeButton_->setText(kPickCaption);
+        SetSteeringCaption(modeButton_, kPickCaption);
         modeButton_->setToolTip(tr("按住此按钮, 把鼠标移到要录制的窗口上再松开"));
     } else if (index == 2) {
-        modeButton_->setText(kRegionCaption);
+        SetSteeringCaption(modeButton_, kRegionCaption);
         modeButton_->setToolTip(tr("点击后在冻结的屏幕上拖出要录制的矩形, 右键取上一次的区域"));
     }
 }
@@ -72,17 +73,17 @@ bool CaptureModeController::eventFilter(QObject* watched, QEvent* event) {
         const bool press = event->type() == QEvent::MouseButtonPress ||
                            event->type() == QEvent::MouseButtonDblClick;
         if (press && mouse->button() == Qt::LeftButton) {
-            picker_.OnModeButtonDown(modeButton_->text());
+            picker_.OnModeButtonDown(SteeringCaption(modeButton_));
         } else if (event->type() == QEvent::MouseButtonRelease &&
                    mouse->button() == Qt::LeftButton) {
-            picker_.OnModeButtonUp(modeButton_->text());
+            picker_.OnModeButtonUp(SteeringCaption(modeButton_));
         }
     }
     return QObject::eventFilter(watched, event);
 }
 
 void CaptureModeController::OnModeButtonClick() {
-    if (!modeButton_ || modeButton_->text() != kRegionCaption) return;
+    if (!modeButton_ || SteeringCaption(modeButton_) != kRegionCaption) return;
     CloseRegionFrame();
     std::optional<CaptureRegion> chosen = chooser_();
     if (chosen && region_.write) region_.write(*chosen);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/ui/preview_window.h"
+#include "app/ui/steering_caption.h"
 #include "app/ui/ui_scale.h"
 
 namespace app {
@@ -172,7 +173,7 @@ void MainWindow::BuildHiddenControls() {
 
 void MainWindow::ApplyDefaults() {
     statusLine_->setText(tr("按 F2 开始或停止录制"));
-    recordButton_->setText(QString::fromUtf8(kCaptionIdle));
+    SetSteeringCaption(recordButton_, QString::fromUtf8(kCaptionIdle));
     recordButton_->setToolTip(tr("开始或停止录制（F2）"));
     modeList_->addItems({tr("全屏"), tr("选择窗口"), tr("选择区域")});
     modeList_->setCurrentIndex(0);
@@ -249,11 +250,11 @@ void MainWindow::SetWatermarkPicture(const QByteArray& picture, int width, int h
 }
 
 std::string MainWindow::RecordButtonCaption() const {
-    return recordButton_->text().toStdString();
+    return SteeringCaption(recordButton_).toStdString();
 }
 
 void MainWindow::SetRecordButtonCaption(const std::string& caption) {
-    recordButton_->setText(FromUtf8(caption));
+    SetSteeringCaption(recordButton_, FromUtf8(caption));
     // The caption tells whether a recording runs; the feedback follows it.
     if (!feedback_) return;
     if (caption == kCaptionRecording) {

@@ -10,7 +10,7 @@ namespace app {
 
 PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("PreviewWindow");
-    setWindowTitle(QStringLiteral("预览"));
+    setWindowTitle(tr("预览"));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(kInitialWidth, kInitialHeight);
     picture_ = new QLabel(this);

@@ -186,7 +186,7 @@ WatermarkMakerWindow::~WatermarkMakerWindow() {
 void WatermarkMakerWindow::BuildControls() {
     // The client area, as for the main window.
     setFixedSize(Px(kWindowWidth, kWindowHeight));
-    auto* group = new QGroupBox(QStringLiteral("设置"), this);
+    auto* group = new QGroupBox(tr("设置"), this);
     group->setGeometry(Px(8, 4, kWindowWidth - 16, kWindowHeight - 12));
     BuildRowCaptions(group);
     BuildPreviewRow(group);
@@ -300,7 +300,7 @@ void WatermarkMakerWindow::showEvent(QShowEvent* event) {
 
 void WatermarkMakerWindow::OnMakerFirstActivated() {
     for (int k = 1; k <= kStripCount; ++k) backgrounds_->addItem(tr("背景 %1").arg(k));
-    for (int i = 0; i < 4; ++i) sizes_->addItem(QString::fromUtf8(kMakerSizes[i].entry));
+    for (int i = 0; i < 4; ++i) sizes_->addItem(tr(kMakerSizes[i].entry));
     // The lists start from their first entries; the text keeps the size an earlier maker window
     // chose until another entry is picked.
     sizes_->setCurrentIndex(0);

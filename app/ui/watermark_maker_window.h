@@ -37,7 +37,11 @@ struct MakerSize {
     const char* entry;
     int points;
 };
-inline constexpr MakerSize kMakerSizes[] = {{"默认", 9}, {"中号", 11}, {"大号", 16}, {"巨大", 22}};
+inline constexpr MakerSize kMakerSizes[] = {
+    {QT_TRANSLATE_NOOP("app::WatermarkMakerWindow", "默认"), 9},
+    {QT_TRANSLATE_NOOP("app::WatermarkMakerWindow", "中号"), 11},
+    {QT_TRANSLATE_NOOP("app::WatermarkMakerWindow", "大号"), 16},
+    {QT_TRANSLATE_NOOP("app::WatermarkMakerWindow", "巨大"), 22}};
 
 // The maker's preview box: numbered objects drawn in the order they were made, each a picture
 // (taken from the template) or a line of text, each with an opacity. Positions are pixels of the

@@ -1,6 +1,7 @@
 // The windows at the screen's DPI (the test command runs this at 96, 120, 144 and 192 through
-// QT_FONT_DPI, with Qt's own scaling off as in gifrec): the fixed layout grows with the fonts,
-// no control reaches past the widget that holds it, and every caption and list entry fits.
+// QT_FONT_DPI, with Qt's own scaling off as in gifrec, in Chinese and in English): the fixed
+// layout grows with the fonts, no control reaches past the widget that holds it, and every
+// caption and list entry fits.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/ui/interface_language.h"
 #include "app/ui/main_window.h"
 #include "app/ui/ui_scale.h"
 #include "app/ui/watermark_maker_window.h"
@@ -109,6 +111,12 @@ class LayoutFitTest : public QObject {
     QTemporaryDir folder_;
 
   private slots:
+    void initTestCase() {
+        // The test command runs it in each interface language.
+        const QString language = qEnvironmentVariable("GIFREC_TEST_LANGUAGE", QStringLiteral("zh"));
+        QVERIFY(InstallInterfaceLanguage(*QCoreApplication::instance(), language));
+    }
+
     void theLayoutScalesWithTheScreensDpi() {
         const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchY();
         const int wanted = qEnvironmentVariableIntValue("QT_FONT_DPI");

@@ -16,6 +16,12 @@ chmod 700 "$XDG_RUNTIME_DIR"
 echo 'XDG_DESKTOP_DIR="$HOME/Desktop"' >"$XDG_CONFIG_HOME/user-dirs.dirs"
 output_dir="$HOME/Desktop/GIF动画"
 state_dir="$HOME/.local/state/gifrec"  # where recordings are kept while they run
+# The interface language the test runs in (the test command also runs some in English).
+language=${GIFREC_E2E_LANG:-zh}
+case $language in
+  en) main_title='GIF Recorder' preview_title='Preview' ;;
+  *) main_title='GIF 录屏' preview_title='预览' ;;
+esac
 
 pids=()
 cleanup() {
@@ -35,7 +41,7 @@ in_mount_namespace() {
   [ -z "${GIFREC_E2E_NO_NAMESPACE:-}" ] || return 1
   if [ "$(id -u)" -eq 0 ]; then ns=(unshare -m); else ns=(unshare -rm); fi
   "${ns[@]}" bash -c "$1" 2>/dev/null || return 1
-  namespace_prefix=("${ns[@]}" bash -c "$1"' && exec "$0"')
+  namespace_prefix=("${ns[@]}" bash -c "$1"' && exec "$0" "$@"')
 }
 
 start_window_manager() {
@@ -48,7 +54,7 @@ start_window_manager() {
 # Starts gifrec (behind the command given, if any, which must exec it) and sets gifrec_pid and
 # main_window.
 start_gifrec() {
-  "$@" "$gifrec" >>"$work/gifrec.log" 2>&1 &
+  "$@" "$gifrec" --lang "$language" >>"$work/gifrec.log" 2>&1 &
   gifrec_pid=$!
   pids+=("$gifrec_pid")
   main_window=""
@@ -58,6 +64,8 @@ start_gifrec() {
     sleep 0.1
   done
   [ -n "$main_window" ] || fail "the main window did not show"
+  [ "$(xdotool getwindowname "$main_window")" = "$main_title" ] \
+    || fail "the main window's title is not \"$main_title\""
   sleep 0.5
 }
 

@@ -26,8 +26,8 @@ name=$(basename "$gif")
   || fail "file name $name does not start with today's month and day"
 
 preview=""
-wait_for 30 bash -c "xdotool search --onlyvisible --name '^预览$' >/dev/null" || fail "no preview window"
-preview=$(xdotool search --onlyvisible --name '^预览$' | head -n1)
+wait_for 30 bash -c "xdotool search --onlyvisible --name '^$preview_title\$' >/dev/null" || fail "no preview window"
+preview=$(xdotool search --onlyvisible --name "^$preview_title\$" | head -n1)
 [ "$(window_state "$main_window")" = Normal ] || fail "main window not normal again after the stop"
 
 sleep 1
@@ -44,7 +44,7 @@ sleep 1
 [ "$(ls "$output_dir"/*.gif | wc -l)" -eq 1 ] || fail "F2 worked while the preview was open"
 eval "$(xdotool getwindowgeometry --shell "$preview")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1
-wait_for 10 bash -c "! xdotool search --onlyvisible --name '^预览$' >/dev/null" || fail "double-click did not close the preview"
+wait_for 10 bash -c "! xdotool search --onlyvisible --name '^$preview_title\$' >/dev/null" || fail "double-click did not close the preview"
 sleep 0.3
 tap_f2
 sleep 1.5

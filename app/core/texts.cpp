@@ -1,0 +1,40 @@
+#include "app/core/texts.h"
+
+#include <atomic>
+
+namespace app {
+namespace {
+
+// Read on the capture worker's thread too.
+std::atomic<Translator> current{nullptr};
+std::atomic<gif::Language> libraryLanguage{gif::Language::Chinese};
+
+}  // namespace
+
+void SetTranslator(Translator translator) {
+    current.store(translator);
+}
+
+std::string Translated(const char* context, const char* source) {
+    const Translator translator = current.load();
+    return translator ? translator(context, source) : std::string(source);
+}
+
+void SetLibraryLanguage(gif::Language language) {
+    libraryLanguage.store(language);
+}
+
+gif::Language LibraryLanguage() {
+    return libraryLanguage.load();
+}
+
+std::string InterfaceLanguage(const std::string& commandLine, const std::string& localeName) {
+    if (!commandLine.empty()) return commandLine;
+    const bool chinese = localeName.size() >= 2 && (localeName[0] == 'z' || localeName[0] == 'Z') &&
+                         (localeName[1] == 'h' || localeName[1] == 'H') &&
+                         (localeName.size() == 2 || localeName[2] == '_' || localeName[2] == '-' ||
+                          localeName[2] == '.' || localeName[2] == '@');
+    return chinese ? "zh" : "en";
+}
+
+}  // namespace app

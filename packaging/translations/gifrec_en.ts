@@ -1,0 +1,418 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>Captions</name>
+    <message>
+        <location filename="../../app/ui/steering_caption.cpp" line="13"/>
+        <source>录制</source>
+        <translation>Rec</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/steering_caption.cpp" line="13"/>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/steering_caption.cpp" line="14"/>
+        <source>采集</source>
+        <translation>Pick</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/steering_caption.cpp" line="14"/>
+        <source>区域</source>
+        <translation>Area</translation>
+    </message>
+</context>
+<context>
+    <name>GifMakerEncoder</name>
+    <message>
+        <location filename="../../app/core/gif_maker_encoder.cpp" line="27"/>
+        <source>没有可保存的动画</source>
+        <translation>There is no animation to save</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <location filename="../../app/ui/help_actions.cpp" line="32"/>
+        <source>gifrec 使用简介<byte value="xd"/>
+<byte value="xd"/>
+1. 在主窗口的列表中选择录制范围:<byte value="xd"/>
+   全屏 —— 录制整个主屏幕;<byte value="xd"/>
+   窗口 —— 按住&quot;采集&quot;按钮, 把鼠标移到要录制的窗口上, 该窗口会闪出红框, 松开即选定;<byte value="xd"/>
+   区域 —— 点击&quot;区域&quot;按钮, 在冻结的屏幕画面上按住左键拖出矩形; 右键取上一次的矩形。<byte value="xd"/>
+2. 按&quot;录制&quot;或 F2 开始录制, 再按一次&quot;停止&quot;或 F2 结束。<byte value="xd"/>
+3. 动画保存在桌面的&quot;GIF动画&quot;文件夹中, 同时复制到剪贴板, 可直接粘贴。<byte value="xd"/>
+4. 滑块调节采集间隔、播放速度、亮度和黑白效果。<byte value="xd"/>
+5. 把小于 200×200 的 bmp、jpg、png 或 gif 图片拖到水印框上即可设为水印;<byte value="xd"/>
+   也可以在&quot;工具&quot;菜单中用水印制作器生成文字水印。勾选水印框中的开关后录制时加上水印。<byte value="xd"/>
+</source>
+        <translation>gifrec guide<byte value="xd"/>
+<byte value="xd"/>
+1. Choose what to record in the main window&apos;s list:<byte value="xd"/>
+   Full screen - the whole primary screen;<byte value="xd"/>
+   Window - hold down the &quot;Pick&quot; button, move the pointer over the window to record; it flashes a red frame; let go to choose it;<byte value="xd"/>
+   Region - click the &quot;Region&quot; button and drag a rectangle on the frozen screen; a right click takes the last rectangle.<byte value="xd"/>
+2. Press &quot;Record&quot; or F2 to start, and &quot;Stop&quot; or F2 again to finish.<byte value="xd"/>
+3. The animation is saved in the folder &quot;GIF动画&quot; on the desktop and copied to the clipboard, ready to paste.<byte value="xd"/>
+4. The sliders set the capture interval, playback speed, brightness and black and white.<byte value="xd"/>
+5. Drop a bmp, jpg, png or gif picture under 200×200 on the watermark box to make it the watermark;<byte value="xd"/>
+   or make a text watermark with the watermark maker in the &quot;Tools&quot; menu. Tick the switch in the watermark box to stamp it while recording.<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/help_actions.cpp" line="117"/>
+        <source>关于 gifrec</source>
+        <translation>About gifrec</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/help_actions.cpp" line="118"/>
+        <source>gifrec 屏幕录制 GIF 动画工具<byte value="xd"/>
+录下屏幕的一部分, 保存为 GIF 动画并复制到剪贴板</source>
+        <translation>gifrec, a screen-to-GIF recorder<byte value="xd"/>
+Records part of the screen, saves it as an animated GIF and copies it to the clipboard</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingController</name>
+    <message>
+        <location filename="../../app/core/recording.cpp" line="81"/>
+        <source>录制中，帧数 </source>
+        <translation>Recording, frame </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/recording_save.cpp" line="95"/>
+        <source>已保存 </source>
+        <translation>Saved </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/recording_save.cpp" line="112"/>
+        <source>保存失败</source>
+        <translation>Saving failed</translation>
+    </message>
+</context>
+<context>
+    <name>StatusTexts</name>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="25"/>
+        <source>采集间隔: 100</source>
+        <translation>Interval: 100</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="26"/>
+        <source>采集间隔: </source>
+        <translation>Interval: </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="30"/>
+        <source>帧延时: </source>
+        <translation>Frame delay: </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="34"/>
+        <source>亮度: </source>
+        <translation>Brightness: </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="38"/>
+        <source>黑白: 关</source>
+        <translation>Black and white: off</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="39"/>
+        <source>黑白阈值: </source>
+        <translation>B&amp;W threshold: </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="43"/>
+        <source>水印: </source>
+        <translation>Watermark: </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="44"/>
+        <source>真</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="44"/>
+        <source>假</source>
+        <translation>off</translation>
+    </message>
+</context>
+<context>
+    <name>WatermarkIntake</name>
+    <message>
+        <location filename="../../app/core/watermark_intake.cpp" line="89"/>
+        <source>不支持的图片类型, 请拖入 bmp、jpg、png 或 gif 图片</source>
+        <translation>Not a picture type it takes: drop a bmp, jpg, png or gif</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/watermark_intake.cpp" line="91"/>
+        <source>图片太大, 水印须小于 200×200 像素</source>
+        <translation>Too large: a watermark must be under 200×200 pixels</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/watermark_intake.cpp" line="93"/>
+        <source>这张图片无法用作水印</source>
+        <translation>This picture cannot be a watermark</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/watermark_intake.cpp" line="95"/>
+        <source>水印图片已设置</source>
+        <translation>Watermark set</translation>
+    </message>
+</context>
+<context>
+    <name>app::CaptureModeController</name>
+    <message>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="62"/>
+        <source>按住此按钮, 把鼠标移到要录制的窗口上再松开</source>
+        <translation>Hold this button down, move the pointer over the window to record and let go</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="65"/>
+        <source>点击后在冻结的屏幕上拖出要录制的矩形, 右键取上一次的区域</source>
+        <translation>Click, then drag the rectangle to record on the frozen screen; a right click takes the last one</translation>
+    </message>
+</context>
+<context>
+    <name>app::MainWindow</name>
+    <message>
+        <location filename="../../app/ui/main_window.cpp" line="76"/>
+        <source>GIF 录屏</source>
+        <translation>GIF Recorder</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window.cpp" line="82"/>
+        <source>录制设置</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window.cpp" line="89"/>
+        <source>录制范围
+帧间隔
+播放速度
+亮度
+黑白
+水印</source>
+        <translation>Mode
+Interval
+Speed
+Light
+B&amp;W
+Mark</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window.cpp" line="175"/>
+        <source>按 F2 开始或停止录制</source>
+        <translation>F2 starts and stops</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window.cpp" line="177"/>
+        <source>开始或停止录制（F2）</source>
+        <translation>Start or stop recording (F2)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window.cpp" line="178"/>
+        <source>全屏</source>
+        <translation>Screen</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window.cpp" line="178"/>
+        <source>选择窗口</source>
+        <translation>Window</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window.cpp" line="178"/>
+        <source>选择区域</source>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window.cpp" line="198"/>
+        <source>请先双击预览窗口将其关闭, 再按 F2</source>
+        <translation>Double-click the preview to close it, then press F2</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="42"/>
+        <source>工具</source>
+        <translation>Tools</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="43"/>
+        <source>制作水印</source>
+        <translation>Make Watermark</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="44"/>
+        <source>重新保存</source>
+        <translation>Save Again</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="47"/>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="48"/>
+        <source>使用教程</source>
+        <translation>How to Use</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="49"/>
+        <source>无法写入使用教程文件</source>
+        <translation>Could not write the guide file</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="51"/>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_save.cpp" line="31"/>
+        <source>正在保存… %1%</source>
+        <translation>Saving… %1%</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_save.cpp" line="35"/>
+        <location filename="../../app/ui/main_window_save.cpp" line="41"/>
+        <source>未知错误</source>
+        <translation>Unknown error</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_save.cpp" line="37"/>
+        <source>保存失败：%1。录制仍在，可用“工具”菜单的“重新保存”再次保存</source>
+        <translation>Saving failed: %1. The recording is kept; Tools &gt; Save Again saves it again</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_save.cpp" line="43"/>
+        <source>录制已自动停止：%1。已保存 %2</source>
+        <translation>Recording stopped: %1. Saved %2</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_save.cpp" line="52"/>
+        <source>已恢复上次未保存的录制：%1</source>
+        <translation>Recovered the last unsaved recording: %1</translation>
+    </message>
+    <message numerus="yes">
+        <location filename="../../app/ui/main_window_save.cpp" line="55"/>
+        <source>%n 个未保存的录制无法恢复：%1</source>
+        <translation>
+            <numerusform>%n unsaved recording could not be recovered: %1</numerusform>
+            <numerusform>%n unsaved recordings could not be recovered: %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>app::PreviewWindow</name>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="13"/>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+</context>
+<context>
+    <name>app::RecordingFeedback</name>
+    <message>
+        <location filename="../../app/ui/recording_feedback.cpp" line="98"/>
+        <source>%1 录制中 - %2</source>
+        <translation>%1 recording - %2</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/recording_feedback.cpp" line="103"/>
+        <source>录制中 %1, 已录 %2 帧
+单击此图标停止录制</source>
+        <translation>Recording %1, %2 frames
+Click this icon to stop</translation>
+    </message>
+</context>
+<context>
+    <name>app::WatermarkMakerWindow</name>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="189"/>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="200"/>
+        <source>文字</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="200"/>
+        <source>预览</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="200"/>
+        <source>位置</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="201"/>
+        <source>背景</source>
+        <translation>Strip</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="201"/>
+        <source>字体</source>
+        <translation>Font</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="201"/>
+        <source>透明</source>
+        <translation>Alpha</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="262"/>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="278"/>
+        <source>文字颜色</source>
+        <translation>Text colour</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="275"/>
+        <source>水印制作</source>
+        <translation>Watermark Maker</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="276"/>
+        <source>生成水印</source>
+        <translation>Make Watermark</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="277"/>
+        <source>把预览中的水印设为主窗口的水印图片</source>
+        <translation>Makes the preview the main window’s watermark picture</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="281"/>
+        <source>gifrec 水印</source>
+        <translation>gifrec mark</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.cpp" line="302"/>
+        <source>背景 %1</source>
+        <translation>Strip %1</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.h" line="41"/>
+        <source>默认</source>
+        <translation>Small</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.h" line="42"/>
+        <source>中号</source>
+        <translation>Mid</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.h" line="43"/>
+        <source>大号</source>
+        <translation>Large</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/watermark_maker_window.h" line="44"/>
+        <source>巨大</source>
+        <translation>Huge</translation>
+    </message>
+</context>
+</TS>
