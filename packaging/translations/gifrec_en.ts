@@ -27,7 +27,7 @@
 <context>
     <name>GifMakerEncoder</name>
     <message>
-        <location filename="../../app/core/gif_maker_encoder.cpp" line="27"/>
+        <location filename="../../app/core/gif_maker_encoder.cpp" line="30"/>
         <source>没有可保存的动画</source>
         <translation>There is no animation to save</translation>
     </message>
@@ -148,17 +148,17 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
         <translation>Not a picture type it takes: drop a bmp, jpg, png or gif</translation>
     </message>
     <message>
-        <location filename="../../app/core/watermark_intake.cpp" line="91"/>
+        <location filename="../../app/core/watermark_intake.cpp" line="92"/>
         <source>图片太大, 水印须小于 200×200 像素</source>
         <translation>Too large: a watermark must be under 200×200 pixels</translation>
     </message>
     <message>
-        <location filename="../../app/core/watermark_intake.cpp" line="93"/>
+        <location filename="../../app/core/watermark_intake.cpp" line="94"/>
         <source>这张图片无法用作水印</source>
         <translation>This picture cannot be a watermark</translation>
     </message>
     <message>
-        <location filename="../../app/core/watermark_intake.cpp" line="95"/>
+        <location filename="../../app/core/watermark_intake.cpp" line="96"/>
         <source>水印图片已设置</source>
         <translation>Watermark set</translation>
     </message>
@@ -249,22 +249,32 @@ Mark</translation>
         <translation>Save Again</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="47"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="49"/>
+        <source>保存完整帧</source>
+        <translation>Save Whole Frames</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="50"/>
+        <source>精确颜色</source>
+        <translation>Exact Colours</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="62"/>
         <source>帮助</source>
         <translation>Help</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="48"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="63"/>
         <source>使用教程</source>
         <translation>How to Use</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="49"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="64"/>
         <source>无法写入使用教程文件</source>
         <translation>Could not write the guide file</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="51"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="66"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
