@@ -6,7 +6,7 @@ mkdir -p "$state_dir"
 if ! in_mount_namespace "mount -t tmpfs -o size=1m gifrec-test \"$state_dir\""; then
   echo "no mount namespace here: the store is filled by a 1 MiB file size limit instead"
   # Ignored signals stay ignored across exec: a write past the limit fails instead of killing.
-  namespace_prefix=(bash -c "trap '' XFSZ; ulimit -f 1024; exec \"\$0\"")
+  namespace_prefix=(bash -c "trap '' XFSZ; ulimit -f 1024; exec \"\$0\" \"\$@\"")
 fi
 start_window_manager
 start_gifrec "${namespace_prefix[@]}"
