@@ -10,6 +10,11 @@ if ! in_mount_namespace "mount -t tmpfs -o size=1m gifrec-test \"$state_dir\""; 
 fi
 start_window_manager
 start_gifrec "${namespace_prefix[@]}"
+# Whole frames fill the store in seconds: 工具's second last entry, 保存完整帧.
+xdotool mousemove --window "$main_window" 20 10 click 1
+sleep 0.5
+xdotool key Up Up Return
+sleep 0.3
 "$helper" draw 60 &
 pids+=($!)
 sleep 0.5

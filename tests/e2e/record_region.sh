@@ -35,5 +35,5 @@ tap_f2
 
 wait_for 60 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || fail "no GIF in $output_dir"
 gif=$(ls "$output_dir"/*.gif | head -n1)
-"$check" "$gif" 260 200 3 50 80 || fail "the GIF of the region is not what was dragged and shown"
+"$check" "$gif" 260 200 1 50 80 || fail "the GIF of the region is not what was dragged and shown"
 echo "ok: $(basename "$gif")"
