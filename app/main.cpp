@@ -1,10 +1,12 @@
 #include <QApplication>
 #include <QLocale>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "app/core/allocator_tuning.h"
 #include "app/core/command_line.h"
@@ -15,6 +17,7 @@
 #include "app/ui/interface_language.h"
 #include "app/ui/main_window.h"
 #include "app/ui/physical_pixels.h"
+#include "app/ui/remote_toggle.h"
 #include "app/ui/ui_scale.h"
 #include "platform/loader.h"
 
@@ -31,6 +34,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "gifrec: %s (gifrec --help lists the options)\n",
                          line.error.c_str());
             return app::kExitUsage;
+        case app::CommandLine::Action::Toggle: {
+            QCoreApplication application(argc, argv);
+            return app::SendToggle();
+        }
         case app::CommandLine::Action::Run:
             break;
     }
@@ -52,8 +59,13 @@ int main(int argc, char** argv) {
     // The desktop matches the running program to its desktop file and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral(GIFREC_APP_ID));
 
-    std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop(platform::ChooseDesktop(
-        platform::HintsFromEnvironment(QGuiApplication::platformName().toStdString())));
+    const QSize screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->geometry().size()
+                             : QSize(1920, 1080);
+    std::unique_ptr<platform::Desktop> desktop = platform::OpenDesktop(
+        platform::ChooseDesktop(
+            platform::HintsFromEnvironment(QGuiApplication::platformName().toStdString())),
+        {screen.width(), screen.height()});
     // The capture worker grabs through a connection of its own.
     std::shared_ptr<platform::Desktop> workerDesktop = desktop->OpenAnother();
     app::Grabber grabber = [workerDesktop](int32_t left, int32_t top, int32_t width, int32_t height,
@@ -71,5 +83,7 @@ int main(int argc, char** argv) {
                                   {},
                                   app::JournalFolder()});
     window.show();
+    app::ToggleService toggle([&window] { window.Recording().ToggleRecording(); });
+    toggle.Register();
     return application->exec();
 }

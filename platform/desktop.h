@@ -77,6 +77,19 @@ inline constexpr int kF2 = 0x71;
 inline constexpr int kF12 = 0x7B;
 }  // namespace key
 
+// Why grabs cannot show the screen; NoProblem when they can.
+enum class CaptureProblem {
+    NoProblem,
+    NoSessionBus,  // no D-Bus session to reach a portal on
+    NoPortal,      // no screen-cast portal answers
+    Refused,       // the user or the desktop said no
+    PortalFailed,  // the portal answered with an error
+    NoPipeWire,    // the frames' stream could not be opened
+    NoFrames,      // the stream opened but sent no picture
+    BlackScreen,   // an X server under a Wayland compositor: it sees only its own windows
+    Busy,          // a permission request is still waiting for the user
+};
+
 class Desktop {
   public:
     virtual ~Desktop() = default;
@@ -127,6 +140,18 @@ class Desktop {
     // Whether the key (a key:: code) is held down anywhere on the desktop, whichever program
     // has the focus. Modifier codes (kShift, kControl, kAlt) mean either the left or right key.
     virtual bool IsKeyDown(int virtualKey) = 0;
+
+    // Makes grabs ready to show the screen, which may ask the user for permission first, and
+    // says why they cannot. Called on the thread that opened the desktop, before a recording.
+    virtual CaptureProblem PrepareCapture() { return CaptureProblem::NoProblem; }
+
+    // Whether WindowAt and WindowBounds can find other programs' windows.
+    virtual bool CanPickWindows() { return true; }
+
+    // Whether our own windows can be put at screen coordinates: the region frame around the
+    // region, and the cursor overlay that draws the pointer into the grabs. Where they cannot,
+    // the grabs carry the pointer themselves.
+    virtual bool CanPlaceOverlays() { return true; }
 };
 
 // Stands in for the screen where no X server is reachable: a black screen of the given size,

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/wayland/wayland_desktop.h"
 #include "platform/x11/x11_desktop.h"
 
 namespace platform {
@@ -37,10 +38,11 @@ void Init() {
     x11::Init();
 }
 
-std::unique_ptr<Desktop> OpenDesktop(DesktopKind kind) {
+std::unique_ptr<Desktop> OpenDesktop(DesktopKind kind, Size screenHint) {
     if (kind == DesktopKind::X11) {
         if (auto desktop = x11::X11Desktop::Open()) return desktop;
     }
+    if (kind == DesktopKind::Wayland) return std::make_unique<wayland::WaylandDesktop>(screenHint);
     return std::make_unique<NullDesktop>();
 }
 

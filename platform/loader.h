@@ -28,8 +28,9 @@ DesktopKind ChooseDesktop(const SessionHints& hints);
 // Call once at the top of main(), before Qt or anything else talks to a display server.
 void Init();
 
-// The chosen backend; a NullDesktop of 1920 x 1080 when it cannot be opened.
-std::unique_ptr<Desktop> OpenDesktop(DesktopKind kind);
+// The chosen backend; a NullDesktop of 1920 x 1080 when it cannot be opened. `screenHint` is the
+// primary monitor's size as the toolkit reports it, for backends that learn it only later.
+std::unique_ptr<Desktop> OpenDesktop(DesktopKind kind, Size screenHint = {1920, 1080});
 std::unique_ptr<Desktop> OpenDesktop();
 
 }  // namespace platform

@@ -4,11 +4,16 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev libxext-dev libxtst-dev libxrandr-dev
-       libgif-dev libpng-dev libjpeg62-turbo-dev fonts-wqy-microhei qt6-tools-dev qt6-l10n-tools)
+       libgif-dev libpng-dev libjpeg62-turbo-dev libpipewire-0.3-dev fonts-wqy-microhei qt6-tools-dev
+       qt6-l10n-tools)
+run=(qt6-wayland)
+# The Wayland stage: a headless compositor, PipeWire and the screen-cast portal.
 test=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool xclip x11-utils openbox
-      desktop-file-utils appstream lintian dpkg-dev binutils imagemagick x11-apps trayer)
+      desktop-file-utils appstream lintian dpkg-dev binutils imagemagick x11-apps trayer
+      sway xwayland pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-wlr wtype dbus
+      dbus-user-session pipewire-bin)
 
-wanted=("${build[@]}")
+wanted=("${build[@]}" "${run[@]}")
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")
 
 missing=()

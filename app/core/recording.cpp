@@ -38,7 +38,8 @@ RecordingController::RecordingController(Dependencies dependencies)
       grabber_(std::move(dependencies.grabber)),
       desktopDirectory_(std::move(dependencies.desktopDirectory)),
       localTime_(dependencies.localTime ? std::move(dependencies.localTime) : SystemLocalTime),
-      journalFolder_(std::move(dependencies.journalFolder)) {
+      journalFolder_(std::move(dependencies.journalFolder)),
+      captureProblem_(std::move(dependencies.captureProblem)) {
     state_.gifMaker = std::move(dependencies.encoder);
     state_.animationInfo = gif::AnimationInfo{};
     state_.animationInfo.LOOP = true;
@@ -59,6 +60,17 @@ void RecordingController::ToggleRecording() {
     if (IsRecording()) {
         StopRecording();  // the caption goes back to idle when the save has ended
     } else {
+        if (checkingCapture_) return;  // a second press while the first one's check waits
+        if (captureProblem_) {
+            // A recording that could only grab black pictures does not start.
+            checkingCapture_ = true;
+            const std::string problem = captureProblem_();
+            checkingCapture_ = false;
+            if (!problem.empty()) {
+                view_.SetStatusText(problem);
+                return;
+            }
+        }
         view_.SetRecordButtonCaption(kCaptionRecording);
         StartRecording();
     }

@@ -53,6 +53,9 @@ class RecordingController {
         // Where each recording's frames are kept while it runs (recording_journal.h); empty keeps
         // them in memory and a temporary file only.
         std::filesystem::path journalFolder = {};
+        // Before a start: why the screen cannot be recorded, as the status line says it; empty
+        // when it can. May wait for the user (a permission question) while events are served.
+        std::function<std::string()> captureProblem = {};
     };
 
     explicit RecordingController(Dependencies dependencies);
@@ -104,6 +107,7 @@ class RecordingController {
     Grabber grabber_;
     std::filesystem::path desktopDirectory_;
     std::function<std::tm()> localTime_;
+    std::function<std::string()> captureProblem_;
     RecordingState state_;
     uint64_t recordingNumber_ = 0;  // tells a finished recording's late frame counts apart
     bool stopping_ = false;
@@ -115,6 +119,7 @@ class RecordingController {
     std::string stopReason_;  // why the recording stopped by itself
     std::chrono::steady_clock::time_point saveStarted_;
     std::atomic<int> postedPercent_{-1};
+    bool checkingCapture_ = false;
 };
 
 }  // namespace app

@@ -34,7 +34,7 @@ CaptureModeController::CaptureModeController(QWidget* mainWindow, QComboBox* mod
               if (region_.write) region_.write(picked);
           },
           this, highlightTimer) {
-    if (!chooser_) chooser_ = [this] { return SelectRegion(mainWindow_); };
+    if (!chooser_) chooser_ = [this] { return SelectRegion(mainWindow_, &desktop_); };
     // Press and release are taken before the button sees them: the release counts wherever
     // the pointer is, while the button's own signals only report releases over it.
     modeButton_->installEventFilter(this);
@@ -57,6 +57,13 @@ void CaptureModeController::OnCaptureModeChanged(int index) {
     }
     modeList_->setFixedWidth(Px(kNarrowList));
     modeButton_->show();
+    if (index == 1 && !desktop_.CanPickWindows()) {
+        // The desktop shows us no other window; the mode list says so, and the mode does nothing.
+        modeButton_->hide();
+        modeList_->setToolTip(tr("此桌面不让程序看到其他窗口, 无法选择窗口"));
+        return;
+    }
+    modeList_->setToolTip(QString());
     if (index == 1) {
         SetSteeringCaption(modeButton_, kPickCaption);
         modeButton_->setToolTip(tr("按住此按钮, 把鼠标移到要录制的窗口上再松开"));
@@ -91,6 +98,9 @@ void CaptureModeController::OnModeButtonClick() {
 }
 
 void CaptureModeController::OpenRegionFrame() {
+    // Where our windows cannot be placed (Wayland) the frame would sit anywhere, and inside the
+    // recording: it is left out.
+    if (!desktop_.CanPlaceOverlays()) return;
     CaptureRegion region = region_.read ? region_.read() : CaptureRegion{};
     frame_ = std::make_unique<RegionFrameWindow>(region);
     frame_->show();

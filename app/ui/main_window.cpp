@@ -58,7 +58,8 @@ MainWindow::MainWindow(Services services, QWidget* parent)
                                           std::move(services.grabber),
                                           services.desktopDirectory.toStdString(),
                                           {},
-                                          services.journalFolder});
+                                          services.journalFolder,
+                                          [this] { return CheckCapture(); }});
     ApplyDefaults();
     ConnectSettings();
     WireFeatures();
@@ -160,7 +161,10 @@ void MainWindow::BuildHiddenControls() {
         field->setFocusPolicy(Qt::NoFocus);        // so Tab cannot lead typing into them
         regionFields_[i] = field;
     }
-    keyWatcher_ = new KeyWatcher([this](int key) { return desktop_.IsKeyDown(key); }, group_);
+    // Where the desktop keeps other programs' keys to itself (Wayland), F2 counts while a window
+    // of ours has the focus.
+    keyWatcher_ = new KeyWatcher(
+        [this](int key) { return desktop_.IsKeyDown(key) || focusKeys_.IsDown(key); }, group_);
     keyWatcher_->setObjectName(QStringLiteral("动画框1"));
     keyWatcher_->setGeometry(Px(272, -8, 16, 16));
 
@@ -175,7 +179,9 @@ void MainWindow::ApplyDefaults() {
     statusLine_->setText(tr("按 F2 开始或停止录制"));
     SetSteeringCaption(recordButton_, QString::fromUtf8(kCaptionIdle));
     recordButton_->setToolTip(tr("开始或停止录制（F2）"));
-    modeList_->addItems({tr("全屏"), tr("选择窗口"), tr("选择区域")});
+    modeList_->addItems({tr("全屏"),
+                         desktop_.CanPickWindows() ? tr("选择窗口") : tr("选择窗口(不可用)"),
+                         tr("选择区域")});
     modeList_->setCurrentIndex(0);
     const platform::Size screen = desktop_.ScreenSize();
     SetRegion({0, 0, screen.width, screen.height});

@@ -24,6 +24,7 @@
 #include "app/ui/capture_mode_controller.h"
 #include "app/ui/cursor_overlay_window.h"
 #include "app/ui/drop_receiver.h"
+#include "app/ui/focus_keys.h"
 #include "app/ui/key_watcher.h"
 #include "app/ui/preview_window.h"
 #include "app/ui/recording_feedback.h"
@@ -54,6 +55,11 @@ class MainWindow : public QMainWindow, public RecorderView {
     ~MainWindow() override;
 
     RecordingController& Recording() { return *controller_; }
+    // The status line's reason for a recording that cannot start; empty for NoProblem.
+    static QString CaptureProblemText(platform::CaptureProblem problem);
+    // Asks the desktop whether a recording can see the screen; the reason when it cannot, also
+    // written to stderr for whoever started gifrec from a terminal or a shortcut.
+    std::string CheckCapture();
     SettingsStore& Settings() { return settings_; }
     KeyWatcher* Keys() const { return keyWatcher_; }
     PreviewWindow* Preview() const { return preview_; }
@@ -158,6 +164,7 @@ class MainWindow : public QMainWindow, public RecorderView {
     CaptureModeController* captureMode_ = nullptr;
     RecordingFeedback* feedback_ = nullptr;
     std::unique_ptr<CursorOverlayWindow> cursorOverlay_;
+    FocusKeys focusKeys_;
     DropReceiver dropReceiver_;
     QAction* resaveAction_ = nullptr;
     QAction* wholeFramesAction_ = nullptr;  // checked: every frame whole (the plain layout)

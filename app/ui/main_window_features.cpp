@@ -2,6 +2,8 @@
 // settings feedback.
 #include <QMenuBar>
 
+#include <cstdio>
+
 #include "app/core/status_texts.h"
 #include "app/ui/clipboard_copy.h"
 #include "app/ui/help_actions.h"
@@ -73,7 +75,40 @@ void MainWindow::OnMakeWatermarkItem() {
     maker->show();
 }
 
+QString MainWindow::CaptureProblemText(platform::CaptureProblem problem) {
+    using platform::CaptureProblem;
+    switch (problem) {
+        case CaptureProblem::NoProblem:
+            return {};
+        case CaptureProblem::NoSessionBus:
+            return tr("无法录制: 没有 D-Bus 会话, 找不到屏幕录制门户");
+        case CaptureProblem::NoPortal:
+            return tr("无法录制: 桌面没有提供屏幕录制门户");
+        case CaptureProblem::Refused:
+            return tr("无法录制: 屏幕录制未获允许");
+        case CaptureProblem::PortalFailed:
+            return tr("无法录制: 屏幕录制门户出错");
+        case CaptureProblem::NoPipeWire:
+            return tr("无法录制: 连接不上 PipeWire 视频流");
+        case CaptureProblem::NoFrames:
+            return tr("无法录制: 视频流没有送来画面");
+        case CaptureProblem::BlackScreen:
+            return tr("无法录制: Xwayland 下截屏全黑, 请以 Wayland 方式运行");
+        case CaptureProblem::Busy:
+            return tr("正在等待屏幕录制的授权");
+    }
+    return {};
+}
+
+std::string MainWindow::CheckCapture() {
+    const QString problem = CaptureProblemText(desktop_.PrepareCapture());
+    if (!problem.isEmpty()) std::fprintf(stderr, "gifrec: %s\n", problem.toLocal8Bit().constData());
+    return problem.toStdString();
+}
+
 void MainWindow::OpenCursorOverlay() {
+    // Where our windows cannot be placed, the portal draws the pointer into the frames.
+    if (!desktop_.CanPlaceOverlays()) return;
     cursorOverlay_ = std::make_unique<CursorOverlayWindow>([this]() -> std::optional<QPoint> {
         std::optional<platform::Point> at = desktop_.PointerPosition();
         if (!at) return std::nullopt;

@@ -152,10 +152,21 @@ void RegionSelectionWindow::PaintReadout(QPainter& painter) const {
     painter.drawText(QRect(at, Px(200, 60)), Qt::AlignLeft | Qt::AlignTop, text);
 }
 
-std::optional<CaptureRegion> SelectRegion(QWidget* parent) {
+std::optional<CaptureRegion> SelectRegion(QWidget* parent, platform::Desktop* desktop) {
     QScreen* screen = QGuiApplication::primaryScreen();
-    QPixmap frozen = screen->grabWindow(0, 0, 0, screen->size().width(), screen->size().height());
+    const bool placeable = !desktop || desktop->CanPlaceOverlays();
+    QPixmap frozen;
+    if (placeable) {
+        frozen = screen->grabWindow(0, 0, 0, screen->size().width(), screen->size().height());
+    } else {
+        // The cast's current frame; a window of ours can only cover the screen as a full-screen
+        // one.
+        const platform::Size size = desktop->ScreenSize();
+        const std::vector<uint8_t> bmp = desktop->FrameGrabber(0, 0, size.width, size.height);
+        frozen.loadFromData(bmp.data(), uint(bmp.size()), "BMP");
+    }
     RegionSelectionWindow window(frozen, ProgramSelectionState(), parent);
+    if (!placeable) window.setWindowState(Qt::WindowFullScreen);
     window.exec();
     return window.ChosenRegion();
 }

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "app/core/settings.h"
+#include "platform/desktop.h"
 
 namespace app {
 
@@ -67,6 +68,7 @@ class RegionSelectionWindow : public QDialog {
 
 // Freezes the primary screen, lets the user drag a region on it and returns that region, or
 // nothing when the selection was given up.
-std::optional<CaptureRegion> SelectRegion(QWidget* parent);
+// `desktop` supplies the frozen picture where the toolkit cannot grab the screen (Wayland).
+std::optional<CaptureRegion> SelectRegion(QWidget* parent, platform::Desktop* desktop = nullptr);
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
 
+#include <algorithm>
+
 #include "platform/x11/x11_support.h"
 
 namespace platform::x11 {
@@ -100,6 +102,18 @@ std::optional<Point> X11Desktop::PointerPosition() {
     if (!XQueryPointer(dpy, impl_->root, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &mask))
         return std::nullopt;
     return Point{rootX, rootY};
+}
+
+CaptureProblem X11Desktop::PrepareCapture() {
+    int opcode = 0, event = 0, error = 0;
+    if (!XQueryExtension(impl_->Dpy(), "XWAYLAND", &opcode, &event, &error))
+        return CaptureProblem::NoProblem;
+    const Rect screen = PrimaryScreen();
+    std::vector<uint8_t> bmp;
+    if (!GrabInto(screen.left, screen.top, screen.Width(), screen.Height(), bmp))
+        return CaptureProblem::BlackScreen;
+    const bool black = std::all_of(bmp.begin() + 54, bmp.end(), [](uint8_t b) { return b == 0; });
+    return black ? CaptureProblem::BlackScreen : CaptureProblem::NoProblem;
 }
 
 }  // namespace platform::x11

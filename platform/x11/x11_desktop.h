@@ -38,6 +38,9 @@ class X11Desktop final : public Desktop {
     std::optional<Rect> WindowBounds(WindowId window) override;
     void XorFrame(const Rect& rect, uint32_t colour) override;
     bool IsKeyDown(int virtualKey) override;
+    // Under a Wayland compositor the server is Xwayland, whose root window shows black where
+    // other programs' windows are: a screen that is wholly black there cannot be recorded.
+    CaptureProblem PrepareCapture() override;
 
     struct Impl;
 

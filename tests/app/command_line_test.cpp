@@ -44,9 +44,21 @@ TEST(CommandLine, QtsOwnSingleDashOptionsAreLeftAlone) {
     EXPECT_EQ(line.language, "en");
 }
 
+TEST(CommandLine, ToggleOnlyAlone) {
+    EXPECT_EQ(ParseCommandLine({"--toggle"}).action, Action::Toggle);
+    // With anything else it would be unclear whether this start should record itself.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--toggle", "--lang", "en"}, {"--lang=zh", "--toggle"},
+          {"--toggle", "--toggle"}}) {
+        const CommandLine line = ParseCommandLine(args);
+        EXPECT_EQ(line.action, Action::Usage) << args.size();
+        EXPECT_NE(line.error.find("--toggle"), std::string::npos);
+    }
+}
+
 TEST(CommandLine, HelpNamesEveryOptionAndVersionTheNumber) {
     const std::string help = HelpText();
-    for (const char* option : {"--lang", "--help", "--version"}) {
+    for (const char* option : {"--lang", "--help", "--version", "--toggle"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(VersionText().rfind("gifrec ", 0), 0u);

@@ -41,7 +41,12 @@ class RecordingTest : public ::testing::Test {
                 if (grabDelay.count()) std::this_thread::sleep_for(grabDelay);
                 frame = apptest::SolidBmp(width, height, 32, apptest::Px{10, 20, 30});
             },
-            desktop, SevenDecember});
+            desktop, SevenDecember, {},
+            [this] {
+                ++captureChecks;
+                if (reentrantToggle) controller->ToggleRecording();  // a press while it waits
+                return captureProblem;
+            }});
     }
     void TearDown() override {
         controller.reset();
@@ -55,6 +60,9 @@ class RecordingTest : public ::testing::Test {
     SettingsStore settings;
     FakeEncoder* encoder = nullptr;
     std::chrono::milliseconds grabDelay{0};
+    std::string captureProblem;  // what the capture check answers
+    int captureChecks = 0;
+    bool reentrantToggle = false;
     std::filesystem::path desktop;
     std::unique_ptr<RecordingController> controller;
 };
@@ -191,6 +199,48 @@ TEST_F(RecordingTest, OnlyF2TogglesAndFrameCountsOfAnEndedRecordingAreIgnored) {
     const std::string finished = view.status;
     controller->OnFrameCaptured(recording, 4);
     EXPECT_EQ(view.status, finished);
+}
+
+}  // namespace
+}  // namespace app
+
+namespace app {
+namespace {
+
+TEST_F(RecordingTest, ARecordingThatCouldNotSeeTheScreenDoesNotStart) {
+    captureProblem = "no screen";
+    view.mode = 0;
+    controller->ToggleRecording();
+    EXPECT_EQ(captureChecks, 1);
+    EXPECT_EQ(view.caption, "录制");
+    EXPECT_EQ(view.status, "no screen");
+    EXPECT_FALSE(controller->State().workerThread);
+    EXPECT_EQ(encoder->frames, 0);
+    // Nothing was minimised, created or opened, and a second press asks again.
+    EXPECT_EQ(log.Events(), (std::vector<std::string>{"Status"}));
+    controller->ToggleRecording();
+    EXPECT_EQ(captureChecks, 2);
+    EXPECT_FALSE(std::filesystem::exists(Folder()));
+
+    captureProblem.clear();
+    controller->ToggleRecording();
+    EXPECT_EQ(view.caption, "停止");
+    ASSERT_TRUE(WaitFor([&] { return encoder->frames >= 1; }));
+    // The stop checks nothing: it only saves what was recorded.
+    controller->ToggleRecording();
+    EXPECT_EQ(captureChecks, 3);
+    EXPECT_EQ(view.caption, "录制");
+}
+
+TEST_F(RecordingTest, APressWhileTheCaptureCheckWaitsIsDropped) {
+    reentrantToggle = true;
+    view.mode = 2;
+    controller->ToggleRecording();
+    EXPECT_EQ(captureChecks, 1);
+    EXPECT_EQ(view.caption, "停止");
+    reentrantToggle = false;
+    controller->ToggleRecording();
+    EXPECT_NE(view.caption, "停止");
 }
 
 }  // namespace

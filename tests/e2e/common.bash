@@ -31,7 +31,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/waiting.bash"
+# ctest counts this exit code as skipped.
+skip() { echo "SKIP: $*"; exit 77; }
 
 # Sets namespace_prefix, a prefix for start_gifrec that gives gifrec a mount namespace of its
 # own in which `$1` runs (as root, in that namespace) before gifrec. Fails where no such
@@ -81,12 +83,3 @@ window_state() {
   xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: *//p'
 }
 
-wait_for() {  # wait_for SECONDS COMMAND...
-  local tries=$(($1 * 10))
-  shift
-  for _ in $(seq "$tries"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}

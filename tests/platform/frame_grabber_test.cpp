@@ -172,3 +172,17 @@ TEST(NullDesktopTest, GivesBlackFramesAndSetKeys) {
 
 }  // namespace
 }  // namespace platform::testing
+
+namespace platform::testing {
+namespace {
+
+TEST_F(X11Test, AWhollyBlackScreenOfAPlainXServerCanBeRecorded) {
+    // Only Xwayland's black pictures mean "cannot see"; a black Xvfb desktop is a real picture.
+    MakeTopLevel(0, 0, 1920, 1080, 0x000000);
+    EXPECT_EQ(desktop_->PrepareCapture(), CaptureProblem::NoProblem);
+    EXPECT_TRUE(desktop_->CanPickWindows());
+    EXPECT_TRUE(desktop_->CanPlaceOverlays());
+}
+
+}  // namespace
+}  // namespace platform::testing

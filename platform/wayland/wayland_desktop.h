@@ -1,0 +1,43 @@
+// The Desktop of a Wayland session: the screen comes from the ScreenCast portal's stream of the
+// monitor, asked for when a grab first needs it and kept for the program's run. Wayland shows a
+// client neither other windows, nor the pointer away from its own, nor the keyboard.
+#pragma once
+
+#include <memory>
+
+#include "platform/desktop.h"
+
+namespace platform::wayland {
+
+class Cast;
+
+class WaylandDesktop final : public Desktop {
+  public:
+    // `screenHint` is the monitor's size as the toolkit sees it, used until the stream tells.
+    explicit WaylandDesktop(Size screenHint);
+    ~WaylandDesktop() override;
+
+    std::unique_ptr<Desktop> OpenAnother() override;
+    Rect PrimaryScreen() override;
+    std::optional<Point> PointerPosition() override { return std::nullopt; }
+    // On the opening thread this first starts the cast if needed; on another object's thread it
+    // only copies from the cast the opening object started.
+    bool GrabInto(int32_t left, int32_t top, int32_t width, int32_t height,
+                  std::vector<uint8_t>& bmp) override;
+    WindowId WindowAt(Point) override { return kNoWindow; }
+    WindowId RootWindow(WindowId) override { return kNoWindow; }
+    std::optional<Rect> WindowBounds(WindowId) override { return std::nullopt; }
+    void XorFrame(const Rect&, uint32_t) override {}
+    bool IsKeyDown(int) override { return false; }
+    CaptureProblem PrepareCapture() override;
+    bool CanPickWindows() override { return false; }
+    bool CanPlaceOverlays() override { return false; }
+
+  private:
+    WaylandDesktop(std::shared_ptr<Cast> cast, Size screenHint, bool mayStart);
+    std::shared_ptr<Cast> cast_;
+    Size screenHint_;
+    bool mayStart_;
+};
+
+}  // namespace platform::wayland

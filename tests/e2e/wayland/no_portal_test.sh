@@ -1,0 +1,17 @@
+# With the screen-cast portal gone, neither F2 nor --toggle starts a recording: gifrec says why
+# (on its status line and on stderr), opens no stream and writes no file.
+stop_portal
+bus_has org.freedesktop.portal.Desktop && fail "the portal is still on the bus"
+start_gifrec
+press_f2
+"$gifrec" --toggle || fail "--toggle did not reach the running gifrec"
+sleep 2
+grep -q "无法录制: 桌面没有提供屏幕录制门户" "$logs/gifrec.log" || fail "no clear message; gifrec said: $(cat "$logs/gifrec.log")"
+[ "$(grep -c '无法录制' "$logs/gifrec.log")" -eq 2 ] || fail "not both starts were refused"
+gifrec_streaming && fail "gifrec opened a stream without a portal"
+# A stop would write the file; a third toggle must not find a recording to stop either.
+"$gifrec" --toggle
+sleep 1
+[ -z "$(ls -A "$output_dir" 2>/dev/null)" ] || fail "a file was written: $(ls "$output_dir")"
+kill -0 "$gifrec_pid" || fail "gifrec ended"
+echo ok
