@@ -107,12 +107,12 @@ class RecordingController {
     Grabber grabber_;
     std::filesystem::path desktopDirectory_;
     std::function<std::tm()> localTime_;
-    std::function<std::string()> captureProblem_;
     RecordingState state_;
     uint64_t recordingNumber_ = 0;  // tells a finished recording's late frame counts apart
     bool stopping_ = false;
 
     std::filesystem::path journalFolder_;
+    std::function<std::string()> captureProblem_;
     std::filesystem::path journalPath_;  // the last recording's journal, empty without one
     bool saving_ = false;
     bool unsaved_ = false;
