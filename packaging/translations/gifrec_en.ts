@@ -175,6 +175,11 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
         <source>点击后在冻结的屏幕上拖出要录制的矩形, 右键取上一次的区域</source>
         <translation>Click, then drag the rectangle to record on the frozen screen; a right click takes the last one</translation>
     </message>
+    <message>
+        <location filename="../../app/ui/capture_mode_controller.cpp"/>
+        <source>此桌面不让程序看到其他窗口, 无法选择窗口</source>
+        <translation>This desktop shows programs no other windows: no window can be picked</translation>
+    </message>
 </context>
 <context>
     <name>app::MainWindow</name>
@@ -311,6 +316,51 @@ Mark</translation>
             <numerusform>%n unsaved recording could not be recovered: %1</numerusform>
             <numerusform>%n unsaved recordings could not be recovered: %1</numerusform>
         </translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window.cpp"/>
+        <source>选择窗口(不可用)</source>
+        <translation>Window (not here)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp"/>
+        <source>无法录制: 没有 D-Bus 会话, 找不到屏幕录制门户</source>
+        <translation>Cannot record: no D-Bus session to find the screen-cast portal on</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp"/>
+        <source>无法录制: 桌面没有提供屏幕录制门户</source>
+        <translation>Cannot record: the desktop offers no screen-cast portal</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp"/>
+        <source>无法录制: 屏幕录制未获允许</source>
+        <translation>Cannot record: screen recording was not allowed</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp"/>
+        <source>无法录制: 屏幕录制门户出错</source>
+        <translation>Cannot record: the screen-cast portal failed</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp"/>
+        <source>无法录制: 连接不上 PipeWire 视频流</source>
+        <translation>Cannot record: the PipeWire stream could not be opened</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp"/>
+        <source>无法录制: 视频流没有送来画面</source>
+        <translation>Cannot record: the stream sent no picture</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp"/>
+        <source>无法录制: Xwayland 下截屏全黑, 请以 Wayland 方式运行</source>
+        <translation>Cannot record: under Xwayland the screen grabs are black; run gifrec as a Wayland program</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp"/>
+        <source>正在等待屏幕录制的授权</source>
+        <translation>Waiting for permission to record the screen</translation>
     </message>
 </context>
 <context>
