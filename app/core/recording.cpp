@@ -2,7 +2,9 @@
 #include "app/core/texts.h"
 
 #include <cstdio>
+
 #include <system_error>
+#include "app/core/output_file.h"
 
 namespace app {
 namespace {
@@ -26,7 +28,12 @@ std::string FormatTimeStamp(const std::tm& localTime) {
 std::string UniqueFileBaseName(const std::filesystem::path& folder, const std::string& stamp) {
     std::error_code error;
     std::string name = stamp;
-    for (int suffix = 2; std::filesystem::exists(folder / (name + ".gif"), error); ++suffix) {
+    // A link of that name counts as taken, also one that leads nowhere.
+    const auto taken = [&](const std::string& n) {
+        return std::filesystem::exists(
+            std::filesystem::symlink_status(folder / (n + ".gif"), error));
+    };
+    for (int suffix = 2; taken(name); ++suffix) {
         name = stamp + "_" + std::to_string(suffix);
     }
     return name;
@@ -131,9 +138,13 @@ void RecordingController::StopRecording() {
     view_.RestoreMainWindow();
     view_.StopWatchingKeys();
 
-    std::error_code ignored;
-    std::filesystem::create_directories(OutputFolder(), ignored);
-    state_.fileBaseName = UniqueFileBaseName(OutputFolder(), FormatTimeStamp(localTime_()));
+    // A problem with the folder or the file is the save's failure, told as it is.
+    const std::string stamp = FormatTimeStamp(localTime_());
+    state_.fileBaseName = stamp;  // a resave after a failure starts from it
+    std::string outputError = PrepareOutputFolder(desktopDirectory_, OutputFolder());
+    if (outputError.empty()) {
+        outputError = ReserveOutputFile(OutputFolder(), stamp, state_.fileBaseName);
+    }
 
     if (state_.regionFrameShown) {
         view_.CloseRegionFrame();
@@ -147,7 +158,7 @@ void RecordingController::StopRecording() {
     }
     view_.ProcessPendingEvents();
 
-    BeginSave();
+    BeginSave(outputError);
     stopping_ = false;
 }
 

@@ -37,7 +37,7 @@ struct RecordingState {
 // "MMDDhhmmss" of a local time.
 std::string FormatTimeStamp(const std::tm& localTime);
 
-// `stamp`, or stamp_2, stamp_3, ... when `folder` holds a GIF of that name already.
+// `stamp`, or stamp_2, stamp_3, ... when `folder` holds a GIF (or a link) of that name already.
 std::string UniqueFileBaseName(const std::filesystem::path& folder, const std::string& stamp);
 
 class RecordingController {
@@ -98,9 +98,10 @@ class RecordingController {
     // recording_save.cpp: the journal and the save in the background.
     void AttachJournal();
     void ReleaseJournal();
-    void BeginSave();
+    // With `outputError` (no folder or file to save into) the save fails at once with it.
+    void BeginSave(const std::string& outputError = {});
     void OnSaveProgress(int percent);
-    void FinishSave(bool saved);
+    void FinishSave(bool saved, const std::string& outputError = {});
 
     RecorderView& view_;
     SettingsStore& settings_;

@@ -4,6 +4,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/core/output_file.h"
 #include "app/core/recording.h"
 #include "app/core/recording_journal.h"
 #include "app/core/texts.h"
@@ -59,8 +60,12 @@ void RecordingController::OnCaptureFailed(uint64_t recording, const std::string&
     StopRecording();
 }
 
-void RecordingController::BeginSave() {
+void RecordingController::BeginSave(const std::string& outputError) {
     Encoder& encoder = *state_.gifMaker;
+    if (!outputError.empty()) {
+        FinishSave(false, outputError);
+        return;
+    }
     saving_ = true;
     saveStarted_ = std::chrono::steady_clock::now();
     postedPercent_ = -1;
@@ -80,7 +85,7 @@ void RecordingController::OnSaveProgress(int percent) {
     view_.ShowSaveProgress(percent);
 }
 
-void RecordingController::FinishSave(bool saved) {
+void RecordingController::FinishSave(bool saved, const std::string& outputError) {
     saving_ = false;
     view_.SetRecordButtonCaption(kCaptionIdle);
     Encoder& encoder = *state_.gifMaker;
@@ -100,7 +105,8 @@ void RecordingController::FinishSave(bool saved) {
         return;
     }
     // No preview comes up to give F2 back, so it is watched again at once.
-    const std::string error = encoder.GetError();
+    if (outputError.empty()) DropEmptyOutputFile(path);  // reserved, never written
+    const std::string error = outputError.empty() ? encoder.GetError() : outputError;
     if (encoder.HasFrames()) {
         // Kept, in memory and in its journal: Resave, or the next start, saves it.
         unsaved_ = true;
@@ -118,10 +124,13 @@ void RecordingController::FinishSave(bool saved) {
 void RecordingController::Resave() {
     if (!unsaved_ || saving_ || stopping_ || state_.workerThread) return;
     view_.StopWatchingKeys();
-    std::error_code ignored;
-    std::filesystem::create_directories(OutputFolder(), ignored);
-    state_.fileBaseName = UniqueFileBaseName(OutputFolder(), state_.fileBaseName);
-    BeginSave();
+    std::string outputError = PrepareOutputFolder(desktopDirectory_, OutputFolder());
+    if (outputError.empty()) {
+        // The last attempt's name again when it is free, since its reserved file went.
+        const std::string stamp = state_.fileBaseName.substr(0, state_.fileBaseName.find('_'));
+        outputError = ReserveOutputFile(OutputFolder(), stamp, state_.fileBaseName);
+    }
+    BeginSave(outputError);
 }
 
 void RecordingController::RecoverLeftovers() {
