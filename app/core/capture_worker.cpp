@@ -37,6 +37,20 @@ bool CaptureWorker::SleepUnlessStopped(std::chrono::milliseconds duration) {
     return !wake_.wait_for(lock, duration, [this] { return StopRequested(); });
 }
 
+// False when a stop came while waiting. Once our window is off the screen, the window manager
+// still plays its minimise animation (openbox's lasts about 200 ms).
+bool CaptureWorker::WaitForFirstGrab() {
+    if (!firstGrabReady_) return true;
+    constexpr auto kStep = std::chrono::milliseconds(10);
+    constexpr auto kFrameSettle = std::chrono::milliseconds(300);
+    for (auto waited = std::chrono::milliseconds(0); waited < firstGrabLimit_; waited += kStep) {
+        if (firstGrabReady_())
+            return SleepUnlessStopped(std::min(kFrameSettle, firstGrabLimit_ - waited));
+        if (!SleepUnlessStopped(kStep)) return false;
+    }
+    return true;
+}
+
 // The picture box's picture, read once per recording; the built-in one when there is none,
 // which also fixes the placement size to its own.
 std::vector<uint8_t> CaptureWorker::ChooseWatermark() {
@@ -54,6 +68,7 @@ std::vector<uint8_t> CaptureWorker::ChooseWatermark() {
 void CaptureWorker::Run() {
     const std::vector<uint8_t> watermark = ChooseWatermark();
     std::vector<uint8_t> frame;
+    if (!WaitForFirstGrab()) return;
     for (uint32_t frameNumber = 1; frameNumber <= kMaxFrameNumber; ++frameNumber) {
         const CaptureSettings settings = settings_.Snapshot();
         const CaptureRegion& region = settings.region;

@@ -42,6 +42,13 @@ class CaptureWorker {
         failureReport_ = std::move(report);
     }
 
+    // Holds the first grab until `ready` says yes, asking every 10 ms for at most `limit`: a
+    // window on its way off the screen is not in the first frame. Set before Start.
+    void SetFirstGrabGate(std::function<bool()> ready, std::chrono::milliseconds limit) {
+        firstGrabReady_ = std::move(ready);
+        firstGrabLimit_ = limit;
+    }
+
     void Start();
     // Ends the sleep at once, drops a frame not yet handed to AddFrame, lets a running AddFrame
     // finish, and returns when the thread has ended.
@@ -52,6 +59,7 @@ class CaptureWorker {
     std::vector<uint8_t> ChooseWatermark();
     bool StopRequested() const { return stopRequested_.load(std::memory_order_acquire); }
     bool SleepUnlessStopped(std::chrono::milliseconds duration);
+    bool WaitForFirstGrab();
 
     Encoder& encoder_;
     gif::FrameInfo& frameInfo_;
@@ -59,6 +67,8 @@ class CaptureWorker {
     Grabber grabber_;
     FrameReport report_;
     std::function<void(const std::string&)> failureReport_;
+    std::function<bool()> firstGrabReady_;
+    std::chrono::milliseconds firstGrabLimit_{0};
 
     std::atomic<bool> stopRequested_{false};
     std::mutex sleepMutex_;

@@ -109,7 +109,8 @@ std::filesystem::path RecordingController::OutputPath() const {
 }
 
 void RecordingController::StartRecording() {
-    if (view_.CaptureMode() == 0) view_.MinimiseMainWindow();
+    const bool minimising = view_.CaptureMode() == 0;
+    if (minimising) view_.MinimiseMainWindow();
     SetPlaySpeedPosition(view_.PlaySpeedPosition());
 
     Encoder& encoder = *state_.gifMaker;
@@ -130,6 +131,10 @@ void RecordingController::StartRecording() {
     state_.workerThread->SetFailureReport([this, recording](const std::string& error) {
         view_.PostToUiThread([this, recording, error] { OnCaptureFailed(recording, error); });
     });
+    if (minimising) {
+        state_.workerThread->SetFirstGrabGate(
+            [this] { return !settings_.Snapshot().mainWindowOnScreen; }, kMinimiseWait);
+    }
     state_.workerThread->Start();
 }
 

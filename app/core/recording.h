@@ -21,6 +21,8 @@ namespace app {
 inline constexpr const char* kCaptionRecording = "停止";
 inline constexpr const char* kCaptionIdle = "录制";
 inline constexpr const char* kOutputFolderName = "GIF动画";
+// How long a full-screen recording's first grab waits for the minimised window to leave.
+inline constexpr std::chrono::milliseconds kMinimiseWait{500};
 
 // One per program run; a new recording reuses it.
 struct RecordingState {

@@ -29,6 +29,8 @@ struct CaptureSettings {
     int32_t watermarkHeight = 0;
     // Screen rectangles painted over in every frame (gifrec's own recording feedback).
     std::vector<platform::Rect> hidden;
+    // Whether gifrec's main window is mapped on the screen, as the window system last said.
+    bool mainWindowOnScreen = true;
 };
 
 // Shared between the UI thread (writer) and the capture worker (reader). A snapshot is a cheap

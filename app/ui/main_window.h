@@ -107,8 +107,11 @@ class MainWindow : public QMainWindow, public RecorderView {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void NoteOnScreen();
     void BuildControls();
     void BuildModeRow();
     void BuildSliders();

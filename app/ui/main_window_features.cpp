@@ -1,6 +1,8 @@
 // The main window's capture-region controls, overlays, clipboard copy, drag-and-drop, menus and
 // settings feedback.
 #include <QMenuBar>
+#include <QShowEvent>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -11,6 +13,31 @@
 #include "app/ui/watermark_maker_window.h"
 
 namespace app {
+
+// The window system's word on whether the window is on the screen reaches the capture worker,
+// which holds a full-screen recording's first grab until the minimised window has gone: its
+// contents go first (no longer exposed), the window manager's frame with the iconic state.
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    QWindow* window = windowHandle();
+    if (!window || window->property("gifrecWatched").toBool()) return;
+    window->setProperty("gifrecWatched", true);
+    window->installEventFilter(this);
+    connect(window, &QWindow::windowStateChanged, this,
+            [this](Qt::WindowState) { NoteOnScreen(); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle()) NoteOnScreen();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::NoteOnScreen() {
+    const QWindow* window = windowHandle();
+    const bool onScreen =
+        window && window->isExposed() && !(window->windowStates() & Qt::WindowMinimized);
+    settings_.Update([onScreen](CaptureSettings& s) { s.mainWindowOnScreen = onScreen; });
+}
 
 void MainWindow::WireFeatures() {
     captureMode_ = new CaptureModeController(

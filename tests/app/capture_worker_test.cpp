@@ -166,5 +166,62 @@ TEST_F(CaptureWorkerTest, AnAddFrameThatHasBegunCompletesBeforeStopReturns) {
     EXPECT_EQ(encoder.frames, 1);
 }
 
+// A full-screen recording must not show gifrec's own window on its way off the screen.
+TEST_F(CaptureWorkerTest, FirstGrabWaitsForTheGateThenGrabsEveryFrame) {
+    settings.Update([](CaptureSettings& s) {
+        s.region = {0, 0, 4, 4};
+        s.frameIntervalPosition = 0;
+    });
+    std::atomic<bool> open{false};
+    std::atomic<int> asked{0};
+    CaptureWorker& w = MakeWorker();
+    w.SetFirstGrabGate(
+        [&] {
+            ++asked;
+            return open.load();
+        },
+        60s);
+    w.Start();
+    ASSERT_TRUE(WaitFor([&] { return asked >= 3; }));
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_TRUE(grabs.empty()) << "grabbed before the window had gone";
+    }
+    open = true;
+    ASSERT_TRUE(WaitFor([&] { return reported >= 3; }));
+    const int askedOnce = asked;
+    ASSERT_TRUE(WaitFor([&] { return reported >= 6; }));
+    EXPECT_EQ(asked, askedOnce) << "the gate holds only the first grab";
+}
+
+TEST_F(CaptureWorkerTest, AGateThatNeverOpensDelaysTheFirstGrabOnlyForItsLimit) {
+    settings.Update([](CaptureSettings& s) {
+        s.region = {0, 0, 4, 4};
+        s.frameIntervalPosition = 0;
+    });
+    CaptureWorker& w = MakeWorker();
+    w.SetFirstGrabGate([] { return false; }, 50ms);
+    w.Start();
+    EXPECT_TRUE(WaitFor([&] { return reported >= 2; }));
+}
+
+TEST_F(CaptureWorkerTest, AStopWhileWaitingAtTheGateGrabsNothing) {
+    settings.Update([](CaptureSettings& s) { s.region = {0, 0, 4, 4}; });
+    std::atomic<int> asked{0};
+    CaptureWorker& w = MakeWorker();
+    w.SetFirstGrabGate(
+        [&] {
+            ++asked;
+            return false;
+        },
+        3600s);
+    w.Start();
+    ASSERT_TRUE(WaitFor([&] { return asked >= 1; }));
+    w.Stop();
+    std::lock_guard lock(mutex);
+    EXPECT_TRUE(grabs.empty());
+    EXPECT_EQ(encoder.frames, 0);
+}
+
 }  // namespace
 }  // namespace app
