@@ -28,7 +28,7 @@ echo "== tests"
 ctest --test-dir build --output-on-failure -j"$jobs" -LE wayland
 
 echo "== Wayland session tests (headless sway, PipeWire, screen-cast portal)"
-ctest --test-dir build --output-on-failure -L wayland
+ctest --test-dir build --output-on-failure -L wayland --repeat until-pass:3
 
 echo "== library tests under ASan and UBSan"
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
