@@ -1,8 +1,9 @@
 # With the screen-cast portal gone, neither F2 nor --toggle starts a recording: gifrec says why
-# (on its status line and on stderr), opens no stream and writes no file.
+# (on its status line and on stderr), opens no stream and writes no file. The session's locale is
+# C.UTF-8, so gifrec speaks English unless told otherwise; the source texts are checked here.
 stop_portal
 bus_has org.freedesktop.portal.Desktop && fail "the portal is still on the bus"
-start_gifrec
+start_gifrec --lang zh
 press_f2
 "$gifrec" --toggle || fail "--toggle did not reach the running gifrec"
 sleep 2
