@@ -242,8 +242,15 @@ bool GifMaker::SaveGif(ByteSink& sink) {
     lastError_.Clear();
     try {
         const AnimationHead head{logicalWidth_, logicalHeight_, loop_, loopCount_, comment_};
-        // Frames a failing store could not take at intake get another chance.
-        if (optimised_) optimised_->StoreReady(*store_);
+        if (optimised_) {
+            // Frames a failing store could not take at intake get another chance. A store that
+            // still refuses them leaves them out, as their AddFrame said: the file shows every
+            // frame up to them, where failing the save would lose the whole recording.
+            try {
+                optimised_->StoreReady(*store_);
+            } catch (...) {
+            }
+        }
         WriteGif(head, *store_, sink, progress_);
         return true;
     } catch (...) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "gif/gif_maker.h"
+#include "gif/library_error.h"
 #include "giflib_support.h"
 #include "giflib_timeline_support.h"
 #include "maker_support.h"
@@ -161,6 +162,53 @@ TEST(MakerOptimised, EveryFrameIsStoredAtOnceAndTheStoreKeepsOnlyChanges) {
     EXPECT_EQ(TimelineDifference(PlayWithGiflib(fullReference.whole), PlayWithGiflib(all)), "");
     // One whole frame, then cursor rectangles: far less than two whole frames in all.
     EXPECT_LT(kept->Bytes(), 2 * 320 * 240 / 4);
+}
+
+// A store whose disk fills up after `room` frames, until it is given more.
+class FillingStore final : public FrameStore {
+  public:
+    explicit FillingStore(size_t room) : room_(room) {}
+    void Append(std::span<const uint8_t> record) override {
+        if (kept_.Count() >= room_) throw LibraryError(ErrorCode::StoreWriteFailed);
+        kept_.Append(record);
+    }
+    size_t Count() const override { return kept_.Count(); }
+    std::span<const uint8_t> Read(size_t index, std::vector<uint8_t>& scratch) const override {
+        return kept_.Read(index, scratch);
+    }
+    void Clear() override { kept_.Clear(); }
+    size_t room_;
+
+  private:
+    MemoryFrameStore kept_;
+};
+
+TEST(MakerOptimised, AFullStoreRefusesTheFrameAndTheSaveKeepsWhatItHolds) {
+    const Scene scene = ScrollingText(320, 240, 12);
+    FrameInfo frame;
+    frame.DelayTime = 5;
+    auto store = std::make_unique<FillingStore>(7);
+    FillingStore* filling = store.get();
+    GifMaker maker;
+    maker.Create(AnimationInfo{});
+    maker.SetFrameStore(std::move(store));
+    maker.SetOptions({true, false});
+    for (size_t i = 0; i < 7; ++i)
+        ASSERT_TRUE(maker.AddFrame(frame, std::nullopt, Bmp32(scene[i]))) << maker.GetError();
+    EXPECT_FALSE(maker.AddFrame(frame, std::nullopt, Bmp32(scene[7])));
+    EXPECT_EQ(maker.GetErrorCode(), ErrorCode::StoreWriteFailed);
+
+    // The save still refused by the store writes the seven frames that were taken.
+    const std::vector<uint8_t> saved = SaveToMemory(maker);
+    ASSERT_FALSE(saved.empty()) << maker.GetError();
+    const Made first7 = MakeBoth(Scene(scene.begin(), scene.begin() + 7), {frame}, {});
+    EXPECT_EQ(TimelineDifference(PlayWithGiflib(first7.whole), PlayWithGiflib(saved)), "");
+
+    // Once there is room again, the refused frame follows the others, as shown when it came.
+    filling->room_ = 100;
+    const std::vector<uint8_t> resaved = SaveToMemory(maker);
+    const Made first8 = MakeBoth(Scene(scene.begin(), scene.begin() + 8), {frame}, {});
+    EXPECT_EQ(TimelineDifference(PlayWithGiflib(first8.whole), PlayWithGiflib(resaved)), "");
 }
 
 }  // namespace
