@@ -23,8 +23,8 @@ tap_f2
 wait_for 5 bash -c "[ \"\$(xprop -id $main_window WM_STATE | sed -n 's/.*window state: *//p')\" = Iconic ]" \
   || fail "the recording did not start"
 # No second F2: the full store ends the recording.
-wait_for 90 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || fail "no GIF of what fitted"
-gif=$(ls "$output_dir"/*.gif | head -n1)
+wait_for 90 has_saved_gifs "$output_dir" || fail "no GIF of what fitted"
+gif=$(saved_gifs "$output_dir" | head -n1)
 frames=$("$helper" frames "$gif") || fail "giflib cannot read the GIF"
 [ "$frames" -ge 2 ] || fail "only $frames frames"
 wait_for 10 bash -c "[ \"\$(xprop -id $main_window WM_STATE | sed -n 's/.*window state: *//p')\" = Normal ]" \

@@ -19,7 +19,7 @@ tap_f2
 sleep 6
 tap_f2
 
-wait_for 60 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || fail "no GIF in $output_dir"
-gif=$(ls "$output_dir"/*.gif | head -n1)
+wait_for 60 has_saved_gifs "$output_dir" || fail "no GIF in $output_dir"
+gif=$(saved_gifs "$output_dir" | head -n1)
 "$check" "$gif" || fail "the recording is not a tenth of the same pictures saved whole"
 echo "ok: $(basename "$gif") $(stat -c %s "$gif") bytes"

@@ -33,7 +33,7 @@ sleep 2.5
 import -window root "$shots/region_recording.png" 2>/dev/null || true
 tap_f2
 
-wait_for 60 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || fail "no GIF in $output_dir"
-gif=$(ls "$output_dir"/*.gif | head -n1)
+wait_for 60 has_saved_gifs "$output_dir" || fail "no GIF in $output_dir"
+gif=$(saved_gifs "$output_dir" | head -n1)
 "$check" "$gif" 260 200 1 50 80 || fail "the GIF of the region is not what was dragged and shown"
 echo "ok: $(basename "$gif")"

@@ -26,8 +26,8 @@ sleep 0.5
 tap_f2
 sleep 2.5
 tap_f2
-wait_for 60 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || fail "no GIF in $output_dir"
-gif=$(ls "$output_dir"/*.gif | head -n1)
+wait_for 60 has_saved_gifs "$output_dir" || fail "no GIF in $output_dir"
+gif=$(saved_gifs "$output_dir" | head -n1)
 [ "$(window_state "$main_window")" = Normal ] || fail "main window not normal after a window recording"
 "$helper" check "$gif" 400 300 5 20 200 150 || fail "the GIF is not the picked window"
 echo "ok: $(basename "$gif")"

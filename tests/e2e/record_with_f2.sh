@@ -18,8 +18,8 @@ wait_for 5 bash -c "[ \"\$(xprop -id $main_window WM_STATE | sed -n 's/.*window 
 sleep 2
 tap_f2
 
-wait_for 60 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || fail "no GIF in $output_dir"
-gif=$(ls "$output_dir"/*.gif | head -n1)
+wait_for 60 has_saved_gifs "$output_dir" || fail "no GIF in $output_dir"
+gif=$(saved_gifs "$output_dir" | head -n1)
 name=$(basename "$gif")
 [[ "$name" =~ ^[0-9]{10}\.gif$ ]] || fail "file name $name is not MMDDhhmmss.gif"
 [ "${name:0:4}" = "$(date +%m%d)" ] || [ "${name:0:4}" = "$(date -d '-1 min' +%m%d)" ] \
@@ -49,5 +49,5 @@ sleep 0.3
 tap_f2
 sleep 1.5
 tap_f2
-wait_for 60 bash -c "[ \$(ls \"$output_dir\"/*.gif | wc -l) -eq 2 ]" || fail "F2 not watched again after the preview closed"
+wait_for 60 has_saved_gifs "$output_dir" 2 || fail "F2 not watched again after the preview closed"
 echo "ok: $name"

@@ -21,8 +21,8 @@ early=$("$helper" journal-frames "$work/after-4s.frames")
 if ls "$output_dir"/*.gif >/dev/null 2>&1; then fail "a GIF before the restart"; fi
 
 start_gifrec
-wait_for 60 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || fail "nothing recovered into $output_dir"
-gif=$(ls "$output_dir"/*.gif | head -n1)
+wait_for 60 has_saved_gifs "$output_dir" || fail "nothing recovered into $output_dir"
+gif=$(saved_gifs "$output_dir" | head -n1)
 name=$(basename "$gif")
 [[ "$name" =~ ^[0-9]{10}\.gif$ ]] || fail "file name $name is not MMDDhhmmss.gif"
 frames=$("$helper" frames "$gif") || fail "giflib cannot read the recovered GIF"

@@ -40,8 +40,8 @@ xdotool mousemove --window "$main_window" 20 10 click 1
 sleep 0.5
 import -window root "$shots/resave_menu.png" 2>/dev/null || true
 xdotool key Up Up Up Return  # past 精确颜色 and 保存完整帧 (the separator is skipped)
-wait_for 30 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || { import -window root "$shots/resave_failed.png" 2>/dev/null; cat "$work/gifrec.log"; fail "重新保存 wrote no GIF"; }
-gif=$(ls "$output_dir"/*.gif | head -n1)
+wait_for 30 has_saved_gifs "$output_dir" || { import -window root "$shots/resave_failed.png" 2>/dev/null; cat "$work/gifrec.log"; fail "重新保存 wrote no GIF"; }
+gif=$(saved_gifs "$output_dir" | head -n1)
 frames=$("$helper" frames "$gif") || fail "giflib cannot read the GIF"
 [ "$frames" -ge 2 ] || fail "only $frames frames"
 wait_for 10 bash -c "! ls \"$state_dir\"/*.frames >/dev/null 2>&1" || fail "the journal stayed after the save"

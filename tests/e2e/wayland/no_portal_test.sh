@@ -4,11 +4,15 @@
 stop_portal
 bus_has org.freedesktop.portal.Desktop && fail "the portal is still on the bus"
 start_gifrec --lang zh
-press_f2
-"$gifrec" --toggle || fail "--toggle did not reach the running gifrec"
-sleep 2
+# wtype's first key is at times lost (see start_recording_with_f2): F2 again until one arrives.
+for _ in 1 2 3; do
+  press_f2
+  wait_for 3 bash -c "grep -q '无法录制' '$logs/gifrec.log'" && break
+done
 grep -q "无法录制: 桌面没有提供屏幕录制门户" "$logs/gifrec.log" || fail "no clear message; gifrec said: $(cat "$logs/gifrec.log")"
-[ "$(grep -c '无法录制' "$logs/gifrec.log")" -eq 2 ] || fail "not both starts were refused"
+before=$(grep -c '无法录制' "$logs/gifrec.log")
+"$gifrec" --toggle || fail "--toggle did not reach the running gifrec"
+wait_for 5 bash -c "[ \$(grep -c '无法录制' '$logs/gifrec.log') -gt $before ]" || fail "--toggle's start was not refused"
 gifrec_streaming && fail "gifrec opened a stream without a portal"
 # A stop would write the file; a third toggle must not find a recording to stop either.
 "$gifrec" --toggle

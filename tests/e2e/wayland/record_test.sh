@@ -7,9 +7,9 @@ swaymsg 'output * bg #0000ff solid_color' >/dev/null
 sleep 1.5
 "$gifrec" --toggle || fail "--toggle did not reach the running gifrec"
 
-wait_for 30 bash -c "ls \"$output_dir\"/*.gif >/dev/null 2>&1" || fail "no GIF in $output_dir"
+wait_for 30 has_saved_gifs "$output_dir" || fail "no GIF in $output_dir"
 sleep 1
-gif=$(ls "$output_dir"/*.gif | head -n1)
+gif=$(saved_gifs "$output_dir" | head -n1)
 summary=$("$build/tests/e2e/wayland/gif_frames" "$gif") || fail "the GIF does not decode"
 echo "$summary" | head -n1
 read -r _ width height _ frames <<<"$(echo "$summary" | head -n1)"
