@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/core/texts.h"
+
 namespace app {
 namespace {
 
@@ -37,12 +39,14 @@ std::string PrepareOutputFolder(const std::filesystem::path& desktop,
         if (!part.empty() && part != ".") ++depth;
     }
     if (normal.is_absolute() && depth <= 1) {
-        return "桌面文件夹 " + desktop.string() + " 在根目录下, 不在那里保存 (没有设置 HOME?)";
+        return Translated("OutputFile", "桌面文件夹 ") + desktop.string() +
+               Translated("OutputFile", " 在根目录下, 不在那里保存 (没有设置 HOME?)");
     }
     std::error_code error;
     if (std::filesystem::is_directory(folder, error)) return {};
     if (std::filesystem::exists(std::filesystem::symlink_status(folder, error))) {
-        return "无法创建文件夹 " + folder.string() + ": 同名的文件已存在";
+        return Translated("OutputFile", "无法创建文件夹 ") + folder.string() +
+               Translated("OutputFile", ": 同名的文件已存在");
     }
     if (std::filesystem::create_directories(folder, error) ||
         std::filesystem::is_directory(folder)) {
@@ -52,9 +56,11 @@ std::string PrepareOutputFolder(const std::filesystem::path& desktop,
     const std::filesystem::path blocker = ExistingAncestor(folder.parent_path());
     std::error_code ignored;
     if (!blocker.empty() && !std::filesystem::is_directory(blocker, ignored)) {
-        return "无法创建文件夹 " + folder.string() + ": " + blocker.string() + " 不是文件夹";
+        return Translated("OutputFile", "无法创建文件夹 ") + folder.string() + ": " +
+               blocker.string() + Translated("OutputFile", " 不是文件夹");
     }
-    return "无法创建文件夹 " + folder.string() + ": " + Reason(error.value());
+    return Translated("OutputFile", "无法创建文件夹 ") + folder.string() + ": " +
+           Reason(error.value());
 }
 
 std::string ReserveOutputFile(const std::filesystem::path& folder, const std::string& stamp,
@@ -69,10 +75,13 @@ std::string ReserveOutputFile(const std::filesystem::path& folder, const std::st
             ::close(file);
             return {};
         }
-        if (errno != EEXIST) return "创建文件失败: " + path.string() + ": " + Reason(errno);
+        if (errno != EEXIST)
+            return Translated("OutputFile", "创建文件失败: ") + path.string() + ": " +
+                   Reason(errno);
         name = stamp + "_" + std::to_string(suffix);
     }
-    return "创建文件失败: " + (folder / (stamp + ".gif")).string() + ": 名称都已被占用";
+    return Translated("OutputFile", "创建文件失败: ") + (folder / (stamp + ".gif")).string() +
+           Translated("OutputFile", ": 名称都已被占用");
 }
 
 void DropEmptyOutputFile(const std::filesystem::path& path) {

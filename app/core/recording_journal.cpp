@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/core/recording.h"
+#include "app/core/texts.h"
 #include "gif/gif_maker.h"
 #include "gif/library_error.h"
 
@@ -102,6 +103,10 @@ RecoveryReport RecoverJournals(const std::filesystem::path& journalFolder,
             std::filesystem::create_directories(outputFolder, error);
             report.savedNames.push_back(
                 Recover(journal, std::move(store), outputFolder, animation, localTime));
+        } catch (const gif::LibraryError& failure) {
+            report.failures.push_back(
+                journal.filename().string() + ": " +
+                gif::ErrorText(failure.Code(), failure.Detail(), LibraryLanguage()));
         } catch (const std::exception& failure) {
             report.failures.push_back(journal.filename().string() + ": " + failure.what());
         }

@@ -33,6 +33,47 @@
     </message>
 </context>
 <context>
+    <name>OutputFile</name>
+    <message>
+        <location filename="../../app/core/output_file.cpp" line="42"/>
+        <source>桌面文件夹 </source>
+        <translation>The desktop folder </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/output_file.cpp" line="43"/>
+        <source> 在根目录下, 不在那里保存 (没有设置 HOME?)</source>
+        <translation> is at the top of the file system; nothing is saved there (is HOME not set?)</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/output_file.cpp" line="48"/>
+        <location filename="../../app/core/output_file.cpp" line="59"/>
+        <location filename="../../app/core/output_file.cpp" line="62"/>
+        <source>无法创建文件夹 </source>
+        <translation>Cannot create the folder </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/output_file.cpp" line="49"/>
+        <source>: 同名的文件已存在</source>
+        <translation>: a file of that name is in the way</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/output_file.cpp" line="60"/>
+        <source> 不是文件夹</source>
+        <translation> is not a folder</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/output_file.cpp" line="79"/>
+        <location filename="../../app/core/output_file.cpp" line="83"/>
+        <source>创建文件失败: </source>
+        <translation>Cannot create the file: </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/output_file.cpp" line="84"/>
+        <source>: 名称都已被占用</source>
+        <translation>: every name is taken</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <location filename="../../app/ui/help_actions.cpp" line="32"/>
@@ -77,17 +118,17 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>RecordingController</name>
     <message>
-        <location filename="../../app/core/recording.cpp" line="81"/>
+        <location filename="../../app/core/recording.cpp" line="100"/>
         <source>录制中，帧数 </source>
         <translation>Recording, frame </translation>
     </message>
     <message>
-        <location filename="../../app/core/recording_save.cpp" line="95"/>
+        <location filename="../../app/core/recording_save.cpp" line="100"/>
         <source>已保存 </source>
         <translation>Saved </translation>
     </message>
     <message>
-        <location filename="../../app/core/recording_save.cpp" line="112"/>
+        <location filename="../../app/core/recording_save.cpp" line="118"/>
         <source>保存失败</source>
         <translation>Saving failed</translation>
     </message>
@@ -166,17 +207,17 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>app::CaptureModeController</name>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp" line="62"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="69"/>
         <source>按住此按钮, 把鼠标移到要录制的窗口上再松开</source>
         <translation>Hold this button down, move the pointer over the window to record and let go</translation>
     </message>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp" line="65"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="72"/>
         <source>点击后在冻结的屏幕上拖出要录制的矩形, 右键取上一次的区域</source>
         <translation>Click, then drag the rectangle to record on the frozen screen; a right click takes the last one</translation>
     </message>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="63"/>
         <source>此桌面不让程序看到其他窗口, 无法选择窗口</source>
         <translation>This desktop shows programs no other windows: no window can be picked</translation>
     </message>
@@ -184,17 +225,17 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>app::MainWindow</name>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="76"/>
+        <location filename="../../app/ui/main_window.cpp" line="77"/>
         <source>GIF 录屏</source>
         <translation>GIF Recorder</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="82"/>
+        <location filename="../../app/ui/main_window.cpp" line="83"/>
         <source>录制设置</source>
         <translation>Recording</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="89"/>
+        <location filename="../../app/ui/main_window.cpp" line="90"/>
         <source>录制范围
 帧间隔
 播放速度
@@ -209,77 +250,77 @@ B&amp;W
 Mark</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="175"/>
+        <location filename="../../app/ui/main_window.cpp" line="179"/>
         <source>按 F2 开始或停止录制</source>
         <translation>F2 starts and stops</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="177"/>
+        <location filename="../../app/ui/main_window.cpp" line="181"/>
         <source>开始或停止录制（F2）</source>
         <translation>Start or stop recording (F2)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="178"/>
+        <location filename="../../app/ui/main_window.cpp" line="182"/>
         <source>全屏</source>
         <translation>Screen</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="178"/>
+        <location filename="../../app/ui/main_window.cpp" line="183"/>
         <source>选择窗口</source>
         <translation>Window</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="178"/>
+        <location filename="../../app/ui/main_window.cpp" line="184"/>
         <source>选择区域</source>
         <translation>Region</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="198"/>
+        <location filename="../../app/ui/main_window.cpp" line="204"/>
         <source>请先双击预览窗口将其关闭, 再按 F2</source>
         <translation>Double-click the preview to close it, then press F2</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="42"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="71"/>
         <source>工具</source>
         <translation>Tools</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="43"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="72"/>
         <source>制作水印</source>
         <translation>Make Watermark</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="44"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="73"/>
         <source>重新保存</source>
         <translation>Save Again</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="49"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="78"/>
         <source>保存完整帧</source>
         <translation>Save Whole Frames</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="50"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="79"/>
         <source>精确颜色</source>
         <translation>Exact Colours</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="62"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="91"/>
         <source>帮助</source>
         <translation>Help</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="63"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="92"/>
         <source>使用教程</source>
         <translation>How to Use</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="64"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="93"/>
         <source>无法写入使用教程文件</source>
         <translation>Could not write the guide file</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="66"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="95"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
@@ -318,47 +359,47 @@ Mark</translation>
         </translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp"/>
+        <location filename="../../app/ui/main_window.cpp" line="183"/>
         <source>选择窗口(不可用)</source>
         <translation>Window (not here)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="111"/>
         <source>无法录制: 没有 D-Bus 会话, 找不到屏幕录制门户</source>
         <translation>Cannot record: no D-Bus session to find the screen-cast portal on</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="113"/>
         <source>无法录制: 桌面没有提供屏幕录制门户</source>
         <translation>Cannot record: the desktop offers no screen-cast portal</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="115"/>
         <source>无法录制: 屏幕录制未获允许</source>
         <translation>Cannot record: screen recording was not allowed</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="117"/>
         <source>无法录制: 屏幕录制门户出错</source>
         <translation>Cannot record: the screen-cast portal failed</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="119"/>
         <source>无法录制: 连接不上 PipeWire 视频流</source>
         <translation>Cannot record: the PipeWire stream could not be opened</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="121"/>
         <source>无法录制: 视频流没有送来画面</source>
         <translation>Cannot record: the stream sent no picture</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="123"/>
         <source>无法录制: Xwayland 下截屏全黑, 请以 Wayland 方式运行</source>
         <translation>Cannot record: under Xwayland the screen grabs are black; run gifrec as a Wayland program</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="125"/>
         <source>正在等待屏幕录制的授权</source>
         <translation>Waiting for permission to record the screen</translation>
     </message>
