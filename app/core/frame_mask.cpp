@@ -2,26 +2,19 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+
+#include "bitmap/bmp_format.h"
 
 namespace app {
 namespace {
 
-constexpr size_t kHeaderSize = 54;
-
-uint32_t ReadU32(const std::vector<uint8_t>& bytes, size_t at) {
-    return uint32_t{bytes[at]} | uint32_t{bytes[at + 1]} << 8 | uint32_t{bytes[at + 2]} << 16 |
-           uint32_t{bytes[at + 3]} << 24;
-}
-
-// The frame's size when it is the grabber's layout for `region`: 32 bits, bottom-up, pixels
-// right after the headers.
-bool IsGrabOf(const std::vector<uint8_t>& frame, int32_t width, int32_t height) {
-    if (frame.size() < kHeaderSize || frame[0] != 'B' || frame[1] != 'M') return false;
-    if (ReadU32(frame, 10) != kHeaderSize || frame[28] != 32 || frame[29] != 0) return false;
-    if (ReadU32(frame, 18) != uint32_t(width) || ReadU32(frame, 22) != uint32_t(height)) {
-        return false;
-    }
-    return frame.size() >= kHeaderSize + uint64_t(width) * uint64_t(height) * 4;
+// The rows of the grabber's frame of a `width` x `height` region (32 bits, bottom-up, rows
+// packed), or null when the frame is not one.
+uint8_t* GrabRows(std::vector<uint8_t>& frame, int32_t width, int32_t height) {
+    const std::optional<bitmap::BmpRows> rows = bitmap::PlainBmp32View(frame);
+    if (!rows || rows->width != uint32_t(width) || rows->height != uint32_t(height)) return nullptr;
+    return frame.data() + (rows->rows - frame.data());
 }
 
 }  // namespace
@@ -30,7 +23,9 @@ void HideRects(std::vector<uint8_t>& frame, const platform::Rect& region,
                std::span<const platform::Rect> hidden) {
     const int32_t width = region.Width();
     const int32_t height = region.Height();
-    if (width <= 0 || height <= 0 || hidden.empty() || !IsGrabOf(frame, width, height)) return;
+    if (width <= 0 || height <= 0 || hidden.empty()) return;
+    uint8_t* const rows = GrabRows(frame, width, height);
+    if (!rows) return;
     for (const platform::Rect& rect : hidden) {
         // In frame coordinates, clipped to the frame; 64 bits so that no field value overflows.
         const int64_t left = std::max<int64_t>(0, int64_t{rect.left} - region.left);
@@ -39,7 +34,7 @@ void HideRects(std::vector<uint8_t>& frame, const platform::Rect& region,
         const int64_t bottom = std::min<int64_t>(height, int64_t{rect.bottom} - region.top);
         if (left >= right || top >= bottom) continue;
         for (int64_t y = top; y < bottom; ++y) {
-            uint8_t* row = frame.data() + kHeaderSize + (height - 1 - y) * int64_t{width} * 4;
+            uint8_t* row = rows + (height - 1 - y) * int64_t{width} * 4;
             uint8_t colour[4] = {0, 0, 0, 0};
             if (left > 0) {
                 std::memcpy(colour, row + (left - 1) * 4, 4);
