@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <stdexcept>
 #include <system_error>
 
+#include "app/core/output_file.h"
 #include "app/core/recording.h"
 #include "app/core/texts.h"
 #include "gif/gif_maker.h"
@@ -30,18 +32,24 @@ std::time_t LastWrite(const std::filesystem::path& path) {
     return ::stat(path.c_str(), &info) == 0 ? info.st_mtime : std::time(nullptr);
 }
 
-// Saves one journal; returns the name of the GIF, or throws with the reason.
+// Saves one journal; returns the name of the GIF, or throws with the reason in the interface's
+// language. The name is taken as a recording's is, so a link of that name is never followed.
 std::string Recover(const std::filesystem::path& journal,
                     std::unique_ptr<gif::FileFrameStore> store,
                     const std::filesystem::path& outputFolder, const gif::AnimationInfo& animation,
                     const std::function<std::tm(std::time_t)>& localTime) {
-    const std::string base =
-        UniqueFileBaseName(outputFolder, FormatTimeStamp(localTime(LastWrite(journal))));
+    std::string base;
+    const std::string taken =
+        ReserveOutputFile(outputFolder, FormatTimeStamp(localTime(LastWrite(journal))), base);
+    if (!taken.empty()) throw std::runtime_error(taken);
+    const std::filesystem::path gif = outputFolder / (base + ".gif");
     gif::GifMaker maker;
     maker.Create(animation);
     maker.SetFrameStore(std::move(store));
-    if (!maker.SaveGif((outputFolder / (base + ".gif")).string()))
-        throw gif::LibraryError(maker.GetError());
+    if (!maker.SaveGif(gif.string())) {
+        DropEmptyOutputFile(gif);
+        throw std::runtime_error(maker.GetErrorText(LibraryLanguage()));
+    }
     // Removed while still locked, so that no other gifrec saves it a second time.
     std::error_code ignored;
     std::filesystem::remove(journal, ignored);

@@ -290,14 +290,19 @@ TEST_F(RecordingSaveTest, RecoveryNamesByTheLastFrameAndLeavesHeldJournalsAlone)
     EXPECT_TRUE(std::filesystem::exists(heldPath));
     EXPECT_TRUE(std::filesystem::exists(journals / "stray.frames"));
 
-    // A second recovery names its GIF beside the first instead of over it.
+    // A second recovery names its GIF beside the first instead of over it, and a link of the
+    // next name, even one leading nowhere, counts as taken and is never followed.
     held.reset();
     MakeJournal(journals, 1);
+    const std::filesystem::path elsewhere = Output().parent_path() / "elsewhere.gif";
+    std::filesystem::create_symlink(elsewhere, Output() / "1207050903_2.gif");
     const RecoveryReport again = RecoverJournals(journals, Output(), gif::AnimationInfo{},
                                                  [](std::time_t) { return SevenDecember(); });
     EXPECT_EQ(again.savedNames.size(), 1u);  // the one just made; the other had no frame
-    EXPECT_EQ(again.savedNames[0], "1207050903_2.gif");
+    EXPECT_EQ(again.savedNames[0], "1207050903_3.gif");
     EXPECT_EQ(GiflibFrames(Output() / "1207050903.gif"), 2);
+    EXPECT_EQ(GiflibFrames(Output() / "1207050903_3.gif"), 1);
+    EXPECT_FALSE(std::filesystem::exists(elsewhere));
 }
 
 }  // namespace
