@@ -64,6 +64,9 @@ missing=$(comm -23 "$work/gifrec.help" <(man_options gifrec))
   || fail "cpack: $(tail -n 20 "$work/cpack.log")"
 deb=$(ls "$work"/deb/gifrec_*.deb)
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "the package does not depend on Qt"
-lintian "$deb" >"$work/lintian.log" 2>&1 || true
+# lintian exits 1 when it reports problems (judged by the lines below), 2 when it could not run.
+lintian_status=0
+lintian "$deb" >"$work/lintian.log" 2>&1 || lintian_status=$?
+[ "$lintian_status" -le 1 ] || fail "lintian did not run: $(tail -n 20 "$work/lintian.log")"
 if grep -E '^(E|W):' "$work/lintian.log"; then fail "lintian found problems"; fi
 echo "ok: $(basename "$deb")"
