@@ -119,20 +119,23 @@ TEST_F(RecordingSaveTest, TheStopReturnsAtOnceAndTheToggleWaitsForTheSave) {
 
 TEST_F(RecordingSaveTest, OnlyASaveLongerThanAMomentShowsItsProgress) {
     FakeEncoder& encoder = MakeFake();
-    encoder.onSave = [&] {
-        encoder.progress(1, 4);
-        encoder.progress(1, 4);  // the same percentage is posted once
-        std::this_thread::sleep_for(350ms);
-        encoder.progress(3, 4);
-    };
     view.deferBackground = true;
     controller->ToggleRecording();
     ASSERT_TRUE(WaitFor([&] { return encoder.frames >= 1; }));
     controller->ToggleRecording();
     view.RunPosted();  // frame counts of the worker
-    std::thread save([&] { encoder.onSave(); });
-    save.join();
-    EXPECT_EQ(view.RunPosted(), 2u);
+    const std::string before = view.status;
+    // Progress from the saving thread, at once and again past the quiet moment.
+    const auto report = [&](size_t written) {
+        std::thread([&] { encoder.progress(written, 4); }).join();
+    };
+    report(1);
+    report(1);  // the same percentage is posted once
+    EXPECT_EQ(view.RunPosted(), 1u);
+    EXPECT_EQ(view.status, before);  // a short save stays quiet
+    std::this_thread::sleep_for(350ms);
+    report(3);
+    EXPECT_EQ(view.RunPosted(), 1u);
     EXPECT_EQ(view.status, "saving 75");
     ASSERT_TRUE(view.FinishBackground());
     EXPECT_EQ(view.status, "已保存 1207050903.gif");
