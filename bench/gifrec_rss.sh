@@ -27,6 +27,7 @@ pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+export XDG_STATE_HOME=$HOME/.local/state  # never the caller's own recordings
 mkdir -p "$HOME/Desktop" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 echo 'XDG_DESKTOP_DIR="$HOME/Desktop"' >"$XDG_CONFIG_HOME/user-dirs.dirs"
@@ -56,11 +57,12 @@ cpu_recording=$(($(cpu) - cpu_start))
 tap_f2
 saved=$(date +%s%N)
 for _ in $(seq 600); do
-  ls "$HOME/Desktop/GIF动画/"*.gif >/dev/null 2>&1 && break
+  # The name is held by an empty file until the finished GIF is renamed over it.
+  [ -n "$(find "$HOME/Desktop/GIF动画" -name '*.gif' -size +0c 2>/dev/null)" ] && break
   sleep 0.5
 done
-gif=$(ls "$HOME/Desktop/GIF动画/"*.gif | head -n1)
-echo "saved in $((($(date +%s%N) - saved) / 1000000)) ms (to within 500 ms): $(($(stat -c %s "$gif") / 1048576)) MB, $frames frames"
+gif=$(find "$HOME/Desktop/GIF动画" -name '*.gif' -size +0c | head -n1)
+echo "saved in $((($(date +%s%N) - saved) / 1000000)) ms (to within 500 ms): $(($(stat -c %s "$gif") / 1024)) KiB, $frames frames"
 ticks=$(getconf CLK_TCK)
 [ "$frames" != "?" ] && awk -v c="$cpu_recording" -v t="$ticks" -v f="$frames" \
   'BEGIN {printf "recorder CPU while recording: %.2f ms per frame\n", c * 1000 / t / f}'
