@@ -11,8 +11,8 @@
 #include "app/core/allocator_tuning.h"
 #include "app/core/command_line.h"
 #include "app/core/encoder.h"
-#include "app/core/texts.h"
 #include "app/core/recording_journal.h"
+#include "app/core/texts.h"
 #include "app/ui/display_guard.h"
 #include "app/ui/interface_language.h"
 #include "app/ui/main_window.h"
@@ -51,9 +51,9 @@ int main(int argc, char** argv) {
         application.emplace(argc, argv);
     }
     app::ApplyUserScaleFactor(*application);
-    app::InstallInterfaceLanguage(
-        *application, QString::fromStdString(app::InterfaceLanguage(
-                          line.language, QLocale::system().name().toStdString())));
+    app::InstallInterfaceLanguage(*application,
+                                  QString::fromStdString(app::InterfaceLanguage(
+                                      line.language, QLocale::system().name().toStdString())));
     QGuiApplication::setApplicationName(QStringLiteral("gifrec"));
     QGuiApplication::setApplicationVersion(QStringLiteral(GIFREC_VERSION));
     // The desktop matches the running program to its desktop file and icon by this name.
@@ -85,5 +85,6 @@ int main(int argc, char** argv) {
     window.show();
     app::ToggleService toggle([&window] { window.Recording().ToggleRecording(); });
     toggle.Register();
+    app::BindToggleShortcut(*desktop, [&window] { window.Recording().ToggleRecording(); });
     return application->exec();
 }

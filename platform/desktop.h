@@ -9,9 +9,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 // Xlib's RootWindow(display, screen) macro would swallow the method of that name; code that
@@ -80,14 +82,15 @@ inline constexpr int kF12 = 0x7B;
 // Why grabs cannot show the screen; NoProblem when they can.
 enum class CaptureProblem {
     NoProblem,
-    NoSessionBus,  // no D-Bus session to reach a portal on
-    NoPortal,      // no screen-cast portal answers
-    Refused,       // the user or the desktop said no
-    PortalFailed,  // the portal answered with an error
-    NoPipeWire,    // the frames' stream could not be opened
-    NoFrames,      // the stream opened but sent no picture
-    BlackScreen,   // an X server under a Wayland compositor: it sees only its own windows
-    Busy,          // a permission request is still waiting for the user
+    NoSessionBus,    // no D-Bus session to reach a portal on
+    NoPortal,        // no screen-cast portal answers
+    Refused,         // the user or the desktop said no
+    PortalFailed,    // the portal answered with an error
+    NoPipeWire,      // the frames' stream could not be opened
+    NoFrames,        // the stream opened but sent no picture
+    BlackScreen,     // an X server under a Wayland compositor: it sees only its own windows
+    Busy,            // a permission request is still waiting for the user
+    NoWindowChosen,  // the window pick is on, but the desktop's chooser has given no window
 };
 
 class Desktop {
@@ -145,8 +148,28 @@ class Desktop {
     // says why they cannot. Called on the thread that opened the desktop, before a recording.
     virtual CaptureProblem PrepareCapture() { return CaptureProblem::NoProblem; }
 
-    // Whether WindowAt and WindowBounds can find other programs' windows.
+    // Whether the window pick can work: WindowAt and WindowBounds find other programs' windows,
+    // or, where HasWindowChooser(), the desktop's own chooser picks one.
     virtual bool CanPickWindows() { return true; }
+
+    // Whether a window is picked by the desktop's chooser (a Wayland portal) rather than under
+    // the pointer.
+    virtual bool HasWindowChooser() { return false; }
+    // Opens that chooser, serving the event loop until the user answers. Grabs of the window
+    // source then show the chosen window alone, from 0,0 to the size returned; nothing when no
+    // window was chosen (PrepareCapture then says why).
+    virtual std::optional<Size> ChooseWindow() { return std::nullopt; }
+    // Whether grabs show the window the chooser gave (the window pick mode) or the screen.
+    virtual void UseWindowSource(bool window) { static_cast<void>(window); }
+
+    // Binds a shortcut of the whole desktop that calls `activated` from this thread's event loop,
+    // where the desktop lets programs ask for one; `description` is shown to the user. Does
+    // nothing elsewhere.
+    virtual void BindToggleShortcut(const std::string& description,
+                                    std::function<void()> activated) {
+        static_cast<void>(description);
+        static_cast<void>(activated);
+    }
 
     // Whether our own windows can be put at screen coordinates: the region frame around the
     // region, and the cursor overlay that draws the pointer into the grabs. Where they cannot,

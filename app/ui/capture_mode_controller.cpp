@@ -48,6 +48,8 @@ CaptureModeController::~CaptureModeController() {
 void CaptureModeController::OnCaptureModeChanged(int index) {
     picker_.Cancel();
     if (index == 0 || index == 1) CloseRegionFrame();
+    // First: the screen's size below is the monitor's only while grabs show the monitor.
+    desktop_.UseWindowSource(index == 1 && desktop_.CanPickWindows());
     if (index == 0) {
         platform::Size screen = desktop_.ScreenSize();
         if (region_.write) region_.write(CaptureRegion{0, 0, screen.width, screen.height});
@@ -66,7 +68,9 @@ void CaptureModeController::OnCaptureModeChanged(int index) {
     modeList_->setToolTip(QString());
     if (index == 1) {
         SetSteeringCaption(modeButton_, kPickCaption);
-        modeButton_->setToolTip(tr("按住此按钮, 把鼠标移到要录制的窗口上再松开"));
+        modeButton_->setToolTip(desktop_.HasWindowChooser()
+                                    ? tr("点击此按钮, 在桌面给出的窗口列表中选择要录制的窗口")
+                                    : tr("按住此按钮, 把鼠标移到要录制的窗口上再松开"));
     } else if (index == 2) {
         SetSteeringCaption(modeButton_, kRegionCaption);
         modeButton_->setToolTip(tr("点击后在冻结的屏幕上拖出要录制的矩形, 右键取上一次的区域"));
@@ -74,7 +78,9 @@ void CaptureModeController::OnCaptureModeChanged(int index) {
 }
 
 bool CaptureModeController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == modeButton_) {
+    // Where the desktop's chooser picks, the click does; there is nothing under the pointer to
+    // highlight.
+    if (watched == modeButton_ && !desktop_.HasWindowChooser()) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         // A press soon after the last one arrives as a double-click; it is a press all the same.
         const bool press = event->type() == QEvent::MouseButtonPress ||
@@ -90,7 +96,15 @@ bool CaptureModeController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CaptureModeController::OnModeButtonClick() {
-    if (!modeButton_ || SteeringCaption(modeButton_) != kRegionCaption) return;
+    if (!modeButton_) return;
+    if (SteeringCaption(modeButton_) == kPickCaption) {
+        if (!desktop_.HasWindowChooser() || !desktop_.CanPickWindows()) return;
+        // The recording is the chosen window's stream as a whole.
+        std::optional<platform::Size> size = desktop_.ChooseWindow();
+        if (size && region_.write) region_.write(CaptureRegion{0, 0, size->width, size->height});
+        return;
+    }
+    if (SteeringCaption(modeButton_) != kRegionCaption) return;
     CloseRegionFrame();
     std::optional<CaptureRegion> chosen = chooser_();
     if (chosen && region_.write) region_.write(*chosen);

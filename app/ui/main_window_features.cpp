@@ -123,6 +123,8 @@ QString MainWindow::CaptureProblemText(platform::CaptureProblem problem) {
             return tr("无法录制: Xwayland 下截屏全黑, 请以 Wayland 方式运行");
         case CaptureProblem::Busy:
             return tr("正在等待屏幕录制的授权");
+        case CaptureProblem::NoWindowChosen:
+            return tr("无法录制: 请先点击“采集”, 在桌面给出的列表中选择要录制的窗口");
     }
     return {};
 }

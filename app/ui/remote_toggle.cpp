@@ -29,6 +29,11 @@ void ToggleService::Toggle() {
     });
 }
 
+void BindToggleShortcut(platform::Desktop& desktop, std::function<void()> toggle) {
+    desktop.BindToggleShortcut(ToggleService::tr("开始或停止录制 GIF").toStdString(),
+                               std::move(toggle));
+}
+
 int SendToggle() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {

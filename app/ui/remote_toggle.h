@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#include "platform/desktop.h"
+
 namespace app {
 
 inline constexpr const char* kToggleServiceName = "org.gifrec.Recorder";
@@ -25,6 +27,10 @@ class ToggleService : public QObject {
   private:
     std::function<void()> toggle_;
 };
+
+// Asks the desktop for a shortcut of its own that toggles as well, where it offers one (the
+// GlobalShortcuts portal); silently nothing elsewhere.
+void BindToggleShortcut(platform::Desktop& desktop, std::function<void()> toggle);
 
 // Sends the toggle to the running gifrec. The process's exit code: 0 when one took it, 1 (with
 // a message on stderr) when none runs or there is no session bus.

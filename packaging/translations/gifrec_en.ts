@@ -207,17 +207,22 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>app::CaptureModeController</name>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp" line="69"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="72"/>
+        <source>点击此按钮, 在桌面给出的窗口列表中选择要录制的窗口</source>
+        <translation>Click this button and choose the window to record in the list the desktop shows</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="73"/>
         <source>按住此按钮, 把鼠标移到要录制的窗口上再松开</source>
         <translation>Hold this button down, move the pointer over the window to record and let go</translation>
     </message>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp" line="72"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="76"/>
         <source>点击后在冻结的屏幕上拖出要录制的矩形, 右键取上一次的区域</source>
         <translation>Click, then drag the rectangle to record on the frozen screen; a right click takes the last one</translation>
     </message>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp" line="63"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="65"/>
         <source>此桌面不让程序看到其他窗口, 无法选择窗口</source>
         <translation>This desktop shows programs no other windows: no window can be picked</translation>
     </message>
@@ -325,6 +330,11 @@ Mark</translation>
         <translation>About</translation>
     </message>
     <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="127"/>
+        <source>无法录制: 请先点击“采集”, 在桌面给出的列表中选择要录制的窗口</source>
+        <translation>Cannot record: first click “Pick” and choose the window to record in the list the desktop shows</translation>
+    </message>
+    <message>
         <location filename="../../app/ui/main_window_save.cpp" line="31"/>
         <source>正在保存… %1%</source>
         <translation>Saving… %1%</translation>
@@ -425,6 +435,14 @@ Mark</translation>
 单击此图标停止录制</source>
         <translation>Recording %1, %2 frames
 Click this icon to stop</translation>
+    </message>
+</context>
+<context>
+    <name>app::ToggleService</name>
+    <message>
+        <location filename="../../app/ui/remote_toggle.cpp" line="33"/>
+        <source>开始或停止录制 GIF</source>
+        <translation>Start or stop recording a GIF</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <system_error>
 
@@ -18,6 +19,20 @@ uint32_t ChooseCursorMode(uint32_t availableModes) {
     if (availableModes & kCursorEmbedded) return kCursorEmbedded;
     if (availableModes & kCursorHidden) return kCursorHidden;
     return 0;
+}
+
+SourceSelection ChooseSelection(uint32_t sourceType, uint32_t version, uint32_t cursorModes) {
+    SourceSelection selection;
+    selection.types = sourceType;
+    // cursor_mode came with version 2 of the interface.
+    if (version >= 2) selection.cursorMode = ChooseCursorMode(cursorModes);
+    selection.persist = version >= 4 && sourceType == kSourceMonitor;
+    return selection;
+}
+
+std::string NewHandleToken() {
+    static std::atomic<unsigned> counter{0};
+    return "gifrec" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
 }
 
 std::string RequestPath(const std::string& uniqueName, const std::string& handleToken) {

@@ -26,6 +26,19 @@ inline constexpr uint32_t kPersistUntilRevoked = 2;
 // out, for portals that offer no mode at all).
 uint32_t ChooseCursorMode(uint32_t availableModes);
 
+// The SelectSources options for one source type.
+struct SourceSelection {
+    uint32_t types = 0;
+    uint32_t cursorMode = 0;  // 0: leave the option out
+    bool persist = false;     // ask the portal to remember the choice, offering the kept token
+};
+// A monitor's permission is remembered where the portal can (version 4); a window is chosen
+// afresh at every pick, since choosing is what the pick is for.
+SourceSelection ChooseSelection(uint32_t sourceType, uint32_t version, uint32_t cursorModes);
+
+// A fresh handle_token, unique within this process.
+std::string NewHandleToken();
+
 // The object path of the request a call with `handleToken` creates, for a caller with the bus's
 // unique name `uniqueName` (":1.42"): known before the call, so its answer cannot be missed.
 std::string RequestPath(const std::string& uniqueName, const std::string& handleToken);

@@ -10,7 +10,6 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <atomic>
 #include <optional>
 
 #include "platform/wayland/request_waiter.h"
@@ -27,8 +26,7 @@ constexpr int kCallTimeoutMs = 10000;
 constexpr int kUserAnswerTimeoutMs = 300000;
 
 QString NewToken() {
-    static std::atomic<unsigned> counter{0};
-    return QStringLiteral("gifrec%1_%2").arg(::getpid()).arg(++counter);
+    return QString::fromStdString(NewHandleToken());
 }
 
 std::optional<uint32_t> ReadProperty(QDBusConnection& bus, const QString& name) {
@@ -159,15 +157,15 @@ ScreenCastPortal::Started ScreenCastPortal::Start(uint32_t sourceType,
     std::unique_ptr<ScreenCastPortal> session(new ScreenCastPortal(sessionPath.toStdString()));
     const QVariant sessionHandle = QVariant::fromValue(QDBusObjectPath(sessionPath));
 
-    QVariantMap select{{QStringLiteral("types"), uint(sourceType)},
+    const SourceSelection selection = ChooseSelection(sourceType, offer.version, offer.cursorModes);
+    QVariantMap select{{QStringLiteral("types"), uint(selection.types)},
                        {QStringLiteral("multiple"), false}};
-    if (uint32_t cursor = ChooseCursorMode(offer.cursorModes); cursor && offer.version >= 2)
-        select.insert(QStringLiteral("cursor_mode"), uint(cursor));
-    std::optional<std::string> token;
-    if (offer.version >= 4) {
+    if (selection.cursorMode)
+        select.insert(QStringLiteral("cursor_mode"), uint(selection.cursorMode));
+    if (selection.persist) {
         select.insert(QStringLiteral("persist_mode"), uint(kPersistUntilRevoked));
-        token = ReadRestoreToken(tokenPath);
-        if (token) select.insert(QStringLiteral("restore_token"), QString::fromStdString(*token));
+        if (std::optional<std::string> token = ReadRestoreToken(tokenPath))
+            select.insert(QStringLiteral("restore_token"), QString::fromStdString(*token));
     }
     Answer selected = CallWithRequest(bus, QStringLiteral("SelectSources"), {sessionHandle}, select,
                                       kCallTimeoutMs);
@@ -183,7 +181,8 @@ ScreenCastPortal::Started ScreenCastPortal::Start(uint32_t sourceType,
         return started;
     }
     const QString newToken = running.results.value(QStringLiteral("restore_token")).toString();
-    if (!newToken.isEmpty()) WriteRestoreToken(tokenPath, newToken.toStdString());
+    if (selection.persist && !newToken.isEmpty())
+        WriteRestoreToken(tokenPath, newToken.toStdString());
     std::optional<StreamInfo> stream = ChooseStream(ReadStreams(running.results.value("streams")));
     if (!stream) {
         started.problem = CaptureProblem::PortalFailed;

@@ -6,6 +6,7 @@
 
 #include "platform/wayland/pipewire_stream.h"
 #include "platform/wayland/screencast_portal.h"
+#include "platform/wayland/shortcut_portal.h"
 
 namespace platform::wayland {
 
@@ -14,18 +15,52 @@ namespace {
 constexpr std::chrono::seconds kFirstFrameTimeout{5};
 }  // namespace
 
-// The running cast, shared by the opening object and those of other threads.
+// The running cast, shared by the opening object and those of other threads. It shows the monitor
+// or the window the portal's chooser gave, whichever the capture mode wants; a cast of the other
+// source is ended when the mode changes.
 class Cast {
   public:
-    // Opening thread only. Keeps a running cast; starts one when there is none or it ended.
+    // Opening thread only. Keeps a running cast; starts one of the monitor when there is none or
+    // it ended. A window is only ever started by Choose.
     CaptureProblem Ensure() {
         if (starting_) return CaptureProblem::Busy;  // asked again while the user decides
         if (std::shared_ptr<PipeWireStream> stream = Stream(); stream && !stream->Ended())
             return CaptureProblem::NoProblem;
+        if (source_ == kSourceWindow) return windowProblem_;
         starting_ = true;
-        CaptureProblem problem = Begin();
+        CaptureProblem problem = Begin(kSourceMonitor);
         starting_ = false;
         return problem;
+    }
+
+    // Opening thread only. Ends the cast of the window chosen before, if any, and lets the
+    // portal's chooser give another.
+    std::optional<Size> Choose() {
+        if (starting_) return std::nullopt;
+        Use(kSourceWindow);
+        End();
+        starting_ = true;
+        const CaptureProblem problem = Begin(kSourceWindow);
+        starting_ = false;
+        windowProblem_ =
+            problem == CaptureProblem::NoProblem ? CaptureProblem::NoWindowChosen : problem;
+        if (problem != CaptureProblem::NoProblem) return std::nullopt;
+        return Stream()->FrameSize();
+    }
+
+    // Opening thread only.
+    void Use(uint32_t source) {
+        if (source == source_) return;
+        source_ = source;
+        windowProblem_ = CaptureProblem::NoWindowChosen;
+        End();
+    }
+
+    // The running monitor's size, if it is the monitor that runs.
+    std::optional<Size> MonitorSize() const {
+        std::lock_guard lock(mutex_);
+        if (!stream_ || streamSource_ != kSourceMonitor) return std::nullopt;
+        return stream_->FrameSize();
     }
 
     std::shared_ptr<PipeWireStream> Stream() const {
@@ -34,10 +69,10 @@ class Cast {
     }
 
   private:
-    CaptureProblem Begin() {
+    CaptureProblem Begin(uint32_t source) {
         const std::string tokenPath =
             RestoreTokenPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME")).string();
-        ScreenCastPortal::Started started = ScreenCastPortal::Start(kSourceMonitor, tokenPath);
+        ScreenCastPortal::Started started = ScreenCastPortal::Start(source, tokenPath);
         if (started.problem != CaptureProblem::NoProblem) return started.problem;
         std::shared_ptr<PipeWireStream> stream =
             PipeWireStream::Open(started.pipeWireFd, started.stream.node);
@@ -45,13 +80,27 @@ class Cast {
         if (!stream->WaitForFrame(kFirstFrameTimeout)) return CaptureProblem::NoFrames;
         std::lock_guard lock(mutex_);
         stream_ = std::move(stream);
+        streamSource_ = source;
         session_ = std::move(started.session);
         return CaptureProblem::NoProblem;
     }
 
+    void End() {
+        std::unique_ptr<ScreenCastPortal> session;
+        {
+            std::lock_guard lock(mutex_);
+            stream_.reset();
+            session = std::move(session_);
+        }
+    }
+
     mutable std::mutex mutex_;
     std::shared_ptr<PipeWireStream> stream_;
+    uint32_t streamSource_ = 0;
     std::unique_ptr<ScreenCastPortal> session_;
+    // The opening thread's alone.
+    uint32_t source_ = kSourceMonitor;
+    CaptureProblem windowProblem_ = CaptureProblem::NoWindowChosen;
     bool starting_ = false;
 };
 
@@ -68,11 +117,34 @@ std::unique_ptr<Desktop> WaylandDesktop::OpenAnother() {
 }
 
 Rect WaylandDesktop::PrimaryScreen() {
-    if (std::shared_ptr<PipeWireStream> stream = cast_->Stream()) {
-        if (std::optional<Size> size = stream->FrameSize())
-            return {0, 0, size->width, size->height};
-    }
+    if (std::optional<Size> size = cast_->MonitorSize()) return {0, 0, size->width, size->height};
     return {0, 0, screenHint_.width, screenHint_.height};
+}
+
+bool WaylandDesktop::CanPickWindows() {
+    if (!windowsOffered_)
+        windowsOffered_ = (ScreenCastPortal::Query().sourceTypes & kSourceWindow) != 0;
+    return *windowsOffered_;
+}
+
+std::optional<Size> WaylandDesktop::ChooseWindow() {
+    if (!mayStart_ || !CanPickWindows()) return std::nullopt;
+    return cast_->Choose();
+}
+
+void WaylandDesktop::UseWindowSource(bool window) {
+    if (mayStart_) cast_->Use(window ? kSourceWindow : kSourceMonitor);
+}
+
+void WaylandDesktop::BindToggleShortcut(const std::string& description,
+                                        std::function<void()> activated) {
+    if (!mayStart_) return;
+    shortcut_ = std::make_unique<ShortcutPortal>(
+        QDBusConnection::sessionBus(),
+        ShortcutPortal::Shortcut{QString::fromLatin1(kToggleShortcutId),
+                                 QString::fromStdString(description),
+                                 QString::fromLatin1(kToggleShortcutTrigger)},
+        std::move(activated));
 }
 
 CaptureProblem WaylandDesktop::PrepareCapture() {

@@ -1,6 +1,8 @@
 // The Desktop of a Wayland session: the screen comes from the ScreenCast portal's stream of the
 // monitor, asked for when a grab first needs it and kept for the program's run. Wayland shows a
-// client neither other windows, nor the pointer away from its own, nor the keyboard.
+// client neither other windows, nor the pointer away from its own, nor the keyboard: a window is
+// picked in the portal's own chooser, where it offers windows, and a shortcut of the whole
+// desktop comes from the GlobalShortcuts portal, where there is one.
 #pragma once
 
 #include <memory>
@@ -10,6 +12,7 @@
 namespace platform::wayland {
 
 class Cast;
+class ShortcutPortal;
 
 class WaylandDesktop final : public Desktop {
   public:
@@ -30,14 +33,22 @@ class WaylandDesktop final : public Desktop {
     void XorFrame(const Rect&, uint32_t) override {}
     bool IsKeyDown(int) override { return false; }
     CaptureProblem PrepareCapture() override;
-    bool CanPickWindows() override { return false; }
+    // Asks the portal once what it offers.
+    bool CanPickWindows() override;
+    bool HasWindowChooser() override { return true; }
+    std::optional<Size> ChooseWindow() override;
+    void UseWindowSource(bool window) override;
     bool CanPlaceOverlays() override { return false; }
+    void BindToggleShortcut(const std::string& description,
+                            std::function<void()> activated) override;
 
   private:
     WaylandDesktop(std::shared_ptr<Cast> cast, Size screenHint, bool mayStart);
     std::shared_ptr<Cast> cast_;
     Size screenHint_;
     bool mayStart_;
+    std::optional<bool> windowsOffered_;
+    std::unique_ptr<ShortcutPortal> shortcut_;
 };
 
 }  // namespace platform::wayland

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
@@ -16,6 +17,33 @@ TEST(PortalSupportTest, CursorIsEmbeddedWhenOfferedElseHidden) {
     EXPECT_EQ(ChooseCursorMode(kCursorHidden | kCursorMetadata), kCursorHidden);
     EXPECT_EQ(ChooseCursorMode(kCursorMetadata), 0u);
     EXPECT_EQ(ChooseCursorMode(0), 0u);
+}
+
+TEST(PortalSupportTest, MonitorPermissionIsKeptButAWindowIsChosenEveryTime) {
+    SourceSelection monitor = ChooseSelection(kSourceMonitor, 4, kCursorEmbedded);
+    EXPECT_EQ(monitor.types, kSourceMonitor);
+    EXPECT_EQ(monitor.cursorMode, kCursorEmbedded);
+    EXPECT_TRUE(monitor.persist);
+
+    SourceSelection window = ChooseSelection(kSourceWindow, 5, kCursorHidden | kCursorEmbedded);
+    EXPECT_EQ(window.types, kSourceWindow);
+    EXPECT_EQ(window.cursorMode, kCursorEmbedded);
+    EXPECT_FALSE(window.persist);
+
+    // Before version 4 nothing is remembered; before version 2 there is no cursor option.
+    EXPECT_FALSE(ChooseSelection(kSourceMonitor, 3, kCursorEmbedded).persist);
+    EXPECT_EQ(ChooseSelection(kSourceMonitor, 1, kCursorEmbedded).cursorMode, 0u);
+    EXPECT_EQ(ChooseSelection(kSourceWindow, 1, kCursorEmbedded).types, kSourceWindow);
+}
+
+TEST(PortalSupportTest, HandleTokensAreFreshAndFitAnObjectPath) {
+    const std::string first = NewHandleToken();
+    const std::string second = NewHandleToken();
+    EXPECT_NE(first, second);
+    for (const std::string& token : {first, second}) {
+        ASSERT_FALSE(token.empty());
+        for (char c : token) EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+    }
 }
 
 TEST(PortalSupportTest, RequestPathFollowsTheCallersUniqueName) {
