@@ -37,7 +37,9 @@ if [ "$(id -u)" -eq 0 ]; then
   mkdir -p "$work/bin/tests/e2e/wayland"
   cp "$gifrec" "$work/bin/gifrec"
   cp "$build/tests/e2e/wayland/gif_frames" "$build/tests/e2e/wayland/libscreencopy_shim.so" \
-    "$work/bin/tests/e2e/wayland/"
+    "$build/tests/e2e/wayland/virtual_pointer" "$work/bin/tests/e2e/wayland/"
+  # For bench/wayland_recording.sh's changing screen; the tests do without.
+  [ ! -x "$build/tests/e2e/e2e_helper" ] || cp "$build/tests/e2e/e2e_helper" "$work/bin/tests/e2e/"
   gifrec=$work/bin/gifrec
   build=$work/bin
   chown -R "$user": "$work"
