@@ -19,26 +19,7 @@ helper=$build/tests/e2e/e2e_helper
 for tool in Xvfb openbox xterm xclock convert display xdotool; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed" >&2; exit 0; }
 done
-display=${GIFREC_BENCH_DISPLAY:-:$((90 + RANDOM % 400))}
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-export XDG_STATE_HOME=$HOME/.local/state
-mkdir -p "$HOME/Desktop" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-echo 'XDG_DESKTOP_DIR="$HOME/Desktop"' >"$XDG_CONFIG_HOME/user-dirs.dirs"
+source "$(dirname "$0")/private_desktop.bash"
 
 openbox >/dev/null 2>&1 &
 pids+=($!)
@@ -61,10 +42,6 @@ for _ in $(seq 100); do
 done
 sleep 1
 
-field() { awk -v key="$1:" '$1 == key {print $2}' "/proc/$gifrec_pid/status"; }
-cpu() { awk '{print $14 + $15}' "/proc/$gifrec_pid/stat"; }
-tap_f2() { xdotool keydown F2; sleep 0.05; xdotool keyup F2; }
-
 tap_f2
 cpu_start=$(cpu)
 sleep "$seconds"
@@ -75,8 +52,7 @@ tap_f2
 saved=$(date +%s%N)
 gif=""
 for _ in $(seq 1200); do
-  # The name is held by an empty file until the finished GIF is renamed over it.
-  gif=$(find "$HOME/Desktop/GIF动画" -name '*.gif' -size +0c 2>/dev/null | head -n1)
+  gif=$(saved_gif)
   [ -n "$gif" ] && break
   sleep 0.05
 done
