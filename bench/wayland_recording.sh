@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Frames per second and gifrec's CPU time per frame while it records a changing 1920x1080 screen
 # in full-screen mode: on Wayland in the tests' headless session (sway, PipeWire, the screen-cast
-# portal), then on a private Xvfb with the X11 backend, printed side by side. Both screens are
-# black with e2e_helper's window changing colour every 100 ms (through Xwayland on Wayland).
+# portal), then on a private Xvfb with the X11 backend, printed side by side. On both screens
+# e2e_helper's window changes colour every 100 ms (through Xwayland on Wayland) over a still
+# background.
 # Only the steady part counts: from the recording's second journalled frame on, for SECONDS.
 # GIF KiB is the whole recording's file.
 #
@@ -16,14 +17,8 @@ gifrec=$build/app/gifrec
 helper=$build/tests/e2e/e2e_helper
 [ -x "$gifrec" ] && [ -x "$helper" ] || { echo "build gifrec and e2e_helper first" >&2; exit 2; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# Its Xvfb waits unused while the Wayland session, which starts from an empty environment, runs.
+source "$here/private_desktop.bash"
 
 # The measurement, shared with the session side (which gets it through `declare -f`).
 # measure_recording PID HELPER SECONDS prints "FPS CPU_MS_PER_FRAME FRAMES SECONDS".
@@ -57,44 +52,29 @@ wayland=$(awk '$1 == "RESULT" {print $2, $3, $4, $5, $6}' "$work/wayland.out")
 [ -n "$wayland" ] || { echo "the Wayland session gave no figures" >&2; exit 1; }
 
 echo "== X11: Xvfb ($seconds s)"
-display=${GIFREC_BENCH_DISPLAY:-:$((90 + RANDOM % 400))}
-Xvfb "$display" -screen 0 1920x1080x24 -br -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-(
-  unset WAYLAND_DISPLAY XDG_SESSION_TYPE
-  export DISPLAY=$display GIFREC_DESKTOP=x11
-  export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-  export XDG_STATE_HOME=$work/state  # never the caller's own recordings
-  mkdir -p "$HOME/Desktop" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
-  chmod 700 "$XDG_RUNTIME_DIR"
-  echo 'XDG_DESKTOP_DIR="$HOME/Desktop"' >"$XDG_CONFIG_HOME/user-dirs.dirs"
-  "$helper" draw $((seconds + 120)) &
-  draw_pid=$!
-  "$gifrec" >"$work/gifrec-x11.log" 2>&1 &
-  gifrec_pid=$!
-  trap 'kill $gifrec_pid $draw_pid 2>/dev/null || true' EXIT
-  for _ in $(seq 100); do
-    [ -n "$(xdotool search --pid "$gifrec_pid" 2>/dev/null)" ] && break
-    sleep 0.1
-  done
-  tap_f2() { xdotool keydown F2; sleep 0.05; xdotool keyup F2; }
-  tap_f2
-  result=$(measure_recording "$gifrec_pid" "$helper" "$seconds") ||
-    { cat "$work/gifrec-x11.log"; exit 1; }
-  kill -0 "$draw_pid" || { echo "e2e_helper's changing window did not run" >&2; exit 1; }
-  tap_f2
-  output_dir="$HOME/Desktop/GIF动画"
-  for _ in $(seq 600); do
-    [ -n "$(find "$output_dir" -name '*.gif' -size +0c 2>/dev/null)" ] && break
-    sleep 0.1
-  done
-  gif=$(find "$output_dir" -name '*.gif' -size +0c | head -n1)
-  [ -n "$gif" ] || { echo "no GIF was saved" >&2; exit 1; }
-  echo "RESULT $result $(($(stat -c %s "$gif") / 1024))"
-) | tee "$work/x11.out"
-x11=$(awk '$1 == "RESULT" {print $2, $3, $4, $5, $6}' "$work/x11.out")
-[ -n "$x11" ] || { echo "the X11 run gave no figures" >&2; exit 1; }
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
+export GIFREC_DESKTOP=x11
+"$helper" draw $((seconds + 120)) &
+draw_pid=$!
+pids+=("$draw_pid")
+"$gifrec" >"$work/gifrec-x11.log" 2>&1 &
+gifrec_pid=$!
+pids+=("$gifrec_pid")
+for _ in $(seq 100); do
+  xdotool search --onlyvisible --pid "$gifrec_pid" --name GIF >/dev/null 2>&1 && break
+  sleep 0.1
+done
+tap_f2
+x11=$(measure_recording "$gifrec_pid" "$helper" "$seconds") || { cat "$work/gifrec-x11.log"; exit 1; }
+kill -0 "$draw_pid" || { echo "e2e_helper's changing window did not run" >&2; exit 1; }
+tap_f2
+for _ in $(seq 600); do
+  [ -n "$(saved_gif)" ] && break
+  sleep 0.1
+done
+[ -n "$(saved_gif)" ] || { echo "no GIF was saved" >&2; exit 1; }
+x11="$x11 $(($(stat -c %s "$(saved_gif)") / 1024))"
+echo "RESULT $x11"
 
 echo
 echo "gifrec recording a changing 1920x1080 screen, full-screen mode, default settings"
