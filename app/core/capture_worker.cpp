@@ -1,13 +1,20 @@
 #include "app/core/capture_worker.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "app/core/effects.h"
 #include "app/core/frame_mask.h"
+#include "app/core/texts.h"
 #include "app/core/watermark.h"
 
 namespace app {
+namespace {
+
+constexpr auto kScreenLost = std::chrono::seconds(2);
+
+}  // namespace
 
 CaptureWorker::CaptureWorker(Encoder& encoder, gif::FrameInfo& frameInfo, SettingsStore& settings,
                              Grabber grabber, FrameReport report)
@@ -69,6 +76,7 @@ void CaptureWorker::Run() {
     const std::vector<uint8_t> watermark = ChooseWatermark();
     std::vector<uint8_t> frame;
     if (!WaitForFirstGrab()) return;
+    auto lastGrab = std::chrono::steady_clock::now();
     for (uint32_t frameNumber = 1; frameNumber <= kMaxFrameNumber; ++frameNumber) {
         const CaptureSettings settings = settings_.Snapshot();
         const CaptureRegion& region = settings.region;
@@ -90,6 +98,16 @@ void CaptureWorker::Run() {
         // A frame that could not be grabbed is not the maker's failure; any other is final.
         if (!encoder_.AddFrame(frameInfo_, frame) && !frame.empty() && failureReport_) {
             failureReport_(encoder_.GetError());
+            return;
+        }
+        // A screen that stays out of reach (a screen cast the desktop ended) ends the recording
+        // with what it has, instead of counting frames that are never kept.
+        const auto now = std::chrono::steady_clock::now();
+        const bool emptyRegion = region.Width() <= 0 || region.Height() <= 0;
+        if (!frame.empty() || emptyRegion) {
+            lastGrab = now;
+        } else if (now - lastGrab >= kScreenLost && failureReport_) {
+            failureReport_(Translated("CaptureWorker", "屏幕已无法录制: 超过两秒没有得到画面"));
             return;
         }
 

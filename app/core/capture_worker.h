@@ -36,8 +36,9 @@ class CaptureWorker {
     CaptureWorker(const CaptureWorker&) = delete;
     CaptureWorker& operator=(const CaptureWorker&) = delete;
 
-    // Called on the worker's thread, with the maker's reason, when a grabbed frame could not be
-    // added (no memory, a full disk); the worker then ends. Set before Start.
+    // Called on the worker's thread, with the reason, when a grabbed frame could not be added
+    // (no memory, a full disk) or no frame could be grabbed for two seconds; the worker then
+    // ends. Set before Start.
     void SetFailureReport(std::function<void(const std::string& error)> report) {
         failureReport_ = std::move(report);
     }

@@ -25,6 +25,14 @@
     </message>
 </context>
 <context>
+    <name>CaptureWorker</name>
+    <message>
+        <location filename="../../app/core/capture_worker.cpp" line="110"/>
+        <source>屏幕已无法录制: 超过两秒没有得到画面</source>
+        <translation>The screen can no longer be recorded: no picture for over two seconds</translation>
+    </message>
+</context>
+<context>
     <name>GifMakerEncoder</name>
     <message>
         <location filename="../../app/core/gif_maker_encoder.cpp" line="30"/>

@@ -108,6 +108,40 @@ TEST_F(CaptureWorkerTest, AnEmptyRegionLosesEveryFrameButKeepsCounting) {
     EXPECT_GE(encoder.Delays().size(), 3u);
 }
 
+TEST_F(CaptureWorkerTest, AScreenOutOfReachForTwoSecondsEndsTheRecordingWithTheReason) {
+    settings.Update([](CaptureSettings& s) {
+        s.region = {0, 0, 8, 8};
+        s.frameIntervalPosition = 0;
+    });
+    std::atomic<int> grabbed{0};
+    worker = std::make_unique<CaptureWorker>(
+        encoder, frameInfo, settings,
+        [&](int32_t, int32_t, int32_t w, int32_t h, std::vector<uint8_t>& frame) {
+            // Two frames, then the desktop ends the screen cast.
+            if (++grabbed <= 2) frame = apptest::SolidBmp(w, h, 32, apptest::Px{1, 2, 3});
+        },
+        [](uint32_t) {});
+    std::mutex reasonMutex;
+    std::string reason;
+    worker->SetFailureReport([&](const std::string& text) {
+        std::lock_guard lock(reasonMutex);
+        reason = text;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    worker->Start();
+    ASSERT_TRUE(WaitFor([&] {
+        std::lock_guard lock(reasonMutex);
+        return !reason.empty();
+    }));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 2s);
+    const int grabs = grabbed;
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(grabbed, grabs);  // the worker has ended
+    EXPECT_EQ(encoder.frames, 2);
+    std::lock_guard lock(reasonMutex);
+    EXPECT_NE(reason.find("屏幕已无法录制"), std::string::npos) << reason;
+}
+
 TEST_F(CaptureWorkerTest, WithoutAPictureTheBuiltInWatermarkIsUsedAtItsOwnSize) {
     settings.Update([](CaptureSettings& s) {
         s.region = {0, 0, 8, 8};
