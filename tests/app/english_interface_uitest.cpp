@@ -66,7 +66,10 @@ class EnglishInterfaceTest : public QObject {
         QVERIFY(window->Recording().IsRecording());
         QCOMPARE(record->text(), QStringLiteral("Stop"));
         QCOMPARE(SteeringCaption(record), QString::fromUtf8(kCaptionRecording));
-        QTest::qWait(300);
+        // Stopped once a frame is in: the first grab may wait for the window to leave the screen.
+        QLineEdit* status = window->findChild<QLineEdit*>(QStringLiteral("动态框"));
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("Recording, frame")),
+                                 10000);
         record->click();
         QTRY_VERIFY_WITH_TIMEOUT(!window->Recording().IsRecording(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(record->text(), QStringLiteral("Rec"), 10000);
@@ -75,9 +78,7 @@ class EnglishInterfaceTest : public QObject {
                                       .entryList({QStringLiteral("*.gif")})
                                       .isEmpty(),
                                  10000);
-        QVERIFY(window->findChild<QLineEdit*>(QStringLiteral("动态框"))
-                    ->text()
-                    .startsWith(QStringLiteral("Saved ")));
+        QVERIFY(status->text().startsWith(QStringLiteral("Saved ")));
     }
 
     void theModeButtonPicksAndChoosesUnderEnglishCaptions() {
