@@ -26,5 +26,5 @@ wait "$gifrec_pid" 2>/dev/null || true
 if "$gifrec" --toggle 2>"$work/toggle.err"; then fail "--toggle succeeded with no gifrec running"; fi
 grep -q "no gifrec is running" "$work/toggle.err" || fail "--toggle gave no clear message"
 sleep 0.5
-swaymsg -t get_tree | grep -q '"app_id": "gifrec"' && fail "--toggle started a gifrec"
+swaymsg -t get_tree | grep '"app_id": "gifrec"' >/dev/null && fail "--toggle started a gifrec"
 echo "ok"

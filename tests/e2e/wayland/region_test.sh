@@ -18,7 +18,7 @@ gifrec_fullscreen_modes() {
     $1 == "\"fullscreen_mode\":" {mode = $2 + 0}
     $1 == "\"pid\":" && $2 + 0 == pid {print mode}'
 }
-selection_shown() { gifrec_fullscreen_modes | grep -qx 1; }
+selection_shown() { gifrec_fullscreen_modes | grep -x 1 >/dev/null; }
 selection_gone() { [ "$(gifrec_fullscreen_modes)" = 0 ]; }
 
 start_gifrec --lang zh

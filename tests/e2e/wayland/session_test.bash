@@ -19,7 +19,7 @@ trap cleanup EXIT
 
 source "$HERE/waiting.bash"
 bus_has() { dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-              org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep -q 'boolean true'; }
+              org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep 'boolean true' >/dev/null; }
 
 WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
   sway -c "$work/sway.conf" >"$logs/sway.log" 2>&1 &
@@ -59,13 +59,13 @@ start_gifrec() {
   "$gifrec" "$@" >"$logs/gifrec.log" 2>&1 &
   gifrec_pid=$!
   pids+=("$gifrec_pid")
-  wait_for 10 bash -c "swaymsg -t get_tree | grep -q '\"pid\": $gifrec_pid'" || fail "gifrec's window did not show"
+  wait_for 10 bash -c "swaymsg -t get_tree | grep '\"pid\": $gifrec_pid' >/dev/null" || fail "gifrec's window did not show"
   sleep 0.5
 }
 
 # F2 into the focused window, held as long as a person holds it.
 press_f2() { wtype -s 300 -P F2 -s 120 -p F2; }
-gifrec_streaming() { pw-cli ls Node 2>/dev/null | grep -q 'node.name = "gifrec"'; }
+gifrec_streaming() { pw-cli ls Node 2>/dev/null | grep 'node.name = "gifrec"' >/dev/null; }
 # The first key of wtype's new virtual keyboard is at times lost while sway hands gifrec the
 # keyboard's keymap; a recording's start shows as gifrec's PipeWire stream.
 start_recording_with_f2() {
