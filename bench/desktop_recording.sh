@@ -7,6 +7,7 @@
 #
 #   bench/desktop_recording.sh [BUILD_DIR] [SECONDS] [OUT_DIR] [gifrec options...]
 #                              (defaults: build, 30; e.g. --lang en)
+#   GIFREC_BENCH_SCENE=still leaves the terminal out: a still desktop with a ticking clock.
 # Needs xterm, xclock (x11-apps), openbox and ImageMagick; a comparison tool only, no test uses it.
 set -euo pipefail
 build=${1:-build}
@@ -26,9 +27,11 @@ pids+=($!)
 convert -size 1920x1080 -seed 7 plasma:steelblue-wheat -blur 0x2 "$work/wallpaper.png"
 display -window root "$work/wallpaper.png" &
 pids+=($!)
-xterm -geometry 110x36+80+90 -fa Monospace -fs 11 -e bash -c \
-  'while :; do for f in /usr/share/doc/*/copyright; do head -n 3 "$f"; sleep 0.15; done; done' &
-pids+=($!)
+if [ "${GIFREC_BENCH_SCENE:-}" != still ]; then
+  xterm -geometry 110x36+80+90 -fa Monospace -fs 11 -e bash -c \
+    'while :; do for f in /usr/share/doc/*/copyright; do head -n 3 "$f"; sleep 0.15; done; done' &
+  pids+=($!)
+fi
 xclock -update 1 -geometry 220x220+1620+60 &
 pids+=($!)
 sleep 2
