@@ -231,14 +231,25 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     uint32_t lastColour = ColourSet::kNone;
     uint8_t lastIndex = 0;
     int maxIndex = std::max(variant.transparentIndex, 1);
+    // An unchanged pixel shows the same whether it is transparent or its own colour: where the
+    // table has that colour, the encoder may take either.
+    const uint8_t transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
+    if (variant.transparent) alternatives_.assign(size_t{w} * h, transparentIndex);
     for (uint32_t y = rect.y0; y < rect.y1; ++y) {
         const uint32_t* now = picture.Row(y - picture.top) - picture.left;
         const uint32_t* before = canvas_.data() + size_t{width_} * y;
         uint8_t* out = indices_.data() + size_t{w} * (y - rect.y0);
+        uint8_t* either =
+            variant.transparent ? alternatives_.data() + size_t{w} * (y - rect.y0) : nullptr;
         for (uint32_t x = rect.x0; x < rect.x1; ++x) {
             const uint32_t colour = now[x];
             if (variant.transparent && colour == before[x]) {
-                *out++ = uint8_t(variant.transparentIndex);
+                *out++ = transparentIndex;
+                if (colour == lastColour) {
+                    either[x - rect.x0] = lastIndex;
+                } else if (const int index = lookup.Lookup(colour); index >= 0) {
+                    either[x - rect.x0] = uint8_t(index);
+                }
                 continue;
             }
             if (colour != lastColour) {
@@ -264,8 +275,22 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     header.transparency = variant.transparent;
     header.transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
     variant.frame.imageData.clear();
-    encoder_.Encode(rows_, w, variant.frame.imageData,
-                    std::max<uint32_t>(2, TableBits(size_t(maxIndex) + 1)));
+    const uint32_t minCodeSize = std::max<uint32_t>(2, TableBits(size_t(maxIndex) + 1));
+    encoder_.Encode(rows_, w, variant.frame.imageData, minCodeSize);
+    if (!variant.transparent) return;
+    // Free choice between transparency and the colour often gives less data, but not always:
+    // the smaller of the two is kept. Alternatives beyond the code size stay transparent.
+    const uint32_t limit = 1u << minCodeSize;
+    alternativeRows_.clear();
+    for (const uint8_t* row : rows_) {
+        uint8_t* either = alternatives_.data() + (row - indices_.data());
+        for (uint32_t x = 0; x < w; ++x)
+            if (either[x] >= limit) either[x] = transparentIndex;
+        alternativeRows_.push_back(either);
+    }
+    either_.clear();
+    encoder_.EncodeEither(rows_, alternativeRows_, w, transparentIndex, either_, minCodeSize);
+    if (either_.size() < variant.frame.imageData.size()) variant.frame.imageData.swap(either_);
 }
 
 void FrameOptimiser::Paint(const ShownPicture& picture, const Rect& rect) {

@@ -98,6 +98,9 @@ class FrameOptimiser {
     LzwEncoder encoder_;
     std::vector<uint8_t> indices_;  // one rectangle's indices, reused
     std::vector<const uint8_t*> rows_;
+    std::vector<uint8_t> alternatives_;  // per pixel of indices_: what else shows the same
+    std::vector<const uint8_t*> alternativeRows_;
+    std::vector<uint8_t> either_;  // image data taking either where it may
 };
 
 }  // namespace gif

@@ -90,14 +90,7 @@ void LzwEncoder::RestoreSinglePixels(uint32_t minCodeSize) {
     }
 }
 
-size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width,
-                                   uint32_t minCodeSize) {
-    const uint32_t clearCode = 1u << minCodeSize;
-    const uint32_t endCode = clearCode + 1;
-    const uint32_t firstFree = clearCode + 2;
-    if (lastMinCodeSize_ < 8) RestoreSinglePixels(lastMinCodeSize_);
-    lastMinCodeSize_ = minCodeSize;
-    const uint64_t pixels = uint64_t(rows.size()) * width;
+void LzwEncoder::ReserveScratch(uint64_t pixels) {
     // At most one code per pixel, plus one clear code per 3838 codes, the first clear code
     // and the end code; at most 12 bits each; plus the bytes written 4 at a time.
     const uint64_t codes = pixels + pixels / 3838 + 4;
@@ -108,6 +101,16 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
         scratch_ = std::make_unique_for_overwrite<uint8_t[]>(needed);
         scratchSize_ = needed;
     }
+}
+
+size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width,
+                                   uint32_t minCodeSize) {
+    const uint32_t clearCode = 1u << minCodeSize;
+    const uint32_t endCode = clearCode + 1;
+    const uint32_t firstFree = clearCode + 2;
+    if (lastMinCodeSize_ < 8) RestoreSinglePixels(lastMinCodeSize_);
+    lastMinCodeSize_ = minCodeSize;
+    ReserveScratch(uint64_t(rows.size()) * width);
     BitPacker packer(scratch_.get());
 
     uint16_t* const child = child_.get();
@@ -195,6 +198,88 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
     packer.Put(endCode, size);
     ClearDictionary(firstFree, nextFree);
     return size_t(packer.Finish() - scratch_.get());
+}
+
+// Greedy, pixel by pixel, without the run shortcut: where a pixel may be either value, the
+// one that extends the current string is taken; when neither does, the new string starts with
+// the value that repeats the last one written, so that runs keep growing.
+size_t LzwEncoder::EncodeEitherToScratch(std::span<const uint8_t* const> rows,
+                                         std::span<const uint8_t* const> alternatives,
+                                         uint32_t width, uint8_t free, uint32_t minCodeSize) {
+    const uint32_t clearCode = 1u << minCodeSize;
+    const uint32_t endCode = clearCode + 1;
+    const uint32_t firstFree = clearCode + 2;
+    ReserveScratch(uint64_t(rows.size()) * width);
+    BitPacker packer(scratch_.get());
+    uint16_t* const child = child_.get();
+    uint32_t* const slotOf = slotOf_.get();
+    uint32_t size = minCodeSize + 1;
+    uint32_t growAt = 1u << size;
+    uint32_t nextFree = firstFree;
+    packer.Put(clearCode, size);
+
+    bool first = true;
+    uint32_t prefix = 0, last = 0;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const uint8_t* row = rows[r];
+        const uint8_t* other = alternatives[r];
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint32_t pixel = row[x];
+            const uint32_t alternative = pixel == free ? other[x] : free;
+            const bool either = alternative != free;
+            if (first) {
+                prefix = last = either && alternative == last ? alternative : pixel;
+                first = false;
+                continue;
+            }
+            if (const uint32_t known = child[pixel << 12 | prefix]) {
+                prefix = known;
+                last = pixel;
+                continue;
+            }
+            if (either) {
+                if (const uint32_t known = child[alternative << 12 | prefix]) {
+                    prefix = known;
+                    last = alternative;
+                    continue;
+                }
+            }
+            const uint32_t next = either && alternative == last ? alternative : pixel;
+            packer.Put(prefix, size);
+            const uint32_t assigned = nextFree;
+            if (nextFree < kCodeLimit) {
+                const uint32_t slot = next << 12 | prefix;
+                child[slot] = uint16_t(nextFree);
+                slotOf[nextFree] = slot;
+                ++nextFree;
+            }
+            if (assigned == growAt) {
+                if (size < 12) {
+                    ++size;
+                    growAt <<= 1;
+                } else {
+                    packer.Put(clearCode, size);
+                    ClearDictionary(firstFree, nextFree);
+                    size = minCodeSize + 1;
+                    growAt = 1u << size;
+                    nextFree = firstFree;
+                }
+            }
+            prefix = last = next;
+        }
+    }
+    if (!first) packer.Put(prefix, size);
+    packer.Put(endCode, size);
+    ClearDictionary(firstFree, nextFree);
+    return size_t(packer.Finish() - scratch_.get());
+}
+
+void LzwEncoder::EncodeEither(std::span<const uint8_t* const> rows,
+                              std::span<const uint8_t* const> alternatives, uint32_t width,
+                              uint8_t free, std::vector<uint8_t>& out, uint32_t minCodeSize) {
+    const size_t length = EncodeEitherToScratch(rows, alternatives, width, free, minCodeSize);
+    out.push_back(uint8_t(minCodeSize));
+    AppendSubBlocks({scratch_.get(), length}, out);
 }
 
 void LzwEncoder::EncodeStream(std::span<const uint8_t* const> rows, uint32_t width,

@@ -34,10 +34,21 @@ class LzwEncoder {
     void EncodeStream(std::span<const uint8_t* const> rows, uint32_t width,
                       std::vector<uint8_t>& stream, uint32_t minCodeSize = 8);
 
+    // As Encode, where a pixel of `rows` that equals `free` may be written as its value in
+    // `alternatives` instead (rows in the same order): both show the same there, so the encoder
+    // takes whichever continues the string it is matching. `free` in `alternatives` means none.
+    void EncodeEither(std::span<const uint8_t* const> rows,
+                      std::span<const uint8_t* const> alternatives, uint32_t width, uint8_t free,
+                      std::vector<uint8_t>& out, uint32_t minCodeSize);
+
   private:
     // Encodes into scratch_ and returns the stream's length.
     size_t EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width,
                            uint32_t minCodeSize);
+    size_t EncodeEitherToScratch(std::span<const uint8_t* const> rows,
+                                 std::span<const uint8_t* const> alternatives, uint32_t width,
+                                 uint8_t free, uint32_t minCodeSize);
+    void ReserveScratch(uint64_t pixels);
     void ClearDictionary(uint32_t firstFree, uint32_t nextFree);
     void RestoreSinglePixels(uint32_t minCodeSize);
 

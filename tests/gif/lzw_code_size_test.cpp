@@ -61,6 +61,49 @@ TEST(LzwCodeSize, EverySizeDecodesAndOneEncoderServesThemAll) {
     }
 }
 
+// Pixels marked free may come out as their alternative: giflib reads, at every pixel, the
+// index or (where it is free) its alternative, for every code size and through full tables;
+// the free choice gives less data than the plain encoding of the marked pixels, and the
+// encoder still gives the plain encoder's bytes afterwards.
+TEST(LzwCodeSize, FreePixelsDecodeAsTheirIndexOrTheirAlternative) {
+    LzwEncoder shared;
+    const uint16_t width = 320, height = 240;
+    for (unsigned bits : {8u, 2u, 5u, 8u}) {
+        SCOPED_TRACE(bits);
+        const uint8_t free = uint8_t((1u << bits) - 1);
+        std::vector<uint8_t> pixels = Pixels(width * height, bits, 40 + bits);
+        const std::vector<uint8_t> shown = Pixels(width * height, bits, 80 + bits);
+        std::vector<uint8_t> alternatives(pixels.size(), free);
+        std::mt19937 random(bits);
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            // Unchanged pixels in blocks, as a screen leaves them.
+            if ((i / 7 + random() % 3) % 3 != 0) continue;
+            pixels[i] = free;
+            if (shown[i] != free) alternatives[i] = shown[i];
+        }
+        std::vector<const uint8_t*> rows, others;
+        for (size_t at = 0; at < pixels.size(); at += width) {
+            rows.push_back(pixels.data() + at);
+            others.push_back(alternatives.data() + at);
+        }
+        std::vector<uint8_t> data;
+        shared.EncodeEither(rows, others, width, free, data, bits);
+        const std::vector<uint8_t> decoded = DecodedIndices(data, width, height, bits);
+        ASSERT_EQ(decoded.size(), pixels.size());
+        size_t taken = 0;
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            if (decoded[i] == pixels[i]) continue;
+            ASSERT_EQ(pixels[i], free) << "pixel " << i;
+            ASSERT_EQ(decoded[i], alternatives[i]) << "pixel " << i;
+            ++taken;
+        }
+        EXPECT_GT(taken, 0u);
+        EXPECT_LT(data.size(), Encode(shared, pixels, width, bits).size());
+        LzwEncoder fresh;
+        EXPECT_EQ(Encode(shared, shown, width, bits), Encode(fresh, shown, width, bits));
+    }
+}
+
 TEST(LzwCodeSize, OnePixelAtTwoBitsIsClearPixelEndInThreeBits) {
     LzwEncoder encoder;
     // Clear 4, pixel 0, end 5, three bits each from the lowest bit up: 0x44 0x01.
