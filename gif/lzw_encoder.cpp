@@ -44,6 +44,35 @@ class BitPacker {
     uint32_t held_ = 0;
 };
 
+// The code width and the next free code. After each code given out the codes may widen; at the
+// widest, a full table is followed by a clear code and starts afresh.
+struct CodeWidth {
+    explicit CodeWidth(uint32_t minCodeSize)
+        : minCodeSize(minCodeSize), clearCode(1u << minCodeSize), firstFree(clearCode + 2) {
+        Restart();
+    }
+    void Restart() {
+        size = minCodeSize + 1;
+        growAt = 1u << size;
+        nextFree = firstFree;
+    }
+    // After code `assigned` was given out; true when the table must be emptied and restarted
+    // (the clear code is already written).
+    bool Widen(uint32_t assigned, BitPacker& packer) {
+        if (assigned != growAt) return false;
+        if (size < 12) {
+            ++size;
+            growAt <<= 1;
+            return false;
+        }
+        packer.Put(clearCode, size);
+        return true;
+    }
+
+    const uint32_t minCodeSize, clearCode, firstFree;
+    uint32_t size = 0, growAt = 0, nextFree = 0;
+};
+
 // The first index at or after `x` where the row is no longer `value`.
 uint32_t RunEnd(const uint8_t* row, uint32_t x, uint32_t width, uint8_t value) {
     const uint64_t pattern = 0x0101010101010101u * value;
@@ -105,9 +134,7 @@ void LzwEncoder::ReserveScratch(uint64_t pixels) {
 
 size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width,
                                    uint32_t minCodeSize) {
-    const uint32_t clearCode = 1u << minCodeSize;
-    const uint32_t endCode = clearCode + 1;
-    const uint32_t firstFree = clearCode + 2;
+    CodeWidth codes(minCodeSize);
     if (lastMinCodeSize_ < 8) RestoreSinglePixels(lastMinCodeSize_);
     lastMinCodeSize_ = minCodeSize;
     ReserveScratch(uint64_t(rows.size()) * width);
@@ -119,10 +146,7 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
     uint8_t* const runValue = runValue_.get();
     uint16_t* const runCode = runCode_.get();
     uint16_t* const longestRun = longestRun_.get();
-    uint32_t size = minCodeSize + 1;
-    uint32_t growAt = 1u << size;
-    uint32_t nextFree = firstFree;
-    packer.Put(clearCode, size);
+    packer.Put(codes.clearCode, codes.size);
 
     bool first = true;
     uint32_t prefix = 0;
@@ -163,40 +187,32 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
                 prefix = known;
                 continue;
             }
-            packer.Put(prefix, size);
-            const uint32_t assigned = nextFree;
-            if (nextFree < kCodeLimit) {
-                child[slot] = uint16_t(nextFree);
-                slotOf[nextFree] = slot;
+            packer.Put(prefix, codes.size);
+            const uint32_t assigned = codes.nextFree;
+            if (codes.nextFree < kCodeLimit) {
+                child[slot] = uint16_t(codes.nextFree);
+                slotOf[codes.nextFree] = slot;
                 if (runLength[prefix] && runValue[prefix] == pixel) {
                     const uint32_t longer = runLength[prefix] + 1u;
-                    runLength[nextFree] = uint16_t(longer);
-                    runValue[nextFree] = uint8_t(pixel);
-                    runCode[pixel << 12 | longer] = uint16_t(nextFree);
+                    runLength[codes.nextFree] = uint16_t(longer);
+                    runValue[codes.nextFree] = uint8_t(pixel);
+                    runCode[pixel << 12 | longer] = uint16_t(codes.nextFree);
                     longestRun[pixel] = uint16_t(longer);
                 } else {
-                    runLength[nextFree] = 0;
+                    runLength[codes.nextFree] = 0;
                 }
-                ++nextFree;
+                ++codes.nextFree;
             }
-            if (assigned == growAt) {
-                if (size < 12) {
-                    ++size;
-                    growAt <<= 1;
-                } else {
-                    packer.Put(clearCode, size);
-                    ClearDictionary(firstFree, nextFree);
-                    size = minCodeSize + 1;
-                    growAt = 1u << size;
-                    nextFree = firstFree;
-                }
+            if (codes.Widen(assigned, packer)) {
+                ClearDictionary(codes.firstFree, codes.nextFree);
+                codes.Restart();
             }
             prefix = pixel;
         }
     }
-    if (!first) packer.Put(prefix, size);
-    packer.Put(endCode, size);
-    ClearDictionary(firstFree, nextFree);
+    if (!first) packer.Put(prefix, codes.size);
+    packer.Put(codes.clearCode + 1, codes.size);  // the end code
+    ClearDictionary(codes.firstFree, codes.nextFree);
     return size_t(packer.Finish() - scratch_.get());
 }
 
@@ -206,17 +222,12 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
 size_t LzwEncoder::EncodeEitherToScratch(std::span<const uint8_t* const> rows,
                                          std::span<const uint8_t* const> alternatives,
                                          uint32_t width, uint8_t free, uint32_t minCodeSize) {
-    const uint32_t clearCode = 1u << minCodeSize;
-    const uint32_t endCode = clearCode + 1;
-    const uint32_t firstFree = clearCode + 2;
+    CodeWidth codes(minCodeSize);
     ReserveScratch(uint64_t(rows.size()) * width);
     BitPacker packer(scratch_.get());
     uint16_t* const child = child_.get();
     uint32_t* const slotOf = slotOf_.get();
-    uint32_t size = minCodeSize + 1;
-    uint32_t growAt = 1u << size;
-    uint32_t nextFree = firstFree;
-    packer.Put(clearCode, size);
+    packer.Put(codes.clearCode, codes.size);
 
     bool first = true;
     uint32_t prefix = 0, last = 0;
@@ -245,32 +256,24 @@ size_t LzwEncoder::EncodeEitherToScratch(std::span<const uint8_t* const> rows,
                 }
             }
             const uint32_t next = either && alternative == last ? alternative : pixel;
-            packer.Put(prefix, size);
-            const uint32_t assigned = nextFree;
-            if (nextFree < kCodeLimit) {
+            packer.Put(prefix, codes.size);
+            const uint32_t assigned = codes.nextFree;
+            if (codes.nextFree < kCodeLimit) {
                 const uint32_t slot = next << 12 | prefix;
-                child[slot] = uint16_t(nextFree);
-                slotOf[nextFree] = slot;
-                ++nextFree;
+                child[slot] = uint16_t(codes.nextFree);
+                slotOf[codes.nextFree] = slot;
+                ++codes.nextFree;
             }
-            if (assigned == growAt) {
-                if (size < 12) {
-                    ++size;
-                    growAt <<= 1;
-                } else {
-                    packer.Put(clearCode, size);
-                    ClearDictionary(firstFree, nextFree);
-                    size = minCodeSize + 1;
-                    growAt = 1u << size;
-                    nextFree = firstFree;
-                }
+            if (codes.Widen(assigned, packer)) {
+                ClearDictionary(codes.firstFree, codes.nextFree);
+                codes.Restart();
             }
             prefix = last = next;
         }
     }
-    if (!first) packer.Put(prefix, size);
-    packer.Put(endCode, size);
-    ClearDictionary(firstFree, nextFree);
+    if (!first) packer.Put(prefix, codes.size);
+    packer.Put(codes.clearCode + 1, codes.size);  // the end code
+    ClearDictionary(codes.firstFree, codes.nextFree);
     return size_t(packer.Finish() - scratch_.get());
 }
 
