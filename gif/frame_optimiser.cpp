@@ -175,10 +175,24 @@ FrameOptimiser::RectColours FrameOptimiser::CollectColours(const ShownPicture& p
 }
 
 void FrameOptimiser::MakeGlobalTable(const RectColours& colours) {
-    // The first frame's colours, with a spare entry for transparency where it is needed.
-    const int spare = colours.unchanged > 0 && colours.changed.Size() < 256 ? 1 : 0;
-    globalTable_ = TableOf(colours.changed, spare);
-    globalColours_ = colours.changed;
+    // The first frame's colours, greys and near-greys first: text, terminals and window chrome,
+    // what changes most in a recording of a screen, then need only low indices and so a
+    // smaller code size. A spare entry for transparency where it is needed.
+    const int size = colours.changed.Size();
+    std::array<uint8_t, 256> order;
+    std::array<int, 256> saturation;
+    for (int i = 0; i < size; ++i) {
+        const uint32_t c = colours.changed.Colour(i);
+        const int r = int(c >> 16 & 0xFF), g = int(c >> 8 & 0xFF), b = int(c & 0xFF);
+        saturation[size_t(i)] = std::max({r, g, b}) - std::min({r, g, b});
+        order[size_t(i)] = uint8_t(i);
+    }
+    std::stable_sort(order.begin(), order.begin() + size,
+                     [&](uint8_t a, uint8_t b) { return saturation[a] < saturation[b]; });
+    globalColours_ = ColourSet();
+    for (int i = 0; i < size; ++i) globalColours_.Find(colours.changed.Colour(order[size_t(i)]));
+    const int spare = colours.unchanged > 0 && size < 256 ? 1 : 0;
+    globalTable_ = TableOf(globalColours_, spare);
     haveGlobal_ = true;
 }
 
