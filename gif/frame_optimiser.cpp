@@ -59,10 +59,7 @@ FrameHeader FrameOptimiser::PlacedHeader(uint32_t left, uint32_t top, uint32_t w
 }
 
 FrameOptimiser::FrameOptimiser(uint16_t width, uint16_t height, bool interlace)
-    : width_(width),
-      height_(height),
-      interlace_(interlace),
-      canvas_(size_t{width} * height, kUnset) {}
+    : width_(width), interlace_(interlace), canvas_(size_t{width} * height, kUnset) {}
 
 void FrameOptimiser::Emit(EncodedFrame frame, bool mergeable) {
     // The first frame's record carries the global table, as the file's first frame does.

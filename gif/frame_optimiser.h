@@ -86,9 +86,9 @@ class FrameOptimiser {
     // A frame at this place, through the global table, painted over what is shown.
     FrameHeader PlacedHeader(uint32_t left, uint32_t top, uint32_t width, uint32_t height) const;
 
-    uint32_t width_, height_;
+    uint32_t width_;
     bool interlace_;
-    std::vector<uint32_t> canvas_;  // width_ x height_, rows top first
+    std::vector<uint32_t> canvas_;  // the screen, width_ pixels a row, rows top first
     std::vector<uint8_t> globalTable_;
     ColourSet globalColours_;  // colour -> its first index in the global table
     bool haveGlobal_ = false;
