@@ -36,13 +36,7 @@ xclock -update 1 -geometry 220x220+1620+60 &
 pids+=($!)
 sleep 2
 
-"$gifrec" "$@" >"$work/gifrec.log" 2>&1 &
-gifrec_pid=$!
-pids+=("$gifrec_pid")
-for _ in $(seq 100); do
-  xdotool search --onlyvisible --pid "$gifrec_pid" --name GIF >/dev/null 2>&1 && break
-  sleep 0.1
-done
+start_gifrec gifrec.log "$@"
 sleep 1
 
 tap_f2

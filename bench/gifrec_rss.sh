@@ -15,10 +15,8 @@ trap 'kill -0 "${gifrec_pid:-0}" 2>/dev/null || { echo "gifrec ended early:"; ca
 
 "$helper" draw $((minutes * 60 + 600)) &
 pids+=($!)
-"$gifrec" >"$work/gifrec.log" 2>&1 &
-gifrec_pid=$!
-pids+=("$gifrec_pid")
-sleep 3
+start_gifrec gifrec.log
+sleep 1
 
 echo "before recording: rss $(($(field VmRSS) / 1024)) MB"
 tap_f2

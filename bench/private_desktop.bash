@@ -21,6 +21,19 @@ mkdir -p "$HOME/Desktop" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 echo 'XDG_DESKTOP_DIR="$HOME/Desktop"' >"$XDG_CONFIG_HOME/user-dirs.dirs"
 
+# Starts gifrec with the given options, its output in $work/LOG, and waits for its window.
+start_gifrec() {  # start_gifrec LOG [OPTIONS...]
+  local log=$1
+  shift
+  "$gifrec" "$@" >"$work/$log" 2>&1 &
+  gifrec_pid=$!
+  pids+=("$gifrec_pid")
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --pid "$gifrec_pid" --name GIF >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+}
+
 # gifrec's process: its resident sizes and CPU ticks, and F2 tapped as a person taps it.
 field() { awk -v key="$1:" '$1 == key {print $2}' "/proc/$gifrec_pid/status"; }
 cpu() { awk '{print $14 + $15}' "/proc/$gifrec_pid/stat"; }

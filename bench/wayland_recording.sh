@@ -57,13 +57,7 @@ export GIFREC_DESKTOP=x11
 "$helper" draw $((seconds + 120)) &
 draw_pid=$!
 pids+=("$draw_pid")
-"$gifrec" >"$work/gifrec-x11.log" 2>&1 &
-gifrec_pid=$!
-pids+=("$gifrec_pid")
-for _ in $(seq 100); do
-  xdotool search --onlyvisible --pid "$gifrec_pid" --name GIF >/dev/null 2>&1 && break
-  sleep 0.1
-done
+start_gifrec gifrec-x11.log
 tap_f2
 x11=$(measure_recording "$gifrec_pid" "$helper" "$seconds") || { cat "$work/gifrec-x11.log"; exit 1; }
 kill -0 "$draw_pid" || { echo "e2e_helper's changing window did not run" >&2; exit 1; }
