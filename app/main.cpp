@@ -83,8 +83,10 @@ int main(int argc, char** argv) {
                                   {},
                                   app::JournalFolder()});
     window.show();
-    app::ToggleService toggle([&window] { window.Recording().ToggleRecording(); });
+    // `gifrec --toggle` and the desktop's shortcut both do what F2 does.
+    const auto toggleRecording = [&window] { window.Recording().ToggleRecording(); };
+    app::ToggleService toggle(toggleRecording);
     toggle.Register();
-    app::BindToggleShortcut(*desktop, [&window] { window.Recording().ToggleRecording(); });
+    app::BindToggleShortcut(*desktop, toggleRecording);
     return application->exec();
 }

@@ -86,6 +86,7 @@ class Cast {
     }
 
     void End() {
+        // The portal session is closed after the lock is let go: no D-Bus call under the lock.
         std::unique_ptr<ScreenCastPortal> session;
         {
             std::lock_guard lock(mutex_);
