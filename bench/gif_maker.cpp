@@ -8,9 +8,9 @@
 #include <chrono>
 #include <cstring>
 
-#include "gif/colour_reduction.h"
 #include "gif/gif_maker.h"
-#include "gif/lzw_encoder.h"
+#include "gif/intake/colour_reduction.h"
+#include "gif/lzw/lzw_encoder.h"
 #include "gif_bench_support.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "gif/colour_reduction.h"
 #include "gif/gif_maker.h"
+#include "gif/intake/colour_reduction.h"
 #include "gif_bench_support.h"
 
 namespace {

@@ -6,12 +6,12 @@
 
 #include "bitmap/bmp_format.h"
 #include "bitmap/picture_codec.h"
-#include "gif/colour_reduction.h"
-#include "gif/comment_text.h"
-#include "gif/file_io.h"
-#include "gif/frame_memory.h"
-#include "gif/gif_writer.h"
-#include "gif/library_error.h"
+#include "gif/base/comment_text.h"
+#include "gif/base/frame_memory.h"
+#include "gif/base/library_error.h"
+#include "gif/file/gif_writer.h"
+#include "gif/intake/colour_reduction.h"
+#include "gif/io/file_io.h"
 
 namespace gif {
 namespace {

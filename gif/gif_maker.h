@@ -13,15 +13,15 @@
 #include <string_view>
 #include <vector>
 
-#include "gif/byte_sink.h"
-#include "gif/frame_encoder.h"
-#include "gif/frame_record.h"
-#include "gif/frame_store.h"
-#include "gif/gif_writer.h"
-#include "gif/indexed_frame.h"
-#include "gif/library_error.h"
-#include "gif/optimised_intake.h"
-#include "gif/records.h"
+#include "gif/base/indexed_frame.h"
+#include "gif/base/library_error.h"
+#include "gif/base/records.h"
+#include "gif/file/gif_writer.h"
+#include "gif/intake/optimised_intake.h"
+#include "gif/io/byte_sink.h"
+#include "gif/store/frame_encoder.h"
+#include "gif/store/frame_record.h"
+#include "gif/store/frame_store.h"
 
 namespace gif {
 

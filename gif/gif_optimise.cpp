@@ -2,13 +2,13 @@
 
 #include <new>
 
-#include "gif/byte_sink.h"
-#include "gif/frame_optimiser.h"
-#include "gif/frame_store.h"
+#include "gif/base/library_error.h"
+#include "gif/file/gif_writer.h"
 #include "gif/gif_player.h"
 #include "gif/gif_reader.h"
-#include "gif/gif_writer.h"
-#include "gif/library_error.h"
+#include "gif/io/byte_sink.h"
+#include "gif/optimise/frame_optimiser.h"
+#include "gif/store/frame_store.h"
 
 namespace gif {
 namespace {

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "gif/library_error.h"
+#include "gif/base/library_error.h"
 
 namespace gif {
 

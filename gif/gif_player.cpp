@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "bitmap/bmp_format.h"
-#include "gif/frame_optimiser.h"
+#include "gif/optimise/frame_optimiser.h"
 
 namespace gif {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "gif/base/library_error.h"
 #include "gif/gif_reader.h"
-#include "gif/library_error.h"
 
 namespace gif {
 

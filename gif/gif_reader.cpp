@@ -5,9 +5,9 @@
 #include <new>
 
 #include "bitmap/byte_order.h"
-#include "gif/file_io.h"
-#include "gif/library_error.h"
-#include "gif/lzw_decoder.h"
+#include "gif/base/library_error.h"
+#include "gif/io/file_io.h"
+#include "gif/lzw/lzw_decoder.h"
 
 namespace gif {
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "gif/frame_to_bmp.h"
-#include "gif/library_error.h"
-#include "gif/records.h"
+#include "gif/base/library_error.h"
+#include "gif/base/records.h"
+#include "gif/file/frame_to_bmp.h"
 
 namespace gif {
 

@@ -13,7 +13,7 @@
 
 #include "app/core/encoder.h"
 #include "app/core/settings.h"
-#include "gif/records.h"
+#include "gif/base/records.h"
 
 namespace app {
 

@@ -9,9 +9,9 @@
 #include <span>
 #include <string>
 
-#include "gif/frame_store.h"
+#include "gif/base/records.h"
 #include "gif/gif_maker.h"
-#include "gif/records.h"
+#include "gif/store/frame_store.h"
 
 namespace app {
 

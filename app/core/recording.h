@@ -14,7 +14,7 @@
 #include "app/core/key_watch_list.h"
 #include "app/core/recorder_view.h"
 #include "app/core/settings.h"
-#include "gif/records.h"
+#include "gif/base/records.h"
 
 namespace app {
 

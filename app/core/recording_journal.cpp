@@ -12,8 +12,8 @@
 #include "app/core/output_file.h"
 #include "app/core/recording.h"
 #include "app/core/texts.h"
+#include "gif/base/library_error.h"
 #include "gif/gif_maker.h"
-#include "gif/library_error.h"
 
 namespace app {
 namespace {

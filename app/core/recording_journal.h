@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "gif/frame_store.h"
-#include "gif/records.h"
+#include "gif/base/records.h"
+#include "gif/store/frame_store.h"
 
 namespace app {
 

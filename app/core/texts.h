@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "gif/error_code.h"
+#include "gif/base/error_code.h"
 
 namespace app {
 

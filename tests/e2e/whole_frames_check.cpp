@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "bitmap/picture_codec.h"
-#include "gif/byte_sink.h"
-#include "gif/frame_optimiser.h"
 #include "gif/gif_maker.h"
 #include "gif/gif_player.h"
 #include "gif/gif_reader.h"
+#include "gif/io/byte_sink.h"
+#include "gif/optimise/frame_optimiser.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

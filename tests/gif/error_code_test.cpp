@@ -1,4 +1,4 @@
-#include "gif/error_code.h"
+#include "gif/base/error_code.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <string>
 
 #include "common/allocation_hook.h"
+#include "gif/base/library_error.h"
 #include "gif/gif_maker.h"
 #include "gif/gif_reader.h"
-#include "gif/library_error.h"
 
 namespace gif::testing {
 namespace {

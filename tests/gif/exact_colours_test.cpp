@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "gif/colour_reduction.h"
+#include "gif/intake/colour_reduction.h"
 #include "maker_support.h"
 
 namespace gif::testing {

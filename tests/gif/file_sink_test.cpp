@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "gif/file_io.h"
-#include "gif/library_error.h"
+#include "gif/base/library_error.h"
+#include "gif/io/file_io.h"
 #include "maker_support.h"
 
 namespace gif::testing {

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "gif/frame_record.h"
-#include "gif/frame_store.h"
-#include "gif/library_error.h"
+#include "gif/base/library_error.h"
+#include "gif/store/frame_record.h"
+#include "gif/store/frame_store.h"
 #include "giflib_support.h"
 #include "maker_support.h"
 

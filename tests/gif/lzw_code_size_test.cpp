@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "gif/lzw_decoder.h"
-#include "gif/lzw_encoder.h"
+#include "gif/lzw/lzw_decoder.h"
+#include "gif/lzw/lzw_encoder.h"
 #include "giflib_support.h"
 #include "giflib_writer_support.h"
 

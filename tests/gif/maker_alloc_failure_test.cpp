@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "alloc_failure_support.h"
-#include "gif/c_api.h"
+#include "gif/c_api/c_api.h"
 #include "giflib_support.h"
 #include "maker_support.h"
 

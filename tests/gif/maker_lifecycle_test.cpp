@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "gif/c_api.h"
+#include "gif/c_api/c_api.h"
 #include "giflib_support.h"
 #include "maker_support.h"
 

@@ -8,7 +8,7 @@
 
 #include <fstream>
 
-#include "gif/frame_store.h"
+#include "gif/store/frame_store.h"
 #include "maker_support.h"
 
 namespace gif::testing {

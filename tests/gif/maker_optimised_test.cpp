@@ -3,8 +3,8 @@
 // the store keeps only what changed.
 #include <gtest/gtest.h>
 
+#include "gif/base/library_error.h"
 #include "gif/gif_maker.h"
-#include "gif/library_error.h"
 #include "giflib_support.h"
 #include "giflib_timeline_support.h"
 #include "maker_support.h"

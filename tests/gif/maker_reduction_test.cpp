@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "gif/colour_reduction.h"
+#include "gif/intake/colour_reduction.h"
 #include "maker_support.h"
 
 namespace gif::testing {

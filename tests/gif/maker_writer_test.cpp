@@ -8,9 +8,9 @@
 #include <fstream>
 #include <random>
 
-#include "gif/file_io.h"
-#include "gif/gif_writer.h"
-#include "gif/lzw_encoder.h"
+#include "gif/file/gif_writer.h"
+#include "gif/io/file_io.h"
+#include "gif/lzw/lzw_encoder.h"
 #include "giflib_support.h"
 #include "maker_support.h"
 

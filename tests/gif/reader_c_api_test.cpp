@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/c_api.h"
+#include "gif/c_api/c_api.h"
 #include "giflib_writer_support.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "common/allocation_hook.h"
-#include "gif/file_io.h"
 #include "gif/gif_reader.h"
+#include "gif/io/file_io.h"
 #include "giflib_writer_support.h"
 
 namespace gif {

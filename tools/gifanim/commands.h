@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/library_error.h"
+#include "gif/base/library_error.h"
 
 namespace gifanim {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "gif/file_io.h"
+#include "gif/base/library_error.h"
 #include "gif/gif_reader.h"
-#include "gif/library_error.h"
+#include "gif/io/file_io.h"
 #include "tools/gifanim/commands.h"
 
 namespace gifanim {

@@ -1,0 +1,99 @@
+#include "gif/intake/optimised_intake.h"
+
+#include <algorithm>
+
+#include "gif/base/library_error.h"
+#include "gif/store/encoded_frame.h"
+
+namespace gif {
+
+OptimisedIntake::OptimisedIntake(uint16_t width, uint16_t height, bool interlace)
+    : width_(width), height_(height), interlace_(interlace), optimiser_(width, height, interlace) {}
+
+void OptimisedIntake::Add(const IndexedImage& image, const FrameSettings& settings,
+                          FrameEncoder& encoder, FrameStore& store, const PixelView* exactSource) {
+    const bool given = settings.left != 0 || settings.top != 0 || (settings.disposal & 7) > 1 ||
+                       settings.transparency || image.width > width_ || image.height > height_;
+    if (!given && exactSource) {
+        AddChangedPart(*exactSource, settings);
+        StoreReady(store);
+        return;
+    }
+    previous_.clear();  // frames between make the last exact-colours picture no guide
+    // The colours shown, top row first; a given frame's entry 0 is transparent when it says so.
+    std::array<uint32_t, 256> colours;
+    for (size_t i = 0; i < 256; ++i) {
+        const uint8_t* entry = image.colourTable.data() + 4 * i;
+        colours[i] = uint32_t(entry[2]) << 16 | uint32_t(entry[1]) << 8 | entry[0];
+    }
+    if (given && settings.transparency) colours[0] = kUnset;
+    shown_.resize(size_t{image.width} * image.height);
+    for (uint32_t y = 0; y < image.height; ++y) {
+        const uint8_t* row = image.TopRow(y);
+        uint32_t* out = shown_.data() + size_t{image.width} * y;
+        for (uint32_t x = 0; x < image.width; ++x) out[x] = colours[row[x]];
+    }
+    ShownPicture picture{settings.left, settings.top,  image.width,
+                         image.height,  shown_.data(), image.width};
+    if (!given) {
+        optimiser_.Add(picture, settings.delay, settings.comment);
+    } else {
+        // Only the part inside the screen is shown.
+        picture.width =
+            settings.left < width_ ? std::min<uint32_t>(image.width, width_ - settings.left) : 0;
+        picture.height =
+            settings.top < height_ ? std::min<uint32_t>(image.height, height_ - settings.top) : 0;
+        if (picture.width == 0 || picture.height == 0) picture = ShownPicture{};
+        encoder.Encode(image, settings, interlace_, record_);
+        const std::optional<FrameView> view = ParseFrameRecord(record_);
+        if (!view) throw LibraryError("帧缓存数据已损坏");
+        optimiser_.AddGiven(EncodedFrameOf(*view), picture);
+    }
+    StoreReady(store);
+}
+
+void OptimisedIntake::AddChangedPart(const PixelView& source, const FrameSettings& settings) {
+    // What changed on the screen since the frame before, colour for colour.
+    shown_.resize(size_t{source.width} * source.height);
+    for (uint32_t y = 0; y < source.height; ++y) {
+        const uint8_t* p = source.Row(source.height - 1 - y);
+        uint32_t* out = shown_.data() + size_t{source.width} * y;
+        for (uint32_t x = 0; x < source.width; ++x, p += source.bytesPerPixel)
+            out[x] = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    }
+    const ShownPicture whole{0, 0, source.width, source.height, shown_.data(), source.width};
+    FrameOptimiser::Rect rect{0, 0, source.width, source.height};
+    if (previous_.size() == shown_.size() && previousWidth_ == source.width)
+        rect = FrameOptimiser::Difference(whole, previous_.data(), source.width);
+    std::swap(previous_, shown_);
+    previousWidth_ = source.width;
+    if (rect.Empty()) {
+        optimiser_.Add({}, settings.delay, settings.comment);  // lengthens the frame before
+        return;
+    }
+    const uint32_t w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
+    part_.width = uint16_t(w);
+    part_.height = uint16_t(h);
+    part_.rows = AllocateFrameRows(part_.Stride() * h);
+    ReduceExact(SubView(source, rect.x0, rect.y0, w, h), part_);
+    shown_.resize(size_t{w} * h);
+    for (uint32_t y = 0; y < h; ++y) {
+        const uint8_t* row = part_.TopRow(y);
+        uint32_t* out = shown_.data() + size_t{w} * y;
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint8_t* entry = part_.colourTable.data() + 4 * row[x];
+            out[x] = uint32_t(entry[2]) << 16 | uint32_t(entry[1]) << 8 | entry[0];
+        }
+    }
+    optimiser_.Add({rect.x0, rect.y0, w, h, shown_.data(), w}, settings.delay, settings.comment);
+}
+
+void OptimisedIntake::StoreReady(FrameStore& store) {
+    while (const EncodedFrame* frame = optimiser_.NextReady()) {
+        RecordOf(*frame, record_);
+        store.Append(record_);
+        optimiser_.PopReady();
+    }
+}
+
+}  // namespace gif

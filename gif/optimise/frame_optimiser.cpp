@@ -1,0 +1,381 @@
+#include "gif/optimise/frame_optimiser.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "gif/base/records.h"
+#include "gif/store/frame_encoder.h"
+
+namespace gif {
+
+// One way of writing a rectangle: opaque or with its unchanged pixels transparent, through
+// the global table or a local one.
+struct FrameOptimiser::Variant {
+    bool transparent = false;
+    bool global = false;
+    const ColourSet* colours = nullptr;  // a local table's colours, in table order
+    int transparentIndex = -1;
+    EncodedFrame frame;
+
+    size_t Bytes() const { return frame.imageData.size() + frame.colourTable.size(); }
+};
+
+namespace {
+
+void PutEntry(std::vector<uint8_t>& table, size_t index, uint32_t colour) {
+    table[3 * index + 0] = uint8_t(colour >> 16);
+    table[3 * index + 1] = uint8_t(colour >> 8);
+    table[3 * index + 2] = uint8_t(colour);
+}
+
+uint32_t EntryOf(const std::vector<uint8_t>& table, size_t index) {
+    return uint32_t(table[3 * index]) << 16 | uint32_t(table[3 * index + 1]) << 8 |
+           table[3 * index + 2];
+}
+
+// A table of the set's colours in number order, padded with black to a power of two that
+// also leaves room for `spare` more entries.
+std::vector<uint8_t> TableOf(const ColourSet& colours, int spare) {
+    std::vector<uint8_t> table(3 * (size_t{1} << TableBits(size_t(colours.Size() + spare))), 0);
+    for (int i = 0; i < colours.Size(); ++i) PutEntry(table, size_t(i), colours.Colour(i));
+    return table;
+}
+
+}  // namespace
+
+FrameHeader FrameOptimiser::PlacedHeader(uint32_t left, uint32_t top, uint32_t width,
+                                         uint32_t height) const {
+    FrameHeader header;
+    header.left = uint16_t(left);
+    header.top = uint16_t(top);
+    header.width = uint16_t(width);
+    header.height = uint16_t(height);
+    header.disposal = kDisposalLeave;
+    header.interlaced = interlace_;
+    header.localTable = false;
+    header.tableBits = 0;
+    return header;
+}
+
+FrameOptimiser::FrameOptimiser(uint16_t width, uint16_t height, bool interlace)
+    : width_(width), interlace_(interlace), canvas_(size_t{width} * height, kUnset) {}
+
+void FrameOptimiser::Emit(EncodedFrame frame, bool mergeable) {
+    // The first frame's record carries the global table, as the file's first frame does.
+    if (!emittedAny_ && !frame.header.localTable) {
+        frame.colourTable = globalTable_;
+        frame.header.tableBits = TableBits(globalTable_.size() / 3);
+    }
+    emittedAny_ = true;
+    ready_.push_back(std::move(frame));
+    lastMergeable_ = mergeable;
+}
+
+std::optional<EncodedFrame> FrameOptimiser::TakeReady() {
+    if (ready_.empty()) return std::nullopt;
+    EncodedFrame frame = std::move(ready_.front());
+    ready_.pop_front();
+    return frame;
+}
+
+EncodedFrame FrameOptimiser::TransparentPixel(uint16_t delay) const {
+    EncodedFrame frame;
+    frame.header = PlacedHeader(0, 0, 1, 1);
+    frame.header.delay = delay;
+    frame.header.transparency = true;
+    frame.header.transparentIndex = 0;
+    // Minimum code size 2: clear (4), pixel 0, end (5) in 3 bits each.
+    frame.imageData = {0x02, 0x02, 0x44, 0x01, 0x00};
+    return frame;
+}
+
+void FrameOptimiser::Lengthen(uint16_t delay, const std::string& comment) {
+    if (!haveGlobal_) {  // nothing shown yet: a black two-entry table serves the pixel
+        globalTable_.assign(6, 0);
+        globalColours_ = ColourSet();
+        globalColours_.Find(0);
+        haveGlobal_ = true;
+    }
+    if (!comment.empty() || !lastMergeable_) {
+        EncodedFrame pixel = TransparentPixel(delay);
+        pixel.comment = comment;
+        Emit(std::move(pixel), true);
+        return;
+    }
+    // A record of its own, so that what is stored is never changed; the writer adds it to the
+    // frame before.
+    EncodedFrame longer;
+    longer.header = PlacedHeader(0, 0, 0, 0);
+    longer.header.delay = delay;
+    longer.header.lengthens = true;
+    Emit(std::move(longer), true);
+}
+
+FrameOptimiser::Rect FrameOptimiser::ChangedRect(const ShownPicture& picture) const {
+    return Difference(picture, canvas_.data() + size_t{width_} * picture.top + picture.left,
+                      width_);
+}
+
+FrameOptimiser::Rect FrameOptimiser::Difference(const ShownPicture& picture, const uint32_t* other,
+                                                size_t otherStride) {
+    Rect rect{UINT32_MAX, UINT32_MAX, 0, 0};
+    for (uint32_t y = 0; y < picture.height; ++y) {
+        const uint32_t* now = picture.Row(y);
+        const uint32_t* before = other + otherStride * y;
+        const uint32_t w = picture.width;
+        if (std::memcmp(now, before, size_t{w} * 4) == 0) continue;
+        uint32_t first = 0;
+        while (now[first] == before[first]) ++first;
+        uint32_t last = w - 1;
+        while (now[last] == before[last]) --last;
+        rect.x0 = std::min(rect.x0, picture.left + first);
+        rect.x1 = std::max(rect.x1, picture.left + last + 1);
+        rect.y0 = std::min(rect.y0, picture.top + y);
+        rect.y1 = picture.top + y + 1;
+    }
+    return rect;
+}
+
+FrameOptimiser::RectColours FrameOptimiser::CollectColours(const ShownPicture& picture,
+                                                           const Rect& rect) const {
+    RectColours colours;
+    uint32_t lastAll = ColourSet::kNone, lastChanged = ColourSet::kNone;
+    for (uint32_t y = rect.y0; y < rect.y1; ++y) {
+        const uint32_t* now = picture.Row(y - picture.top) - picture.left;
+        const uint32_t* before = canvas_.data() + size_t{width_} * y;
+        for (uint32_t x = rect.x0; x < rect.x1; ++x) {
+            const uint32_t colour = now[x];
+            const bool changed = colour != before[x];
+            if (changed && colour == kUnset) {
+                colours.impossible = true;
+                return colours;
+            }
+            if (!changed) {
+                ++colours.unchanged;
+                if (colour == kUnset) {
+                    colours.unchangedUnset = true;
+                    continue;
+                }
+            } else if (colour != lastChanged) {
+                lastChanged = colour;
+                if (colours.changedFit && colours.changed.Find(colour) < 0)
+                    colours.changedFit = false;
+            }
+            if (colour != lastAll) {
+                lastAll = colour;
+                if (colours.allFit && colours.all.Find(colour) < 0) colours.allFit = false;
+            }
+        }
+    }
+    return colours;
+}
+
+void FrameOptimiser::MakeGlobalTable(const RectColours& colours) {
+    // The first frame's colours, greys and near-greys first: text, terminals and window chrome,
+    // what changes most in a recording of a screen, then need only low indices and so a
+    // smaller code size. A spare entry for transparency where it is needed.
+    const int size = colours.changed.Size();
+    std::array<uint8_t, 256> order;
+    std::array<int, 256> saturation;
+    for (int i = 0; i < size; ++i) {
+        const uint32_t c = colours.changed.Colour(i);
+        const int r = int(c >> 16 & 0xFF), g = int(c >> 8 & 0xFF), b = int(c & 0xFF);
+        saturation[size_t(i)] = std::max({r, g, b}) - std::min({r, g, b});
+        order[size_t(i)] = uint8_t(i);
+    }
+    std::stable_sort(order.begin(), order.begin() + size,
+                     [&](uint8_t a, uint8_t b) { return saturation[a] < saturation[b]; });
+    globalColours_ = ColourSet();
+    for (int i = 0; i < size; ++i) globalColours_.Find(colours.changed.Colour(order[size_t(i)]));
+    const int spare = colours.unchanged > 0 && size < 256 ? 1 : 0;
+    globalTable_ = TableOf(globalColours_, spare);
+    haveGlobal_ = true;
+}
+
+std::optional<FrameOptimiser::Variant> FrameOptimiser::PlanVariant(const RectColours& colours,
+                                                                   bool transparent) const {
+    Variant variant;
+    variant.transparent = transparent;
+    const ColourSet& needed = transparent ? colours.changed : colours.all;
+    if (transparent ? !colours.changedFit : !colours.allFit || colours.unchangedUnset)
+        return std::nullopt;
+
+    // The global table, when it has every colour and, for transparency, an entry no changed
+    // pixel uses.
+    const size_t globalEntries = globalTable_.size() / 3;
+    std::array<bool, 256> used{};
+    bool inGlobal = haveGlobal_;
+    for (int i = 0; inGlobal && i < needed.Size(); ++i) {
+        const int index = globalColours_.Lookup(needed.Colour(i));
+        if (index < 0)
+            inGlobal = false;
+        else
+            used[size_t(index)] = true;
+    }
+    if (inGlobal && transparent) {
+        size_t free = 0;
+        while (free < globalEntries && used[free]) ++free;
+        if (free == globalEntries)
+            inGlobal = false;
+        else
+            variant.transparentIndex = int(free);
+    }
+    if (inGlobal) {
+        variant.global = true;
+        return variant;
+    }
+    if (needed.Size() + (transparent ? 1 : 0) > 256) return std::nullopt;
+    variant.colours = &needed;
+    variant.frame.colourTable = TableOf(needed, transparent ? 1 : 0);
+    variant.frame.header.localTable = true;
+    variant.frame.header.tableBits = TableBits(variant.frame.colourTable.size() / 3);
+    if (transparent) variant.transparentIndex = needed.Size();
+    return variant;
+}
+
+void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect,
+                                   Variant& variant) {
+    const uint32_t w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
+    indices_.resize(size_t{w} * h);
+    const ColourSet& lookup = variant.global ? globalColours_ : *variant.colours;
+    uint32_t lastColour = ColourSet::kNone;
+    uint8_t lastIndex = 0;
+    int maxIndex = std::max(variant.transparentIndex, 1);
+    // An unchanged pixel shows the same whether it is transparent or its own colour: where the
+    // table has that colour, the encoder may take either.
+    const uint8_t transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
+    if (variant.transparent) alternatives_.assign(size_t{w} * h, transparentIndex);
+    for (uint32_t y = rect.y0; y < rect.y1; ++y) {
+        const uint32_t* now = picture.Row(y - picture.top) - picture.left;
+        const uint32_t* before = canvas_.data() + size_t{width_} * y;
+        uint8_t* out = indices_.data() + size_t{w} * (y - rect.y0);
+        uint8_t* either =
+            variant.transparent ? alternatives_.data() + size_t{w} * (y - rect.y0) : nullptr;
+        for (uint32_t x = rect.x0; x < rect.x1; ++x) {
+            const uint32_t colour = now[x];
+            if (variant.transparent && colour == before[x]) {
+                *out++ = transparentIndex;
+                if (colour == lastColour) {
+                    either[x - rect.x0] = lastIndex;
+                } else if (const int index = lookup.Lookup(colour); index >= 0) {
+                    either[x - rect.x0] = uint8_t(index);
+                }
+                continue;
+            }
+            if (colour != lastColour) {
+                lastColour = colour;
+                const int index = lookup.Lookup(colour);
+                lastIndex = uint8_t(index);
+                maxIndex = std::max(maxIndex, index);
+            }
+            *out++ = lastIndex;
+        }
+    }
+    FileRowOrder(
+        h, interlace_, [&](uint32_t y) { return indices_.data() + size_t{w} * y; }, rows_);
+
+    FrameHeader& header = variant.frame.header;
+    const bool local = header.localTable;
+    const uint8_t tableBits = header.tableBits;
+    header = PlacedHeader(rect.x0, rect.y0, w, h);
+    if (!variant.global) {
+        header.localTable = local;
+        header.tableBits = tableBits;
+    }
+    header.transparency = variant.transparent;
+    header.transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
+    variant.frame.imageData.clear();
+    const uint32_t minCodeSize = std::max<uint32_t>(2, TableBits(size_t(maxIndex) + 1));
+    encoder_.Encode(rows_, w, variant.frame.imageData, minCodeSize);
+    if (!variant.transparent) return;
+    // Free choice between transparency and the colour often gives less data, but not always:
+    // the smaller of the two is kept. Alternatives beyond the code size stay transparent.
+    const uint32_t limit = 1u << minCodeSize;
+    alternativeRows_.clear();
+    for (const uint8_t* row : rows_) {
+        uint8_t* either = alternatives_.data() + (row - indices_.data());
+        for (uint32_t x = 0; x < w; ++x)
+            if (either[x] >= limit) either[x] = transparentIndex;
+        alternativeRows_.push_back(either);
+    }
+    either_.clear();
+    encoder_.EncodeEither(rows_, alternativeRows_, w, transparentIndex, either_, minCodeSize);
+    if (either_.size() < variant.frame.imageData.size()) variant.frame.imageData.swap(either_);
+}
+
+void FrameOptimiser::Paint(const ShownPicture& picture, const Rect& rect) {
+    for (uint32_t y = rect.y0; y < rect.y1; ++y)
+        std::memcpy(canvas_.data() + size_t{width_} * y + rect.x0,
+                    picture.Row(y - picture.top) + (rect.x0 - picture.left),
+                    size_t{rect.x1 - rect.x0} * 4);
+}
+
+bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std::string& comment) {
+    const Rect rect = ChangedRect(picture);
+    if (rect.Empty()) {
+        Lengthen(delay, comment);
+        return true;
+    }
+    const RectColours colours = CollectColours(picture, rect);
+    if (colours.impossible || !colours.changedFit) return false;
+    const bool madeGlobal = !haveGlobal_;
+    if (madeGlobal) MakeGlobalTable(colours);
+
+    std::optional<Variant> opaque = PlanVariant(colours, false);
+    std::optional<Variant> transparent =
+        colours.unchanged > 0 ? PlanVariant(colours, true) : std::nullopt;
+    // A local table only when the global one cannot serve.
+    if (opaque && transparent && opaque->global != transparent->global)
+        (opaque->global ? transparent : opaque).reset();
+    if (!opaque && !transparent) {
+        if (madeGlobal) haveGlobal_ = false;
+        return false;
+    }
+    if (opaque) EncodeVariant(picture, rect, *opaque);
+    if (transparent) EncodeVariant(picture, rect, *transparent);
+    Variant& best = !opaque                                                     ? *transparent
+                    : (!transparent || opaque->Bytes() <= transparent->Bytes()) ? *opaque
+                                                                                : *transparent;
+    best.frame.header.delay = delay;
+    best.frame.comment = comment;
+    Paint(picture, rect);
+    Emit(std::move(best.frame), true);
+    return true;
+}
+
+void FrameOptimiser::AddGiven(EncodedFrame frame, const ShownPicture& shown) {
+    if (!haveGlobal_) {
+        globalTable_ = frame.colourTable.empty() ? std::vector<uint8_t>(6, 0) : frame.colourTable;
+        globalColours_ = ColourSet();
+        for (size_t i = 0; i < globalTable_.size() / 3; ++i)
+            globalColours_.Find(EntryOf(globalTable_, i));
+        haveGlobal_ = true;
+    }
+    const uint8_t disposal = frame.header.disposal & 7;
+    const Rect area{shown.left, shown.top, shown.left + shown.width, shown.top + shown.height};
+    std::vector<uint32_t> saved;
+    if (disposal == kDisposalPrevious)
+        for (uint32_t y = area.y0; y < area.y1; ++y)
+            saved.insert(saved.end(), canvas_.begin() + width_ * y + area.x0,
+                         canvas_.begin() + width_ * y + area.x1);
+    for (uint32_t y = 0; y < shown.height; ++y) {
+        uint32_t* row = canvas_.data() + size_t{width_} * (shown.top + y) + shown.left;
+        const uint32_t* paint = shown.Row(y);
+        for (uint32_t x = 0; x < shown.width; ++x)
+            if (paint[x] != kUnset) row[x] = paint[x];
+    }
+    if (disposal == kDisposalBackground || disposal == kDisposalPrevious) {
+        const uint32_t w = area.x1 - area.x0;
+        for (uint32_t y = area.y0; y < area.y1; ++y) {
+            uint32_t* row = canvas_.data() + size_t{width_} * y + area.x0;
+            if (disposal == kDisposalBackground)
+                std::fill_n(row, w, kUnset);
+            else
+                std::copy_n(saved.begin() + size_t{w} * (y - area.y0), w, row);
+        }
+    }
+    Emit(std::move(frame), disposal < kDisposalBackground);
+}
+
+}  // namespace gif
