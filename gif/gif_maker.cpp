@@ -1,6 +1,7 @@
 #include "gif/gif_maker.h"
 
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <optional>
 
@@ -11,6 +12,7 @@
 #include "gif/base/library_error.h"
 #include "gif/file/gif_writer.h"
 #include "gif/intake/colour_reduction.h"
+#include "gif/intake/scale.h"
 #include "gif/io/file_io.h"
 
 namespace gif {
@@ -57,6 +59,17 @@ std::optional<PixelView> PlainBmp32View(std::span<const uint8_t> data) {
     const std::optional<bitmap::BmpRows> rows = bitmap::PlainBmp32View(data);
     if (!rows || rows->width > kMaxGifSide || rows->height > kMaxGifSide) return std::nullopt;
     return PixelView{rows->width, rows->height, rows->stride, 4, rows->rows};
+}
+
+// The error of the exception being handled while a frame is added; call only in a handler.
+LibraryError AddingError() noexcept {
+    try {
+        throw;
+    } catch (const LibraryError& error) {
+        return error;
+    } catch (...) {
+        return LibraryError(kUnknown);
+    }
 }
 
 // The error of the exception being handled while a GIF is saved; call only in a handler.
@@ -142,6 +155,22 @@ StoredFrame GifMaker::DecodeFrame(size_t index) const {
     return DecodeFrameRecord(*frame);
 }
 
+bool GifMaker::Optimising() const {
+    return options_.optimise || options_.screenColours;
+}
+
+bool GifMaker::NeedsScaling(const PixelView& picture) const {
+    const ScaledSize size =
+        ScaledSizeOf(picture.width, picture.height, options_.scaleWidth, options_.scalePercent);
+    return size.width != picture.width || size.height != picture.height;
+}
+
+bool GifMaker::IsScreenFrame(const FrameInfo& info, const PixelView& picture) const {
+    return optimised_ && optimised_->ScreenColours() && !info.Dither && info.Left == 0 &&
+           info.Top == 0 && (info.DisposalMethod & 7) <= 1 && !info.Transparency &&
+           picture.width <= logicalWidth_ && picture.height <= logicalHeight_;
+}
+
 bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> picturePath,
                         std::optional<std::span<const uint8_t>> pictureData) {
     if (!picturePath && !pictureData) {
@@ -165,73 +194,115 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
             fileBytes = std::vector<uint8_t>();
             picture = ViewOf(decoded);
         }
-
-        // The index rows are reused while the frames keep their size.
-        IndexedImage& image = indexed_;
-        const size_t rowBytes = IndexedImage::StrideFor(picture->width) * picture->height;
-        if (!image.rows || size_t{image.Stride()} * image.height != rowBytes) {
-            image.rows.reset();
-            image.width = image.height = 0;
-            try {
-                image.rows = AllocateFrameRows(rowBytes);
-            } catch (const std::bad_alloc&) {
-                throw LibraryError(kNoBitmapMemory);
-            }
-        }
-        image.width = uint16_t(picture->width);
-        image.height = uint16_t(picture->height);
-        bool inexact = false;  // exact colours, but more than 256 of them
-        if (info.Dither)
-            ReduceOrderedDither(*picture, image);
-        else if (options_.exactColours)
-            inexact = !ReduceExact(*picture, image);
-        else
-            ReducePopularity(*picture, image);
-        // The optimised layout reduces such a frame's changed part again, from the picture.
-        const bool keepPicture = inexact && (optimised_ || options_.optimise);
-        if (!keepPicture) {
-            // The picture is no longer needed; give its memory back before the frame is encoded.
-            picture.reset();
+        return AddPixels(info, *picture, [&] {
             decoded = bitmap::Image24{};
             fileBytes = std::vector<uint8_t>();
-        }
+        });
+    } catch (...) {
+        lastError_.Set(AddingError());
+    }
+    return false;
+}
 
-        FrameSettings settings;
-        settings.delay = info.DelayTime;
-        settings.left = info.Left;
-        settings.top = info.Top;
-        settings.disposal = info.DisposalMethod;
-        settings.transparency = info.Transparency;
+bool GifMaker::AddPicture(const FrameInfo& info, const PixelView& picture) {
+    lastError_.Clear();
+    try {
+        if (picture.width == 0 || picture.height == 0) throw LibraryError(kUndecodable);
+        if (picture.width > kMaxGifSide || picture.height > kMaxGifSide)
+            throw LibraryError(kTooLarge);
+        return AddPixels(info, picture, [] {});
+    } catch (...) {
+        lastError_.Set(AddingError());
+    }
+    return false;
+}
+
+bool GifMaker::AddPixels(const FrameInfo& info, PixelView source,
+                         const std::function<void()>& releaseSource) {
+    std::optional<PixelView> picture = source;
+    if (NeedsScaling(*picture)) {
+        const ScaledSize size = ScaledSizeOf(picture->width, picture->height, options_.scaleWidth,
+                                             options_.scalePercent);
         try {
-            settings.comment.assign(info.exposition, 0,
-                                    CommentPrefixBytes(info.exposition, kMaxCommentBytes));
-            if (options_.optimise && !optimised_ && FrameCount() == 0) {
-                TakeLogicalSize(image.width, image.height);
-                optimised_ =
-                    std::make_unique<OptimisedIntake>(logicalWidth_, logicalHeight_, interlace_);
-            }
-            if (!optimised_) encoder_.Encode(image, settings, interlace_, record_);
+            ScaleDown(*picture, size.width, size.height, scaled_);
         } catch (const std::bad_alloc&) {
             throw LibraryError(kNoBitmapMemory);
         }
+        releaseSource();
+        picture = ViewOf(scaled_);
+    }
+
+    FrameSettings settings;
+    settings.delay = info.DelayTime;
+    settings.left = info.Left;
+    settings.top = info.Top;
+    settings.disposal = info.DisposalMethod;
+    settings.transparency = info.Transparency;
+    try {
+        settings.comment.assign(info.exposition, 0,
+                                CommentPrefixBytes(info.exposition, kMaxCommentBytes));
+        if (Optimising() && !optimised_ && FrameCount() == 0) {
+            TakeLogicalSize(uint16_t(picture->width), uint16_t(picture->height));
+            optimised_ =
+                std::make_unique<OptimisedIntake>(logicalWidth_, logicalHeight_, interlace_);
+            if (options_.screenColours) optimised_->UseScreenColours(options_.quality);
+        }
+    } catch (const std::bad_alloc&) {
+        throw LibraryError(kNoBitmapMemory);
+    }
+    if (IsScreenFrame(info, *picture)) {
         try {
-            if (optimised_)
-                optimised_->Add(image, settings, encoder_, Store(),
-                                keepPicture ? &*picture : nullptr);
-            else
-                Store().Append(record_);
+            optimised_->AddScreen(*picture, settings, Store());
         } catch (const std::bad_alloc&) {
             throw LibraryError(kNoSettingsMemory);
         }
-
-        if (FrameCount() == 1) TakeLogicalSize(image.width, image.height);
         return true;
-    } catch (const LibraryError& error) {
-        lastError_.Set(error);
-    } catch (...) {
-        lastError_.Set(kUnknown);
     }
-    return false;
+
+    // The index rows are reused while the frames keep their size.
+    IndexedImage& image = indexed_;
+    const size_t rowBytes = IndexedImage::StrideFor(picture->width) * picture->height;
+    if (!image.rows || size_t{image.Stride()} * image.height != rowBytes) {
+        image.rows.reset();
+        image.width = image.height = 0;
+        try {
+            image.rows = AllocateFrameRows(rowBytes);
+        } catch (const std::bad_alloc&) {
+            throw LibraryError(kNoBitmapMemory);
+        }
+    }
+    image.width = uint16_t(picture->width);
+    image.height = uint16_t(picture->height);
+    bool inexact = false;  // exact colours, but more than 256 of them
+    if (info.Dither)
+        ReduceOrderedDither(*picture, image);
+    else if (options_.exactColours || options_.screenColours)
+        inexact = !ReduceExact(*picture, image);
+    else
+        ReducePopularity(*picture, image);
+    // The optimised layout reduces such a frame's changed part again, from the picture.
+    const bool keepPicture = inexact && (optimised_ || Optimising());
+    if (!keepPicture) {
+        // The picture is no longer needed; give its memory back before the frame is encoded.
+        picture.reset();
+        releaseSource();
+    }
+    try {
+        if (!optimised_) encoder_.Encode(image, settings, interlace_, record_);
+    } catch (const std::bad_alloc&) {
+        throw LibraryError(kNoBitmapMemory);
+    }
+    try {
+        if (optimised_)
+            optimised_->Add(image, settings, encoder_, Store(), keepPicture ? &*picture : nullptr);
+        else
+            Store().Append(record_);
+    } catch (const std::bad_alloc&) {
+        throw LibraryError(kNoSettingsMemory);
+    }
+
+    if (FrameCount() == 1) TakeLogicalSize(image.width, image.height);
+    return true;
 }
 
 bool GifMaker::SaveGif(ByteSink& sink) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -33,6 +34,19 @@ struct MakerOptions {
     // Frames of at most 256 colours keep them exactly; beyond, bucket means. A frame's Dither
     // flag still chooses the ordered dither.
     bool exactColours = false;
+    // Screen colours (implies optimise): what changed is found on the pictures' own pixels
+    // before any colour is reduced, so a pixel that did not change keeps what the file shows;
+    // the first picture's palette stays as the global table. Frames the caller placed or
+    // marked, and frames with the Dither flag, are reduced as with exact colours.
+    bool screenColours = false;
+    // 1 ... 100. At 100 nothing is lost beyond the reduction to a palette; below, colours may
+    // move further to a table entry, and photo-like areas may be written with nearby colours
+    // where that compresses better.
+    int quality = 100;
+    // Pictures are first scaled down by area averaging to this width, or else to this percent
+    // of their size; 0 and 100 keep them as they are.
+    uint16_t scaleWidth = 0;
+    uint32_t scalePercent = 100;
 };
 
 class GifMaker {
@@ -49,6 +63,10 @@ class GifMaker {
     // a picture file (BMP, PNG, JPEG or GIF). An empty path or empty data still counts as given.
     bool AddFrame(const FrameInfo& info, std::optional<std::string_view> picturePath,
                   std::optional<std::span<const uint8_t>> pictureData);
+
+    // Adds a picture given as pixels (rows bottom-up, as PixelView reads them), as AddFrame
+    // would the same picture in a file.
+    bool AddPicture(const FrameInfo& info, const PixelView& picture);
 
     // Writes every stored frame as a GIF89a file. The file appears complete or not at all: the
     // bytes go to a new file beside `gifPath` that replaces it only once everything is written.
@@ -89,12 +107,21 @@ class GifMaker {
 
   private:
     FrameStore& Store();
+    bool Optimising() const;
+    // The work of AddFrame once the picture is in pixels; `releaseSource` gives up the memory
+    // behind `source` once it is no longer read. Throws LibraryError.
+    bool AddPixels(const FrameInfo& info, PixelView source,
+                   const std::function<void()>& releaseSource);
+    bool NeedsScaling(const PixelView& picture) const;
+    // A picture that screen colours take as it is: plain, at the top left, inside the screen.
+    bool IsScreenFrame(const FrameInfo& info, const PixelView& picture) const;
     void TakeLogicalSize(uint16_t width, uint16_t height);
 
     std::unique_ptr<FrameStore> store_;  // made on first use
     MakerOptions options_;
     std::unique_ptr<OptimisedIntake> optimised_;  // while an animation is optimised
     FrameEncoder encoder_;
+    bitmap::Image24 scaled_;       // a scaled picture, reused
     IndexedImage indexed_;         // reused from frame to frame
     std::vector<uint8_t> record_;  // likewise
     SaveProgress progress_;

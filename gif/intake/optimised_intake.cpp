@@ -52,8 +52,7 @@ void OptimisedIntake::Add(const IndexedImage& image, const FrameSettings& settin
     StoreReady(store);
 }
 
-void OptimisedIntake::AddChangedPart(const PixelView& source, const FrameSettings& settings) {
-    // What changed on the screen since the frame before, colour for colour.
+FrameOptimiser::Rect OptimisedIntake::TakePicture(const PixelView& source) {
     shown_.resize(size_t{source.width} * source.height);
     for (uint32_t y = 0; y < source.height; ++y) {
         const uint8_t* p = source.Row(source.height - 1 - y);
@@ -65,6 +64,36 @@ void OptimisedIntake::AddChangedPart(const PixelView& source, const FrameSetting
     FrameOptimiser::Rect rect{0, 0, source.width, source.height};
     if (previous_.size() == shown_.size() && previousWidth_ == source.width)
         rect = FrameOptimiser::Difference(whole, previous_.data(), source.width);
+    return rect;
+}
+
+void OptimisedIntake::AddScreen(const PixelView& picture, const FrameSettings& settings,
+                                FrameStore& store) {
+    const bool comparable = previous_.size() == size_t{picture.width} * picture.height &&
+                            previousWidth_ == picture.width;
+    const FrameOptimiser::Rect rect = TakePicture(picture);
+    if (rect.Empty()) {
+        std::swap(previous_, shown_);
+        optimiser_.Add({}, settings.delay, settings.comment);  // lengthens the frame before
+        StoreReady(store);
+        return;
+    }
+    const uint32_t w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
+    const size_t offset = size_t{picture.width} * rect.y0 + rect.x0;
+    const ColourRect now{shown_.data() + offset, picture.width};
+    const ColourRect before{previous_.data() + offset, picture.width};
+    const ColourRect shown{optimiser_.ShownRow(rect.y0) + rect.x0, width_};
+    mapped_.resize(size_t{w} * h);
+    screen_->Map(now, comparable ? &before : nullptr, shown, w, h, mapped_.data());
+    std::swap(previous_, shown_);
+    previousWidth_ = picture.width;
+    optimiser_.Add({rect.x0, rect.y0, w, h, mapped_.data(), w}, settings.delay, settings.comment);
+    StoreReady(store);
+}
+
+void OptimisedIntake::AddChangedPart(const PixelView& source, const FrameSettings& settings) {
+    // What changed on the screen since the frame before, colour for colour.
+    const FrameOptimiser::Rect rect = TakePicture(source);
     std::swap(previous_, shown_);
     previousWidth_ = source.width;
     if (rect.Empty()) {

@@ -216,44 +216,55 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
     return size_t(packer.Finish() - scratch_.get());
 }
 
-// Greedy, pixel by pixel, without the run shortcut: where a pixel may be either value, the
-// one that extends the current string is taken; when neither does, the new string starts with
-// the value that repeats the last one written, so that runs keep growing.
-size_t LzwEncoder::EncodeEitherToScratch(std::span<const uint8_t* const> rows,
-                                         std::span<const uint8_t* const> alternatives,
-                                         uint32_t width, uint8_t free, uint32_t minCodeSize) {
+// Greedy, pixel by pixel, without the run shortcut: the first value that extends the current
+// string is taken (the pixel's own, its free alternative, then its near values where loss is
+// allowed); when none does, the new string starts with the value that repeats the last one
+// written, so that runs keep growing. `taken`, when given, gets the values written.
+size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
+                                   std::span<const uint8_t* const> alternatives,
+                                   std::span<const uint8_t* const> lossy, const NearValues* near,
+                                   std::span<uint8_t* const> taken, uint32_t width, uint8_t free,
+                                   uint32_t minCodeSize) {
     CodeWidth codes(minCodeSize);
     ReserveScratch(uint64_t(rows.size()) * width);
     BitPacker packer(scratch_.get());
     uint16_t* const child = child_.get();
     uint32_t* const slotOf = slotOf_.get();
     packer.Put(codes.clearCode, codes.size);
-
     bool first = true;
     uint32_t prefix = 0, last = 0;
     for (size_t r = 0; r < rows.size(); ++r) {
         const uint8_t* row = rows[r];
-        const uint8_t* other = alternatives[r];
+        const uint8_t* other = alternatives.empty() ? nullptr : alternatives[r];
+        const uint8_t* loose = lossy.empty() ? nullptr : lossy[r];
+        uint8_t* written = taken.empty() ? nullptr : taken[r];
         for (uint32_t x = 0; x < width; ++x) {
             const uint32_t pixel = row[x];
-            const uint32_t alternative = pixel == free ? other[x] : free;
-            const bool either = alternative != free;
+            const uint32_t alternative = other && pixel == free ? other[x] : free;
+            const bool either = other && alternative != free;
+            uint32_t value = pixel;
+            uint32_t known = 0;
             if (first) {
-                prefix = last = either && alternative == last ? alternative : pixel;
                 first = false;
+                prefix = last = either && alternative == last ? alternative : pixel;
+                if (written) written[x] = uint8_t(prefix);
                 continue;
             }
-            if (const uint32_t known = child[pixel << 12 | prefix]) {
+            known = child[pixel << 12 | prefix];
+            if (!known && either && (known = child[alternative << 12 | prefix]))
+                value = alternative;
+            if (!known && loose && loose[x]) {
+                for (const uint8_t near : (*near)[pixel])
+                    if ((known = child[uint32_t(near) << 12 | prefix])) {
+                        value = near;
+                        break;
+                    }
+            }
+            if (known) {
                 prefix = known;
-                last = pixel;
+                last = value;
+                if (written) written[x] = uint8_t(value);
                 continue;
-            }
-            if (either) {
-                if (const uint32_t known = child[alternative << 12 | prefix]) {
-                    prefix = known;
-                    last = alternative;
-                    continue;
-                }
             }
             const uint32_t next = either && alternative == last ? alternative : pixel;
             packer.Put(prefix, codes.size);
@@ -269,6 +280,7 @@ size_t LzwEncoder::EncodeEitherToScratch(std::span<const uint8_t* const> rows,
                 codes.Restart();
             }
             prefix = last = next;
+            if (written) written[x] = uint8_t(next);
         }
     }
     if (!first) packer.Put(prefix, codes.size);
@@ -280,7 +292,20 @@ size_t LzwEncoder::EncodeEitherToScratch(std::span<const uint8_t* const> rows,
 void LzwEncoder::EncodeEither(std::span<const uint8_t* const> rows,
                               std::span<const uint8_t* const> alternatives, uint32_t width,
                               uint8_t free, std::vector<uint8_t>& out, uint32_t minCodeSize) {
-    const size_t length = EncodeEitherToScratch(rows, alternatives, width, free, minCodeSize);
+    const size_t length =
+        ChooseToScratch(rows, alternatives, {}, nullptr, {}, width, free, minCodeSize);
+    out.push_back(uint8_t(minCodeSize));
+    AppendSubBlocks({scratch_.get(), length}, out);
+}
+
+void LzwEncoder::EncodeLossy(std::span<uint8_t* const> rows,
+                             std::span<const uint8_t* const> alternatives,
+                             std::span<const uint8_t* const> lossy, const NearValues& near,
+                             uint32_t width, uint8_t free, std::vector<uint8_t>& out,
+                             uint32_t minCodeSize) {
+    const std::vector<const uint8_t*> read(rows.begin(), rows.end());
+    const size_t length =
+        ChooseToScratch(read, alternatives, lossy, &near, rows, width, free, minCodeSize);
     out.push_back(uint8_t(minCodeSize));
     AppendSubBlocks({scratch_.get(), length}, out);
 }

@@ -1,6 +1,7 @@
 // The GIF variant of LZW over 8-bit indices, and the framing of its output into sub-blocks.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -41,13 +42,24 @@ class LzwEncoder {
                       std::span<const uint8_t* const> alternatives, uint32_t width, uint8_t free,
                       std::vector<uint8_t>& out, uint32_t minCodeSize);
 
+    // Values that may stand for a value where a little loss is allowed, nearest first.
+    using NearValues = std::array<std::vector<uint8_t>, 256>;
+    // As EncodeEither (`alternatives` may be empty: no free pixels), where a pixel whose `lossy`
+    // entry is set may also be written as one of near[its value] when that continues the string.
+    // The values taken are written back into `rows`: what the frame shows.
+    void EncodeLossy(std::span<uint8_t* const> rows, std::span<const uint8_t* const> alternatives,
+                     std::span<const uint8_t* const> lossy, const NearValues& near, uint32_t width,
+                     uint8_t free, std::vector<uint8_t>& out, uint32_t minCodeSize);
+
   private:
     // Encodes into scratch_ and returns the stream's length.
     size_t EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width,
                            uint32_t minCodeSize);
-    size_t EncodeEitherToScratch(std::span<const uint8_t* const> rows,
-                                 std::span<const uint8_t* const> alternatives, uint32_t width,
-                                 uint8_t free, uint32_t minCodeSize);
+    size_t ChooseToScratch(std::span<const uint8_t* const> rows,
+                           std::span<const uint8_t* const> alternatives,
+                           std::span<const uint8_t* const> lossy, const NearValues* near,
+                           std::span<uint8_t* const> taken, uint32_t width, uint8_t free,
+                           uint32_t minCodeSize);
     void ReserveScratch(uint64_t pixels);
     void ClearDictionary(uint32_t firstFree, uint32_t nextFree);
     void RestoreSinglePixels(uint32_t minCodeSize);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "gif/base/colour_math.h"
 #include "gif/base/records.h"
 #include "gif/store/frame_encoder.h"
 
@@ -17,6 +18,7 @@ struct FrameOptimiser::Variant {
     const ColourSet* colours = nullptr;  // a local table's colours, in table order
     int transparentIndex = -1;
     EncodedFrame frame;
+    std::vector<uint32_t> shown;  // what the rectangle shows, when loss made it differ
 
     size_t Bytes() const { return frame.imageData.size() + frame.colourTable.size(); }
 };
@@ -287,6 +289,10 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     header.transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
     variant.frame.imageData.clear();
     const uint32_t minCodeSize = std::max<uint32_t>(2, TableBits(size_t(maxIndex) + 1));
+    if (lossTolerance_ > 0) {
+        EncodeLossy(rect, variant, minCodeSize);
+        return;
+    }
     encoder_.Encode(rows_, w, variant.frame.imageData, minCodeSize);
     if (!variant.transparent) return;
     // Free choice between transparency and the colour often gives less data, but not always:
@@ -302,6 +308,84 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     either_.clear();
     encoder_.EncodeEither(rows_, alternativeRows_, w, transparentIndex, either_, minCodeSize);
     if (either_.size() < variant.frame.imageData.size()) variant.frame.imageData.swap(either_);
+}
+
+void FrameOptimiser::SetQuality(int quality) {
+    const uint32_t lost = uint32_t(100 - std::clamp(quality, 1, 100));
+    lossTolerance_ = lost * lost;
+}
+
+void FrameOptimiser::MarkLoose(const ShownPicture& picture, const Rect& rect) {
+    const uint32_t w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
+    loose_.assign(size_t{w} * h, 0);
+    for (uint32_t y = rect.y0; y < rect.y1; ++y) {
+        const uint32_t* now = picture.Row(y - picture.top) - picture.left;
+        const uint32_t* up = y > rect.y0 ? now - picture.stride : nullptr;
+        const uint32_t* down = y + 1 < rect.y1 ? now + picture.stride : nullptr;
+        const uint32_t* before = canvas_.data() + size_t{width_} * y;
+        uint8_t* out = loose_.data() + size_t{w} * (y - rect.y0);
+        for (uint32_t x = rect.x0 + 1; x + 1 < rect.x1; ++x) {
+            const uint32_t c = now[x];
+            if (c == before[x] || c == now[x - 1] || c == now[x + 1]) continue;
+            if (IsEdge(c, now[x - 1]) || IsEdge(c, now[x + 1]) || (up && IsEdge(c, up[x])) ||
+                (down && IsEdge(c, down[x])))
+                continue;
+            out[x - rect.x0] = 1;
+        }
+    }
+}
+
+void FrameOptimiser::EncodeLossy(const Rect& rect, Variant& variant, uint32_t minCodeSize) {
+    const uint32_t w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
+    const ColourSet& lookup = variant.global ? globalColours_ : *variant.colours;
+    const int entries = std::min<int>(lookup.Size(), 1 << minCodeSize);
+    auto colourOf = [&](int index) {
+        return variant.global ? EntryOf(globalTable_, size_t(index)) : lookup.Colour(index);
+    };
+    // Per entry, the others close enough, nearest first; never the transparent entry.
+    for (int i = 0; i < 256; ++i) near_[size_t(i)].clear();
+    std::vector<std::pair<uint32_t, uint8_t>> close;
+    for (int i = 0; i < entries; ++i) {
+        if (i == variant.transparentIndex) continue;
+        close.clear();
+        for (int j = 0; j < entries; ++j) {
+            if (j == i || j == variant.transparentIndex) continue;
+            const uint32_t d = ColourDistance(colourOf(i), colourOf(j));
+            if (d <= lossTolerance_) close.emplace_back(d, uint8_t(j));
+        }
+        std::sort(close.begin(), close.end());
+        for (size_t k = 0; k < close.size() && k < 8; ++k)
+            near_[size_t(i)].push_back(close[k].second);
+    }
+    writableRows_.clear();
+    looseRows_.clear();
+    for (const uint8_t* row : rows_) {
+        const size_t offset = size_t(row - indices_.data());
+        writableRows_.push_back(indices_.data() + offset);
+        looseRows_.push_back(loose_.data() + offset);
+    }
+    const uint8_t transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
+    alternativeRows_.clear();
+    if (variant.transparent) {
+        const uint32_t limit = 1u << minCodeSize;
+        for (const uint8_t* row : rows_) {
+            uint8_t* either = alternatives_.data() + (row - indices_.data());
+            for (uint32_t x = 0; x < w; ++x)
+                if (either[x] >= limit) either[x] = transparentIndex;
+            alternativeRows_.push_back(either);
+        }
+    }
+    encoder_.EncodeLossy(writableRows_, alternativeRows_, looseRows_, near_, w, transparentIndex,
+                         variant.frame.imageData, minCodeSize);
+    variant.shown.resize(size_t{w} * h);
+    for (uint32_t y = 0; y < h; ++y) {
+        const uint8_t* row = indices_.data() + size_t{w} * y;
+        const uint32_t* before = canvas_.data() + size_t{width_} * (rect.y0 + y) + rect.x0;
+        uint32_t* out = variant.shown.data() + size_t{w} * y;
+        for (uint32_t x = 0; x < w; ++x)
+            out[x] =
+                variant.transparent && row[x] == transparentIndex ? before[x] : colourOf(row[x]);
+    }
 }
 
 void FrameOptimiser::Paint(const ShownPicture& picture, const Rect& rect) {
@@ -332,6 +416,7 @@ bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std:
         if (madeGlobal) haveGlobal_ = false;
         return false;
     }
+    if (lossTolerance_ > 0) MarkLoose(picture, rect);
     if (opaque) EncodeVariant(picture, rect, *opaque);
     if (transparent) EncodeVariant(picture, rect, *transparent);
     Variant& best = !opaque                                                     ? *transparent
@@ -339,7 +424,12 @@ bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std:
                                                                                 : *transparent;
     best.frame.header.delay = delay;
     best.frame.comment = comment;
-    Paint(picture, rect);
+    if (best.shown.empty()) {
+        Paint(picture, rect);
+    } else {
+        const uint32_t w = rect.x1 - rect.x0;
+        Paint({rect.x0, rect.y0, w, rect.y1 - rect.y0, best.shown.data(), w}, rect);
+    }
     Emit(std::move(best.frame), true);
     return true;
 }

@@ -52,6 +52,13 @@ class FrameOptimiser {
     size_t ReadyCount() const { return ready_.size(); }
     std::optional<EncodedFrame> TakeReady();
 
+    // Below 100, a changed pixel of a photo or gradient (no flat run, no edge) may be written
+    // as a nearby table colour where that continues the LZW string; the further, the lower.
+    void SetQuality(int quality);
+
+    // What the screen shows on row y, width pixels.
+    const uint32_t* ShownRow(uint32_t y) const { return canvas_.data() + size_t{width_} * y; }
+
     // Red, green, blue per entry, 2^k entries; set by the first frame, whose record carries it.
     const std::vector<uint8_t>& GlobalTable() const { return globalTable_; }
 
@@ -78,6 +85,10 @@ class FrameOptimiser {
     RectColours CollectColours(const ShownPicture& picture, const Rect& rect) const;
     std::optional<Variant> PlanVariant(const RectColours& colours, bool transparent) const;
     void EncodeVariant(const ShownPicture& picture, const Rect& rect, Variant& variant);
+    // The lossy form of a variant whose indices_ and alternatives_ are set; fills its shown.
+    void EncodeLossy(const Rect& rect, Variant& variant, uint32_t minCodeSize);
+    // Marks loose_: the changed pixels of the rectangle that loss may touch.
+    void MarkLoose(const ShownPicture& picture, const Rect& rect);
     void MakeGlobalTable(const RectColours& colours);
     void Paint(const ShownPicture& picture, const Rect& rect);
     void Lengthen(uint16_t delay, const std::string& comment);
@@ -101,6 +112,11 @@ class FrameOptimiser {
     std::vector<uint8_t> alternatives_;  // per pixel of indices_: what else shows the same
     std::vector<const uint8_t*> alternativeRows_;
     std::vector<uint8_t> either_;  // image data taking either where it may
+    uint32_t lossTolerance_ = 0;   // 0: lossless
+    std::vector<uint8_t> loose_;   // per pixel of indices_
+    std::vector<const uint8_t*> looseRows_;
+    std::vector<uint8_t*> writableRows_;
+    LzwEncoder::NearValues near_;
 };
 
 }  // namespace gif

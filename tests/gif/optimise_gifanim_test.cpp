@@ -105,7 +105,7 @@ TEST_F(GifanimOptimize, WrongInputAndCommandLines) {
               2);
     run = RunTool(GIFANIM_PATH, {"optimize", "--help"}, folder_);
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("gifanim optimize IN.gif -o OUT.gif"), std::string::npos);
+    EXPECT_NE(run.out.find("gifanim optimize [OPTIONS] IN.gif -o OUT.gif"), std::string::npos);
 }
 
 #endif

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "gif/gif_maker.h"
+#include "gif/io/byte_sink.h"
 #include "tools/gifanim/commands.h"
+#include "tools/gifanim/encoding_options.h"
 
 namespace gifanim {
 namespace {
@@ -35,8 +37,9 @@ void PrintMakeHelp(std::ostream& out) {
            "                        are written whole, as without it\n"
            "  --exact-colours       a picture of at most 256 colours keeps them exactly (white\n"
            "                        stays 255, 255, 255); beyond, each palette entry is the mean\n"
-           "                        of its colours instead of a 16-step level\n"
-           "\n"
+           "                        of its colours instead of a 16-step level\n";
+    PrintEncodingHelp(out);
+    out << "\n"
            "Frame options (apply to every picture after them until given again):\n"
            "  --delay N             time on screen in hundredths of a second (default 60)\n"
            "  --left N, --top N     position within the logical screen (default 0)\n"
@@ -61,7 +64,7 @@ struct Picture {
 
 struct Plan {
     gif::AnimationInfo animation;
-    gif::MakerOptions options;
+    EncodingChoices encoding;
     std::vector<Picture> pictures;
     std::optional<std::string> output;
 };
@@ -92,6 +95,20 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, Plan& pl
             if (!text) return {};
             return ParseNumber(*text, max);
         };
+        std::string wrong;
+        const size_t at = i;
+        switch (TakeEncodingOption(args, i, plan.encoding, wrong)) {
+            case Taken::Wrong:
+                return UsageError(wrong);
+            case Taken::Yes:
+                if (picturesSeen)
+                    return UsageError(args[at] +
+                                      " is an animation option: give it before the first picture");
+                frame.Dither = plan.encoding.dither;
+                continue;
+            case Taken::No:
+                break;
+        }
         bool animationOption = arg == "--width" || arg == "--height" || arg == "--no-loop" ||
                                arg == "--loop-count" || arg == "--comment" ||
                                arg == "--interlace" || arg == "--optimize" ||
@@ -119,9 +136,9 @@ std::optional<int> ParseArguments(const std::vector<std::string>& args, Plan& pl
         } else if (arg == "--interlace") {
             plan.animation.Interlace = true;
         } else if (arg == "--optimize") {
-            plan.options.optimise = true;
+            plan.encoding.options.optimise = true;
         } else if (arg == "--exact-colours") {
-            plan.options.exactColours = true;
+            plan.encoding.options.exactColours = true;
         } else if (arg == "--delay" || arg == "--left" || arg == "--top") {
             auto n = number(65535);
             if (!n) return UsageError(arg + " needs a number from 0 to 65535");
@@ -169,13 +186,19 @@ int RunMake(const std::vector<std::string>& args) {
         std::cerr << "gifanim make: out of memory\n";
         return kExitFailure;
     }
-    maker->SetOptions(plan.options);
+    maker->SetOptions(plan.encoding.options);
     for (const Picture& picture : plan.pictures) {
         if (!maker->AddFrame(picture.info, picture.path, std::nullopt))
             return Fail(*maker, picture.path + ": ");
     }
-    if (!maker->SaveGif(*plan.output)) return Fail(*maker, "");
-    return 0;
+    if (!plan.encoding.maxSize) {
+        if (!maker->SaveGif(*plan.output)) return Fail(*maker, "");
+        return 0;
+    }
+    gif::MemorySink made;
+    if (!maker->SaveGif(made)) return Fail(*maker, "");
+    maker.reset();  // its frames are in `made` now
+    return WriteFitted("make", *plan.output, made.bytes, plan.encoding);
 }
 
 const Registration registration{

@@ -8,13 +8,15 @@
 #include "gif/gif_optimise.h"
 #include "gif/gif_reader.h"
 #include "gif/io/file_io.h"
+#include "gif/reencode.h"
 #include "tools/gifanim/commands.h"
+#include "tools/gifanim/encoding_options.h"
 
 namespace gifanim {
 namespace {
 
 void PrintOptimizeHelp(std::ostream& out) {
-    out << "usage: gifanim optimize IN.gif -o OUT.gif\n"
+    out << "usage: gifanim optimize [OPTIONS] IN.gif -o OUT.gif\n"
            "\n"
            "Rewrites a GIF, from any program, so that it is smaller and looks the same: it is\n"
            "played as a viewer shows it, and every frame after the first holds only the\n"
@@ -26,6 +28,10 @@ void PrintOptimizeHelp(std::ostream& out) {
            "\n"
            "  -o, --output OUT.gif  the file to write (required; may be IN.gif itself)\n"
            "\n"
+           "With any of these, the pictures are made again instead (at --colours best unless\n"
+           "another is given), and may change as the option says:\n";
+    PrintEncodingHelp(out);
+    out << "\n"
            "When the result would be larger than IN.gif, or IN.gif shows a picture that only\n"
            "its own frame disposal can show, this says so and writes IN.gif's bytes unchanged.\n"
            "A file that cannot be read is reported on standard error with exit status 1; a\n"
@@ -48,7 +54,13 @@ int Failure(const std::string& message) {
 
 int RunOptimize(const std::vector<std::string>& args) {
     std::optional<std::string> input, output;
+    EncodingChoices choices;
+    choices.options.screenColours = true;
     for (size_t i = 0; i < args.size(); ++i) {
+        std::string wrong;
+        const Taken taken = TakeEncodingOption(args, i, choices, wrong);
+        if (taken == Taken::Wrong) return UsageError(wrong);
+        if (taken == Taken::Yes) continue;
         if (args[i] == "-o" || args[i] == "--output") {
             if (i + 1 == args.size()) return UsageError(args[i] + " needs a file name");
             output = args[++i];
@@ -68,6 +80,14 @@ int RunOptimize(const std::vector<std::string>& args) {
             gif::ReadWholeFile(*input, gif::kMaxGifBytes, gif::ErrorCode::GifFileTooLarge);
         std::vector<uint8_t> out;
         gif::LibraryError error;
+        if (choices.reencode) {
+            gif::ReencodeOptions options;
+            options.maker = choices.options;
+            options.maker.optimise = true;
+            if (!gif::ReencodeGif(in, options, out, error))
+                return Failure(*input + ": " + English(error));
+            return WriteFitted("optimize", *output, out, choices);
+        }
         switch (gif::OptimiseGif(in, out, error)) {
             case gif::OptimiseResult::Ok:
                 if (out.size() > in.size()) {
@@ -86,11 +106,7 @@ int RunOptimize(const std::vector<std::string>& args) {
             default:
                 return Failure(*input + ": " + English(error));
         }
-        gif::FileSink file;
-        file.Open(*output);
-        if (!file.Write(out, error)) return Failure(English(error));
-        file.Commit();
-        return 0;
+        return WriteFitted("optimize", *output, out, choices);
     } catch (const gif::LibraryError& failure) {
         return Failure(English(failure));
     } catch (const std::bad_alloc&) {

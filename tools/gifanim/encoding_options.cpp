@@ -1,0 +1,139 @@
+#include "tools/gifanim/encoding_options.h"
+
+#include <charconv>
+#include <iostream>
+
+#include "gif/io/file_io.h"
+#include "gif/reencode.h"
+#include "tools/gifanim/commands.h"
+
+namespace gifanim {
+namespace {
+
+std::optional<uint32_t> Number(const std::string& text, uint32_t min, uint32_t max) {
+    uint32_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
+        return {};
+    return value;
+}
+
+std::string MegaBytes(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f MB", double(bytes) / 1e6);
+    return text;
+}
+
+}  // namespace
+
+std::optional<uint64_t> ParseSize(const std::string& text) {
+    uint64_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end == text.data()) return {};
+    const std::string unit(end, text.data() + text.size());
+    uint64_t scale = 0;
+    if (unit.empty() || unit == "B") scale = 1;
+    if (unit == "K" || unit == "KB") scale = 1000;
+    if (unit == "M" || unit == "MB") scale = 1000 * 1000;
+    if (unit == "KiB") scale = 1024;
+    if (unit == "MiB") scale = 1024 * 1024;
+    if (scale == 0 || value == 0 || value > (uint64_t{1} << 40) / scale) return {};
+    return value * scale;
+}
+
+Taken TakeEncodingOption(const std::vector<std::string>& args, size_t& i, EncodingChoices& choices,
+                         std::string& error) {
+    const std::string& arg = args[i];
+    const bool known = arg == "--colours" || arg == "--quality" || arg == "--scale" ||
+                       arg == "--scale-width" || arg == "--max-size";
+    if (!known) return Taken::No;
+    if (i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return Taken::Wrong;
+    }
+    const std::string& value = args[++i];
+    gif::MakerOptions& options = choices.options;
+    if (arg == "--colours") {
+        options.exactColours = value == "exact";
+        options.screenColours = value == "best";
+        choices.dither = value == "dither";
+        if (value == "best") options.optimise = true;
+        if (value != "popularity" && value != "exact" && value != "best" && value != "dither") {
+            error = "--colours takes popularity, dither, exact or best";
+            return Taken::Wrong;
+        }
+    } else if (arg == "--max-size") {
+        choices.maxSize = ParseSize(value);
+        if (!choices.maxSize) {
+            error = "--max-size needs a size such as 10M, 500K or 2MiB";
+            return Taken::Wrong;
+        }
+    } else {
+        const bool percent = arg != "--scale-width";
+        const std::optional<uint32_t> n = arg == "--quality" ? Number(value, 1, 100)
+                                          : percent          ? Number(value, 1, 100)
+                                                             : Number(value, 1, 65535);
+        if (!n) {
+            error = arg + (percent ? " needs a number from 1 to 100" : " needs a width in pixels");
+            return Taken::Wrong;
+        }
+        if (arg == "--quality") options.quality = int(*n);
+        if (arg == "--scale") options.scalePercent = *n;
+        if (arg == "--scale-width") options.scaleWidth = uint16_t(*n);
+    }
+    choices.reencode = choices.reencode || arg != "--max-size";
+    return Taken::Yes;
+}
+
+void PrintEncodingHelp(std::ostream& out) {
+    out << "  --colours MODE        popularity (default for make): each picture's 256 most\n"
+           "                        frequent colours; dither: an ordered dither over a fixed\n"
+           "                        cube; exact: up to 256 colours kept exactly; best: what\n"
+           "                        changed is found on the pictures' own pixels, one palette\n"
+           "                        stays for the whole animation, flat colours and text stay\n"
+           "                        exact (implies --optimize; what gifrec records)\n"
+           "  --quality N           1 to 100 (default 100: nothing lost beyond the palette);\n"
+           "                        lower lets colours move further to a palette entry and\n"
+           "                        photo-like areas take nearby colours that compress better;\n"
+           "                        text edges and flat areas never do\n"
+           "  --scale PERCENT       scale the pictures down by area averaging (1 to 100)\n"
+           "  --scale-width N       scale the pictures down to N pixels wide\n"
+           "  --max-size SIZE       make the file fit in SIZE (10M, 500K, 2MiB): lower the\n"
+           "                        quality (to 40 at least), then the frame rate (merging\n"
+           "                        neighbouring frames, so the timing stays), then the size,\n"
+           "                        and say what was traded; if nothing fits, the smallest try\n"
+           "                        is written and the exit status is 1\n";
+}
+
+int WriteFitted(const std::string& command, const std::string& path, std::span<const uint8_t> gif,
+                const EncodingChoices& choices) {
+    std::vector<uint8_t> fitted;
+    std::span<const uint8_t> bytes = gif;
+    gif::SizeFit fit;
+    if (choices.maxSize) {
+        gif::LibraryError error;
+        if (!gif::FitGifToSize(gif, choices.options, *choices.maxSize, fitted, fit, error)) {
+            std::cerr << "gifanim " << command << ": " << English(error) << '\n';
+            return kExitFailure;
+        }
+        bytes = fitted;
+    }
+    try {
+        gif::LibraryError error;
+        gif::FileSink file;
+        file.Open(path);
+        if (!file.Write(bytes, error)) throw error;
+        file.Commit();
+    } catch (const gif::LibraryError& error) {
+        std::cerr << "gifanim " << command << ": " << English(error) << '\n';
+        return kExitFailure;
+    }
+    if (choices.maxSize && fit.changed)
+        std::cout << "gifanim " << command << ": " << MegaBytes(fit.bytes)
+                  << (fit.fits ? " fits " : " does NOT fit ") << MegaBytes(*choices.maxSize)
+                  << " with " << gif::DescribeFit(fit) << " (" << MegaBytes(gif.size())
+                  << " before)\n";
+    return choices.maxSize && !fit.fits ? kExitFailure : 0;
+}
+
+}  // namespace gifanim
