@@ -14,7 +14,7 @@ namespace gifanim {
 namespace {
 
 void PrintOptimizeHelp(std::ostream& out) {
-    out << "usage: gifanim optimize IN.gif -o OUT.gif\n"
+    out << "usage: gifanim optimize IN.gif -o OUT.gif [--strip]\n"
            "\n"
            "Rewrites a GIF, from any program, so that it is smaller and looks the same: it is\n"
            "played as a viewer shows it, and every frame after the first holds only the\n"
@@ -22,12 +22,19 @@ void PrintOptimizeHelp(std::ostream& out) {
            "pixels transparent where that is smaller. A frame that changes nothing adds its\n"
            "time to the one before. Colour tables hold just the colours used, and a frame gets\n"
            "its own table only when the first frame's cannot show it. Every picture and its\n"
-           "time on screen stay exactly as they were.\n"
+           "time on screen stay exactly as they were, and the background colour that viewers\n"
+           "paint where no frame reaches stays the same. Comments, plain text and the\n"
+           "extensions of other programs (colour profiles, XMP metadata, notes) are kept byte\n"
+           "for byte where they stood. A frame that lies partly outside the screen is clipped\n"
+           "to it, as gifanim shows it; viewers differ there.\n"
            "\n"
            "  -o, --output OUT.gif  the file to write (required; may be IN.gif itself)\n"
+           "  --strip               drop comments, plain text and the extensions of other\n"
+           "                        programs, for the smallest file\n"
            "\n"
-           "When the result would be larger than IN.gif, or IN.gif shows a picture that only\n"
-           "its own frame disposal can show, this says so and writes IN.gif's bytes unchanged.\n"
+           "When the result would be larger than IN.gif, IN.gif shows a picture that only its\n"
+           "own frame disposal can show, or the colour table has no room for the background\n"
+           "colour, this says so and writes IN.gif's bytes unchanged.\n"
            "A file that cannot be read is reported on standard error with exit status 1; a\n"
            "wrong command line exits with status 2.\n"
            "\n"
@@ -48,8 +55,11 @@ int Failure(const std::string& message) {
 
 int RunOptimize(const std::vector<std::string>& args) {
     std::optional<std::string> input, output;
+    gif::OptimiseOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" || args[i] == "--output") {
+        if (args[i] == "--strip") {
+            options.strip = true;
+        } else if (args[i] == "-o" || args[i] == "--output") {
             if (i + 1 == args.size()) return UsageError(args[i] + " needs a file name");
             output = args[++i];
         } else if (args[i].size() > 1 && args[i][0] == '-') {
@@ -68,7 +78,7 @@ int RunOptimize(const std::vector<std::string>& args) {
             gif::ReadWholeFile(*input, gif::kMaxGifBytes, gif::ErrorCode::GifFileTooLarge);
         std::vector<uint8_t> out;
         gif::LibraryError error;
-        switch (gif::OptimiseGif(in, out, error)) {
+        switch (gif::OptimiseGif(in, out, error, options)) {
             case gif::OptimiseResult::Ok:
                 if (out.size() > in.size()) {
                     std::cout << "gifanim optimize: the optimised file would be larger ("
