@@ -39,10 +39,11 @@ void PrintOverview(std::ostream& out) {
     PrintCommandList(out);
 }
 
-// Takes --lang zh|en (or --lang=zh|en) out of the arguments, wherever it stands. Returns
-// false, with `error` set, when its value is missing or not zh or en.
+// Takes --lang zh|en (or --lang=zh|en) out of the arguments, wherever it stands before a
+// "--". Returns false, with `error` set, when its value is missing or not zh or en.
 bool TakeLanguage(std::vector<std::string>& args, std::string& choice, std::string& error) {
     for (size_t i = 0; i < args.size();) {
+        if (args[i] == "--") break;  // what follows is file names
         if (args[i] != "--lang" && args[i].rfind("--lang=", 0) != 0) {
             ++i;
             continue;
@@ -61,6 +62,7 @@ bool TakeLanguage(std::vector<std::string>& args, std::string& choice, std::stri
     }
     return true;
 }
+
 }  // namespace
 
 Registration::Registration(const Command& command) {
