@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QLocale>
 #include <QScreen>
 #include <QStandardPaths>
 
@@ -19,13 +18,17 @@
 #include "app/ui/physical_pixels.h"
 #include "app/ui/remote_toggle.h"
 #include "app/ui/ui_scale.h"
+#include "gif/base/message_language.h"
 #include "platform/loader.h"
 
 int main(int argc, char** argv) {
     const app::CommandLine line = app::ParseCommandLine({argv + 1, argv + argc});
     switch (line.action) {
         case app::CommandLine::Action::Help:
-            std::fputs(app::HelpText().c_str(), stdout);
+            std::fputs(
+                app::HelpText(app::InterfaceLanguage(line.language, gif::MessageLocaleName()))
+                    .c_str(),
+                stdout);
             return 0;
         case app::CommandLine::Action::Version:
             std::fputs(app::VersionText().c_str(), stdout);
@@ -51,9 +54,9 @@ int main(int argc, char** argv) {
         application.emplace(argc, argv);
     }
     app::ApplyUserScaleFactor(*application);
-    app::InstallInterfaceLanguage(*application,
-                                  QString::fromStdString(app::InterfaceLanguage(
-                                      line.language, QLocale::system().name().toStdString())));
+    // The same rule as the help and gifanim's messages: LC_ALL, LC_MESSAGES, then LANG.
+    app::InstallInterfaceLanguage(*application, QString::fromStdString(app::InterfaceLanguage(
+                                                    line.language, gif::MessageLocaleName())));
     QGuiApplication::setApplicationName(QStringLiteral("gifrec"));
     QGuiApplication::setApplicationVersion(QStringLiteral(GIFREC_VERSION));
     // The desktop matches the running program to its desktop file and icon by this name.

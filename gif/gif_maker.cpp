@@ -312,7 +312,8 @@ bool GifMaker::SaveGif(ByteSink& sink) {
     }
     lastError_.Clear();
     try {
-        const AnimationHead head{logicalWidth_, logicalHeight_, loop_, loopCount_, comment_};
+        // No background index or extensions of its own: the recorder's files carry none.
+        const AnimationHead head{logicalWidth_, logicalHeight_, loop_, loopCount_, comment_, 0, {}};
         if (optimised_) {
             // Frames a failing store could not take at intake get another chance. A store that
             // still refuses them leaves them out, as their AddFrame said: the file shows every

@@ -16,8 +16,15 @@ enum class OptimiseResult {
     Failed,            // not a readable GIF, or out of memory
 };
 
-// `out` gets the new file; `error` the reason for anything but Ok.
+struct OptimiseOptions {
+    // Drop the comments, plain text and application extensions (other than looping), which are
+    // otherwise kept byte for byte where they stood.
+    bool strip = false;
+};
+
+// `out` gets the new file; `error` the reason for anything but Ok. The background index is
+// remapped so that it names the same colour (or, as before, none).
 OptimiseResult OptimiseGif(std::span<const uint8_t> in, std::vector<uint8_t>& out,
-                           LibraryError& error);
+                           LibraryError& error, const OptimiseOptions& options = {});
 
 }  // namespace gif

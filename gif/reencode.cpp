@@ -163,10 +163,14 @@ bool FitGifToSize(std::span<const uint8_t> in, const MakerOptions& base, uint64_
     return true;
 }
 
-std::string DescribeFit(const SizeFit& fit) {
-    std::string text = "quality " + std::to_string(fit.quality);
-    if (fit.frameStep > 1) text += ", 1/" + std::to_string(fit.frameStep) + " of the frames";
-    if (fit.scalePercent < 100) text += ", " + std::to_string(fit.scalePercent) + "% size";
+std::string DescribeFit(const SizeFit& fit, Language language) {
+    const bool zh = language == Language::Chinese;
+    std::string text = (zh ? "质量 " : "quality ") + std::to_string(fit.quality);
+    if (fit.frameStep > 1)
+        text += (zh ? "，帧数 1/" : ", 1/") + std::to_string(fit.frameStep) +
+                (zh ? "" : " of the frames");
+    if (fit.scalePercent < 100)
+        text += (zh ? "，尺寸 " : ", ") + std::to_string(fit.scalePercent) + (zh ? "%" : "% size");
     return text;
 }
 

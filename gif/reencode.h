@@ -46,7 +46,7 @@ bool FitGifToSize(std::span<const uint8_t> in, const MakerOptions& base, uint64_
                   std::vector<uint8_t>& out, SizeFit& fit, LibraryError& error,
                   const ReencodeProgress& progress = {});
 
-// "quality 70, 1/2 of the frames, 75% size": what a fit traded, in English.
-std::string DescribeFit(const SizeFit& fit);
+// "quality 70, 1/2 of the frames, 75% size": what a fit traded.
+std::string DescribeFit(const SizeFit& fit, Language language);
 
 }  // namespace gif

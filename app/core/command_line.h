@@ -16,7 +16,8 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);  // without argv[0]
 
-std::string HelpText();
+// In "zh" or "en" (InterfaceLanguage of texts.h, from --lang and the locale).
+std::string HelpText(const std::string& language = "en");
 std::string VersionText();
 
 // Exit status of a wrong command line.

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "gif/base/message_language.h"
+
 namespace app {
 namespace {
 
@@ -30,11 +32,7 @@ gif::Language LibraryLanguage() {
 
 std::string InterfaceLanguage(const std::string& commandLine, const std::string& localeName) {
     if (!commandLine.empty()) return commandLine;
-    const bool chinese = localeName.size() >= 2 && (localeName[0] == 'z' || localeName[0] == 'Z') &&
-                         (localeName[1] == 'h' || localeName[1] == 'H') &&
-                         (localeName.size() == 2 || localeName[2] == '_' || localeName[2] == '-' ||
-                          localeName[2] == '.' || localeName[2] == '@');
-    return chinese ? "zh" : "en";
+    return gif::LanguageOfLocaleName(localeName) == gif::Language::Chinese ? "zh" : "en";
 }
 
 }  // namespace app

@@ -74,6 +74,8 @@ constexpr std::array kEntries = {
     ErrorEntry{NoImages, "NoImages", "GIF中没有图像", "The GIF holds no image"},
     ErrorEntry{NeedsDisposal, "NeedsDisposal", "有的画面只能靠帧的处置方式显示",
                "Some pictures can only be shown through a frame's disposal"},
+    ErrorEntry{BackgroundLost, "BackgroundLost", "颜色表已满，无法保留背景色",
+               "The colour table is full and cannot keep the background colour"},
     ErrorEntry{GifFileTooLarge, "GifFileTooLarge", "GIF文件太大", "The GIF file is too large"},
     ErrorEntry{OutOfMemory, "OutOfMemory", "内存不足", "Out of memory"},
     ErrorEntry{Unknown, "Unknown", "未知错误", "Unknown error"},

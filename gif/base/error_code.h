@@ -57,6 +57,7 @@ enum class ErrorCode : uint16_t {
     FrameDataDamaged,
     NoImages,
     NeedsDisposal,
+    BackgroundLost,
     GifFileTooLarge,
     OutOfMemory,
     Unknown,

@@ -4,9 +4,12 @@
 // image data; then the animation comment and the trailer. A single frame is written bare: no
 // control extension, no local table, no comment, at offset 0. The optimised layout's frames
 // say which of them have a table of their own; its first frame's table is the global one.
+// Extensions carried over from another file go where they stood: before a frame, after its
+// control extension, or after the last frame.
 #include "gif/file/gif_writer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -94,10 +97,35 @@ void ControlExtension(SinkWriter& out, const FrameHeader& header) {
     out.Byte(0x00);
 }
 
-// One frame of an animation: control extension, comment, descriptor, table, data.
-void AnimatedFrame(SinkWriter& out, const FrameView& frame) {
+// Hands out the carried extensions in file order.
+class ExtensionQueue {
+  public:
+    explicit ExtensionQueue(std::span<const RawExtension> extensions) : left_(extensions) {}
+
+    // Those before record `frame` (and any left from earlier records); with `afterControl`,
+    // also those that stood after its control extension.
+    void WriteUpTo(SinkWriter& out, size_t frame, bool afterControl) {
+        while (!left_.empty() &&
+               (left_.front().frame < frame ||
+                (left_.front().frame == frame && (afterControl || !left_.front().afterControl)))) {
+            out.Bytes(left_.front().bytes);
+            left_ = left_.subspan(1);
+        }
+    }
+    void WriteRest(SinkWriter& out) { WriteUpTo(out, SIZE_MAX, true); }
+
+  private:
+    std::span<const RawExtension> left_;
+};
+
+// One frame of an animation: extensions before it, control extension, those after it,
+// comment, descriptor, table, data.
+void AnimatedFrame(SinkWriter& out, const FrameView& frame, ExtensionQueue* extensions = nullptr,
+                   size_t record = 0) {
     const FrameHeader& header = frame.header;
+    if (extensions) extensions->WriteUpTo(out, record, false);
     ControlExtension(out, header);
+    if (extensions) extensions->WriteUpTo(out, record, true);
     Comment(out, frame.comment);
     out.Byte(0x2C);
     out.Word(header.left);
@@ -154,7 +182,7 @@ void WriteGif(const AnimationHead& head, const FrameStore& store, ByteSink& sink
         out.Word(head.width);
         out.Word(head.height);
         out.Byte(uint8_t((first.header.tableBits ? 0x80 : 0) | bits << 4 | bits));
-        out.Byte(0);  // background colour index
+        out.Byte(head.background);
         out.Byte(0);  // pixel aspect ratio
         out.Bytes(first.colourTable);
     }
@@ -168,6 +196,7 @@ void WriteGif(const AnimationHead& head, const FrameStore& store, ByteSink& sink
     }
 
     std::vector<uint8_t> ahead;
+    ExtensionQueue extensions(head.extensions);
     for (size_t i = 0; i < count; ++i) {
         FrameView frame = ParseStored(store.Read(i, scratch));
         if (frame.header.lengthens) {  // added to the frame before it
@@ -175,6 +204,7 @@ void WriteGif(const AnimationHead& head, const FrameStore& store, ByteSink& sink
             continue;
         }
         if (!animated) {
+            extensions.WriteUpTo(out, i, true);
             BareFrame(out, frame);
             if (progress) progress(i + 1, count);
             continue;
@@ -188,13 +218,14 @@ void WriteGif(const AnimationHead& head, const FrameStore& store, ByteSink& sink
             delay += next.header.delay;
         }
         frame.header.delay = uint16_t(std::min<uint64_t>(delay, 65535));
-        AnimatedFrame(out, frame);
+        AnimatedFrame(out, frame, &extensions, i);
         for (delay -= frame.header.delay; delay > 0; delay -= std::min<uint64_t>(delay, 65535))
             AnimatedFrame(out, TransparentPixel(uint16_t(std::min<uint64_t>(delay, 65535)),
                                                 frame.header.interlaced));
         if (progress) progress(i + 1, count);
     }
 
+    extensions.WriteRest(out);
     Comment(out, head.comment);
     out.Byte(0x3B);
     out.Flush();
@@ -208,9 +239,7 @@ void WriteGif(const AnimationToWrite& animation, ByteSink& sink) {
         encoder.Encode(frame.image, frame.settings, animation.interlace, record);
         store.Append(record);
     }
-    WriteGif(
-        {animation.width, animation.height, animation.loop, animation.loopCount, animation.comment},
-        store, sink);
+    WriteGif(static_cast<const AnimationHead&>(animation), store, sink);
 }
 
 }  // namespace gif

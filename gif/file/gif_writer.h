@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "gif/base/indexed_frame.h"
+#include "gif/file/kept_extensions.h"
 #include "gif/io/byte_sink.h"
 #include "gif/store/frame_store.h"
 
@@ -18,6 +19,11 @@ struct AnimationHead {
     bool loop = true;
     uint16_t loopCount = 0;
     std::string_view comment;  // cut to kMaxCommentBytes when written
+    uint8_t background = 0;    // background colour index
+    // Written as they are before the frame record they name (for two or more frames, before
+    // or after its control extension); in file order. Those naming a record that lengthens the
+    // one before it, or no record, go before the next frame written, or at the end.
+    std::span<const RawExtension> extensions;
 };
 
 // Called after each frame with the number of frames written and the number of all frames.

@@ -92,14 +92,35 @@ EncodedFrame FrameOptimiser::TransparentPixel(uint16_t delay) const {
     return frame;
 }
 
-void FrameOptimiser::Lengthen(uint16_t delay, const std::string& comment) {
-    if (!haveGlobal_) {  // nothing shown yet: a black two-entry table serves the pixel
-        globalTable_.assign(6, 0);
+void FrameOptimiser::KeepBackground(std::optional<uint32_t> colour) {
+    keepBackground_ = true;
+    background_ = colour;
+}
+
+bool FrameOptimiser::AddBackgroundColour() {
+    if (!keepBackground_ || !background_ || globalColours_.Lookup(*background_) >= 0) return false;
+    return globalColours_.Find(*background_) >= 0;
+}
+
+std::optional<uint8_t> FrameOptimiser::BackgroundIndex() const {
+    if (!keepBackground_) return 0;
+    if (!background_) {
+        const size_t entries = globalTable_.size() / 3;
+        return entries < 256 ? std::optional<uint8_t>(uint8_t(entries)) : std::nullopt;
+    }
+    const int index = globalColours_.Lookup(*background_);
+    return index >= 0 ? std::optional<uint8_t>(uint8_t(index)) : std::nullopt;
+}
+
+void FrameOptimiser::Lengthen(uint16_t delay, const std::string& comment, bool ownFrame) {
+    if (!haveGlobal_) {  // nothing shown yet: black (and the background) serve the pixel
         globalColours_ = ColourSet();
         globalColours_.Find(0);
+        AddBackgroundColour();
+        globalTable_ = TableOf(globalColours_, 0);
         haveGlobal_ = true;
     }
-    if (!comment.empty() || !lastMergeable_) {
+    if (!comment.empty() || ownFrame || !lastMergeable_) {
         EncodedFrame pixel = TransparentPixel(delay);
         pixel.comment = comment;
         Emit(std::move(pixel), true);
@@ -190,7 +211,9 @@ void FrameOptimiser::MakeGlobalTable(const RectColours& colours) {
                      [&](uint8_t a, uint8_t b) { return saturation[a] < saturation[b]; });
     globalColours_ = ColourSet();
     for (int i = 0; i < size; ++i) globalColours_.Find(colours.changed.Colour(order[size_t(i)]));
-    const int spare = colours.unchanged > 0 && size < 256 ? 1 : 0;
+    // The background's entry, when it is added, is free for transparency too.
+    const bool backgroundAdded = AddBackgroundColour();
+    const int spare = colours.unchanged > 0 && !backgroundAdded && size < 256 ? 1 : 0;
     globalTable_ = TableOf(globalColours_, spare);
     haveGlobal_ = true;
 }
@@ -395,10 +418,11 @@ void FrameOptimiser::Paint(const ShownPicture& picture, const Rect& rect) {
                     size_t{rect.x1 - rect.x0} * 4);
 }
 
-bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std::string& comment) {
+bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std::string& comment,
+                         bool ownFrame) {
     const Rect rect = ChangedRect(picture);
     if (rect.Empty()) {
-        Lengthen(delay, comment);
+        Lengthen(delay, comment, ownFrame);
         return true;
     }
     const RectColours colours = CollectColours(picture, rect);

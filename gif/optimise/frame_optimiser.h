@@ -38,7 +38,18 @@ class FrameOptimiser {
     // The screen shows `picture` over what it showed, for `delay`; pixels outside it stay.
     // The picture must lie inside the screen. False, changing nothing, when a frame painted
     // over the screen cannot show it: a pixel shown before that the picture leaves unset.
-    bool Add(const ShownPicture& picture, uint16_t delay, const std::string& comment = {});
+    // `ownFrame` keeps a picture that changes nothing as a frame of its own (something of the
+    // file stands before it) instead of lengthening the frame before.
+    bool Add(const ShownPicture& picture, uint16_t delay, const std::string& comment = {},
+             bool ownFrame = false);
+
+    // The colour viewers paint where no frame shows anything (0xRRGGBB), or none when the
+    // original's background index names no colour. Called before the first picture, so that
+    // the global table keeps the colour as an entry, or leaves an index past its end.
+    void KeepBackground(std::optional<uint32_t> colour);
+    // The index that names the kept background in the global table (past the table for none);
+    // nullopt when the table has no room for it. 0 when nothing is kept.
+    std::optional<uint8_t> BackgroundIndex() const;
 
     // A frame to write as it is. `shown` is what it paints (kUnset where it is transparent),
     // clipped to the screen by the caller; its disposal is applied to the canvas afterwards.
@@ -91,7 +102,9 @@ class FrameOptimiser {
     void MarkLoose(const ShownPicture& picture, const Rect& rect);
     void MakeGlobalTable(const RectColours& colours);
     void Paint(const ShownPicture& picture, const Rect& rect);
-    void Lengthen(uint16_t delay, const std::string& comment);
+    void Lengthen(uint16_t delay, const std::string& comment, bool ownFrame);
+    // Adds the kept background to the global colours when it is missing and there is room.
+    bool AddBackgroundColour();
     void Emit(EncodedFrame frame, bool mergeable);
     EncodedFrame TransparentPixel(uint16_t delay) const;
     // A frame at this place, through the global table, painted over what is shown.
@@ -103,6 +116,8 @@ class FrameOptimiser {
     std::vector<uint8_t> globalTable_;
     ColourSet globalColours_;  // colour -> its first index in the global table
     bool haveGlobal_ = false;
+    bool keepBackground_ = false;
+    std::optional<uint32_t> background_;
     bool emittedAny_ = false;
     bool lastMergeable_ = false;  // the last frame shows its picture for all of its delay
     std::deque<EncodedFrame> ready_;

@@ -48,7 +48,8 @@ TEST(CommandLine, ToggleOnlyAlone) {
     EXPECT_EQ(ParseCommandLine({"--toggle"}).action, Action::Toggle);
     // With anything else it would be unclear whether this start should record itself.
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--toggle", "--lang", "en"}, {"--lang=zh", "--toggle"},
+         {std::vector<std::string>{"--toggle", "--lang", "en"},
+          {"--lang=zh", "--toggle"},
           {"--toggle", "--toggle"}}) {
         const CommandLine line = ParseCommandLine(args);
         EXPECT_EQ(line.action, Action::Usage) << args.size();
@@ -57,10 +58,13 @@ TEST(CommandLine, ToggleOnlyAlone) {
 }
 
 TEST(CommandLine, HelpNamesEveryOptionAndVersionTheNumber) {
-    const std::string help = HelpText();
-    for (const char* option : {"--lang", "--help", "--version", "--toggle"}) {
-        EXPECT_NE(help.find(option), std::string::npos) << option;
+    for (const char* language : {"en", "zh"}) {
+        const std::string help = HelpText(language);
+        for (const char* option : {"--lang", "--help", "--version", "--toggle"}) {
+            EXPECT_NE(help.find(option), std::string::npos) << option << ' ' << language;
+        }
     }
+    EXPECT_EQ(HelpText("zh").rfind("用法: gifrec", 0), 0u);
     EXPECT_EQ(VersionText().rfind("gifrec ", 0), 0u);
     EXPECT_NE(VersionText().find('.'), std::string::npos);
 }

@@ -333,7 +333,7 @@ Bytes ColourTableBytes(const IndexedImage& image) {
 TEST(GifWriter, SingleFrameFileIsBareImageWithGlobalTable) {
     std::vector<StoredFrame> frames;
     frames.push_back(MakeFrame(2, 2, 5, {60, 7, 9, 2, true, "ignored"}));
-    AnimationToWrite animation{{2, 2, true, 0, ""}, false, frames};
+    AnimationToWrite animation{{2, 2, true, 0, "", 0, {}}, false, frames};
     Bytes expected = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0xF7, 0, 0};
     Bytes table = ColourTableBytes(frames[0].image);
     expected.insert(expected.end(), table.begin(), table.end());
@@ -355,7 +355,7 @@ TEST(GifWriter, AnimationHeadersAreByteExact) {
     std::vector<StoredFrame> frames;
     frames.push_back(MakeFrame(3, 1, 1, {60, 0x0102, 0x0304, 2, true, ""}));
     frames.push_back(MakeFrame(1, 1, 2, {0x1234, 0, 0, 9, false, "hi"}));
-    AnimationToWrite animation{{300, 200, true, 0x0A0B, ""}, false, frames};
+    AnimationToWrite animation{{300, 200, true, 0x0A0B, "", 0, {}}, false, frames};
     Bytes file = Write(animation);
     size_t at = 13 + 768;
     Bytes loop = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
@@ -398,7 +398,7 @@ TEST(GifWriter, CommentsAreCutTo255BytesCountedAsGbk) {
     std::string chinese;
     for (int i = 0; i < 200; ++i) chinese += "字";  // 2 bytes each as GBK counts
     std::string animationComment = std::string(300, 'a');
-    AnimationToWrite animation{{1, 1, false, 0, animationComment}, false, frames};
+    AnimationToWrite animation{{1, 1, false, 0, animationComment, 0, {}}, false, frames};
     Bytes file = Write(animation);
     GiflibGif gif = DecodeWithGiflib(file);
     ASSERT_TRUE(gif.ok) << gif.error;
@@ -435,7 +435,7 @@ TEST(GifWriter, InterlacedRowsFollowTheFourPasses) {
                 for (uint32_t x = 0; x < 5; ++x)
                     frame.image.rows[frame.image.Stride() * (height - 1 - y) + x] =
                         uint8_t(y * 5 + x);
-        AnimationToWrite animation{{5, height, true, 0, ""}, true, frames};
+        AnimationToWrite animation{{5, height, true, 0, "", 0, {}}, true, frames};
         Bytes file = Write(animation);
         GiflibGif gif = DecodeWithGiflib(file);
         ASSERT_TRUE(gif.ok) << gif.error;

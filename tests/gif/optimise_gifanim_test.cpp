@@ -69,9 +69,14 @@ TEST_F(GifanimOptimize, ImageMagickAnimationsShowTheSameAndShrink) {
     ASSERT_TRUE(Convert({"-delay", "5", rgb, rgb, jpeg, "-layers", "Optimize"}, "layers.gif"));
     for (const char* name : {"plain.gif", "previous.gif", "background.gif", "layers.gif"})
         ExpectSamePictures(folder_ + "/" + name);
-    // The repeated first picture is no frame of its own.
-    ExpectSamePictures(folder_ + "/plain.gif");
-    EXPECT_EQ(DecodeWithGiflib(ReadFileBytes(folder_ + "/out.gif")).frames.size(), 3u);
+    // The repeated first picture is no frame of its own, once no note of ImageMagick's stands
+    // before it.
+    const std::string out = folder_ + "/out.gif";
+    EXPECT_EQ(
+        RunTool(GIFANIM_PATH, {"optimize", folder_ + "/plain.gif", "-o", out, "--strip"}, folder_)
+            .status,
+        0);
+    EXPECT_EQ(DecodeWithGiflib(ReadFileBytes(out)).frames.size(), 3u);
 }
 
 TEST_F(GifanimOptimize, AFileThatWouldGrowIsWrittenUnchanged) {

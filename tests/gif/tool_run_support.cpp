@@ -26,7 +26,9 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,
                 const std::string& folder, const std::string& shellPrefix) {
-    std::string command = shellPrefix + ShellQuote(program);
+    // The tools answer in English whatever the locale the tests run in, unless the prefix
+    // chooses another.
+    std::string command = "export LC_ALL=C.UTF-8; " + shellPrefix + ShellQuote(program);
     for (const auto& arg : args) command.append(" ").append(ShellQuote(arg));
     const std::string outPath = folder + "/tool-stdout", errPath = folder + "/tool-stderr";
     command.append(" >").append(ShellQuote(outPath)).append(" 2>").append(ShellQuote(errPath));

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The programs' command lines without a display: help and version print and exit 0, a wrong
-# option exits 2, and gifrec with no display to open prints one line and exits 1.
+# The programs' command lines without a display: help (in the locale's language) and version
+# print and exit 0, a wrong option exits 2, and gifrec with no display to open prints one line
+# and exits 1.
 # Usage: command_line_check.sh GIFREC GIFANIM
 set -uo pipefail
 gifrec=$1
@@ -21,7 +22,11 @@ expect() {  # expect STATUS STDOUT_PATTERN STDERR_LINES COMMAND...
 }
 
 no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
-expect 0 '^usage: gifrec' 0 "${no_display[@]}" "$gifrec" --help
+expect 0 '^usage: gifrec' 0 "${no_display[@]}" LC_ALL=C.UTF-8 "$gifrec" --help
+# The help follows the locale (LC_ALL, LC_MESSAGES, LANG) as the windows do, and --lang.
+expect 0 '^用法: gifrec' 0 "${no_display[@]}" -u LC_ALL -u LC_MESSAGES LANG=zh_CN.UTF-8 "$gifrec" --help
+expect 0 '^usage: gifrec' 0 "${no_display[@]}" -u LC_ALL LANG=zh_CN.UTF-8 "$gifrec" --lang en --help
+expect 0 '^用法: gifrec' 0 "${no_display[@]}" LC_ALL=C.UTF-8 "$gifrec" --help --lang=zh
 expect 0 '^gifrec [0-9]\+\.[0-9]\+\.[0-9]\+$' 0 "${no_display[@]}" "$gifrec" --version
 expect 0 '^gifanim [0-9]\+\.[0-9]\+\.[0-9]\+$' 0 "$gifanim" --version
 expect 2 '' 1 "${no_display[@]}" "$gifrec" --no-such-option

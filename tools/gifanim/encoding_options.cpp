@@ -6,6 +6,7 @@
 #include "gif/io/file_io.h"
 #include "gif/reencode.h"
 #include "tools/gifanim/commands.h"
+#include "tools/gifanim/texts.h"
 
 namespace gifanim {
 namespace {
@@ -48,7 +49,7 @@ Taken TakeEncodingOption(const std::vector<std::string>& args, size_t& i, Encodi
                        arg == "--scale-width" || arg == "--max-size";
     if (!known) return Taken::No;
     if (i + 1 >= args.size()) {
-        error = arg + " needs a value";
+        error = arg + Say({" needs a value", " 后面要有值"});
         return Taken::Wrong;
     }
     const std::string& value = args[++i];
@@ -59,13 +60,15 @@ Taken TakeEncodingOption(const std::vector<std::string>& args, size_t& i, Encodi
         choices.dither = value == "dither";
         if (value == "best") options.optimise = true;
         if (value != "popularity" && value != "exact" && value != "best" && value != "dither") {
-            error = "--colours takes popularity, dither, exact or best";
+            error = Say({"--colours takes popularity, dither, exact or best",
+                         "--colours 取 popularity、dither、exact 或 best"});
             return Taken::Wrong;
         }
     } else if (arg == "--max-size") {
         choices.maxSize = ParseSize(value);
         if (!choices.maxSize) {
-            error = "--max-size needs a size such as 10M, 500K or 2MiB";
+            error = Say({"--max-size needs a size such as 10M, 500K or 2MiB",
+                         "--max-size 要有大小，例如 10M、500K 或 2MiB"});
             return Taken::Wrong;
         }
     } else {
@@ -74,7 +77,8 @@ Taken TakeEncodingOption(const std::vector<std::string>& args, size_t& i, Encodi
                                           : percent          ? Number(value, 1, 100)
                                                              : Number(value, 1, 65535);
         if (!n) {
-            error = arg + (percent ? " needs a number from 1 to 100" : " needs a width in pixels");
+            error = arg + (percent ? Say({" needs a number from 1 to 100", " 要有 1 到 100 的数"})
+                                   : Say({" needs a width in pixels", " 要有以像素计的宽度"}));
             return Taken::Wrong;
         }
         if (arg == "--quality") options.quality = int(*n);
@@ -85,24 +89,40 @@ Taken TakeEncodingOption(const std::vector<std::string>& args, size_t& i, Encodi
     return Taken::Yes;
 }
 
+constexpr Text kEncodingHelp{
+    "  --colours MODE        popularity (default for make): each picture's 256 most\n"
+    "                        frequent colours; dither: an ordered dither over a fixed\n"
+    "                        cube; exact: up to 256 colours kept exactly; best: what\n"
+    "                        changed is found on the pictures' own pixels, one palette\n"
+    "                        stays for the whole animation, flat colours and text stay\n"
+    "                        exact (implies --optimize; what gifrec records)\n"
+    "  --quality N           1 to 100 (default 100: nothing lost beyond the palette);\n"
+    "                        lower lets colours move further to a palette entry and\n"
+    "                        photo-like areas take nearby colours that compress better;\n"
+    "                        text edges and flat areas never do\n"
+    "  --scale PERCENT       scale the pictures down by area averaging (1 to 100)\n"
+    "  --scale-width N       scale the pictures down to N pixels wide\n"
+    "  --max-size SIZE       make the file fit in SIZE (10M, 500K, 2MiB): lower the\n"
+    "                        quality (to 40 at least), then the frame rate (merging\n"
+    "                        neighbouring frames, so the timing stays), then the size,\n"
+    "                        and say what was traded; if nothing fits, the smallest try\n"
+    "                        is written and the exit status is 1\n",
+    "  --colours MODE        popularity（make 的默认）：每张图片最常用的256色；dither：\n"
+    "                        在固定的颜色立方体上做有序抖动；exact：不超过256色时精确\n"
+    "                        保留；best：在图片自己的像素上找出变化，整个动画保持同一\n"
+    "                        调色板，纯色和文字保持精确（隐含 --optimize；gifrec 录制\n"
+    "                        时用的就是它）\n"
+    "  --quality N           1 到 100（默认100：除调色板外不损失）；越低，颜色可以移到\n"
+    "                        越远的调色板项，照片类区域可取更易压缩的相近颜色；文字边缘\n"
+    "                        和纯色区域从不这样\n"
+    "  --scale PERCENT       按面积平均把图片缩小（1 到 100）\n"
+    "  --scale-width N       把图片缩小到 N 像素宽\n"
+    "  --max-size SIZE       让文件不超过 SIZE（10M、500K、2MiB）：依次降低质量（最低\n"
+    "                        40）、帧率（合并相邻帧，时间不变）和尺寸，并说明作了哪些\n"
+    "                        让步；都放不下时写出最小的一次，退出状态为 1\n"};
+
 void PrintEncodingHelp(std::ostream& out) {
-    out << "  --colours MODE        popularity (default for make): each picture's 256 most\n"
-           "                        frequent colours; dither: an ordered dither over a fixed\n"
-           "                        cube; exact: up to 256 colours kept exactly; best: what\n"
-           "                        changed is found on the pictures' own pixels, one palette\n"
-           "                        stays for the whole animation, flat colours and text stay\n"
-           "                        exact (implies --optimize; what gifrec records)\n"
-           "  --quality N           1 to 100 (default 100: nothing lost beyond the palette);\n"
-           "                        lower lets colours move further to a palette entry and\n"
-           "                        photo-like areas take nearby colours that compress better;\n"
-           "                        text edges and flat areas never do\n"
-           "  --scale PERCENT       scale the pictures down by area averaging (1 to 100)\n"
-           "  --scale-width N       scale the pictures down to N pixels wide\n"
-           "  --max-size SIZE       make the file fit in SIZE (10M, 500K, 2MiB): lower the\n"
-           "                        quality (to 40 at least), then the frame rate (merging\n"
-           "                        neighbouring frames, so the timing stays), then the size,\n"
-           "                        and say what was traded; if nothing fits, the smallest try\n"
-           "                        is written and the exit status is 1\n";
+    out << Say(kEncodingHelp);
 }
 
 int WriteFitted(const std::string& command, const std::string& path, std::span<const uint8_t> gif,
@@ -113,7 +133,7 @@ int WriteFitted(const std::string& command, const std::string& path, std::span<c
     if (choices.maxSize) {
         gif::LibraryError error;
         if (!gif::FitGifToSize(gif, choices.options, *choices.maxSize, fitted, fit, error)) {
-            std::cerr << "gifanim " << command << ": " << English(error) << '\n';
+            std::cerr << "gifanim " << command << ": " << Message(error) << '\n';
             return kExitFailure;
         }
         bytes = fitted;
@@ -125,14 +145,16 @@ int WriteFitted(const std::string& command, const std::string& path, std::span<c
         if (!file.Write(bytes, error)) throw error;
         file.Commit();
     } catch (const gif::LibraryError& error) {
-        std::cerr << "gifanim " << command << ": " << English(error) << '\n';
+        std::cerr << "gifanim " << command << ": " << Message(error) << '\n';
         return kExitFailure;
     }
     if (choices.maxSize && fit.changed)
         std::cout << "gifanim " << command << ": " << MegaBytes(fit.bytes)
-                  << (fit.fits ? " fits " : " does NOT fit ") << MegaBytes(*choices.maxSize)
-                  << " with " << gif::DescribeFit(fit) << " (" << MegaBytes(gif.size())
-                  << " before)\n";
+                  << (fit.fits ? Say({" fits ", "，不超过 "})
+                               : Say({" does NOT fit ", "，超过了 "}))
+                  << MegaBytes(*choices.maxSize) << Say({" with ", "；让步: "})
+                  << gif::DescribeFit(fit, CurrentLanguage()) << " (" << MegaBytes(gif.size())
+                  << Say({" before)", " 之前)"}) << '\n';
     return choices.maxSize && !fit.fits ? kExitFailure : 0;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/base/message_language.h"
 #include "tools/gifanim/commands.h"
 
 namespace gifanim {
@@ -18,11 +19,48 @@ std::vector<Command>& Registry() {
 }
 
 void PrintOverview(std::ostream& out) {
-    out << "usage: gifanim COMMAND [OPTIONS] ...\n"
-           "       gifanim COMMAND --help    help on one command\n"
-           "       gifanim --version\n\n"
-           "commands:\n";
+    out << Say(
+        {"usage: gifanim COMMAND [OPTIONS] ...\n"
+         "       gifanim COMMAND --help    help on one command\n"
+         "       gifanim --version\n"
+         "\n"
+         "Messages are in Chinese for a zh locale (LC_ALL, LC_MESSAGES, LANG) and in\n"
+         "English otherwise; --lang zh|en, anywhere on the line, chooses.\n"
+         "\n"
+         "commands:\n",
+         "用法: gifanim 命令 [选项] ...\n"
+         "      gifanim 命令 --help    显示一个命令的帮助\n"
+         "      gifanim --version\n"
+         "\n"
+         "区域设置（LC_ALL、LC_MESSAGES、LANG）为 zh 时消息用中文，否则用英文；\n"
+         "命令行任何位置的 --lang zh|en 可以指定语言。\n"
+         "\n"
+         "命令:\n"});
     PrintCommandList(out);
+}
+
+// Takes --lang zh|en (or --lang=zh|en) out of the arguments, wherever it stands before a
+// "--". Returns false, with `error` set, when its value is missing or not zh or en.
+bool TakeLanguage(std::vector<std::string>& args, std::string& choice, std::string& error) {
+    for (size_t i = 0; i < args.size();) {
+        if (args[i] == "--") break;  // what follows is file names
+        if (args[i] != "--lang" && args[i].rfind("--lang=", 0) != 0) {
+            ++i;
+            continue;
+        }
+        const bool separate = args[i] == "--lang";
+        if (separate && i + 1 == args.size()) {
+            error = "--lang";
+            return false;
+        }
+        choice = separate ? args[i + 1] : args[i].substr(7);
+        args.erase(args.begin() + long(i), args.begin() + long(i + (separate ? 2 : 1)));
+        if (choice != "zh" && choice != "en") {
+            error = choice;
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -42,7 +80,7 @@ void PrintCommandList(std::ostream& out) {
     for (const Command& command : Commands()) {
         std::string name = command.name;
         name.resize(std::max<size_t>(name.size() + 2, 10), ' ');
-        out << "  " << name << command.summary << '\n';
+        out << "  " << name << Say(command.summary) << '\n';
     }
 }
 
@@ -50,11 +88,21 @@ void PrintCommandList(std::ostream& out) {
 
 int main(int argc, char** argv) {
     using namespace gifanim;
-    if (argc < 2) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string choice, wrong;
+    const bool languageOk = TakeLanguage(args, choice, wrong);
+    SetLanguage(gif::MessageLanguage(languageOk ? choice : ""));
+    if (!languageOk) {
+        std::cerr << "gifanim: "
+                  << Say({"--lang takes zh or en, not ", "--lang 只能是 zh 或 en，不能是 "})
+                  << (wrong == "--lang" ? "" : wrong) << '\n';
+        return kExitUsage;
+    }
+    if (args.empty()) {
         PrintOverview(std::cerr);
         return kExitUsage;
     }
-    std::string name = argv[1];
+    const std::string name = args.front();
     if (name == "--version") {
         std::cout << "gifanim " GIFREC_VERSION "\n";
         return 0;
@@ -65,14 +113,15 @@ int main(int argc, char** argv) {
     }
     for (const Command& command : Commands()) {
         if (name != command.name) continue;
-        std::vector<std::string> args(argv + 2, argv + argc);
+        args.erase(args.begin());
         if (std::find(args.begin(), args.end(), "--help") != args.end()) {
             command.printHelp(std::cout);
             return 0;
         }
         return command.run(args);
     }
-    std::cerr << "gifanim: unknown command \"" << name << "\"\n\n";
+    std::cerr << "gifanim: " << Say({"unknown command \"", "未知命令“"}) << name << Say({"\"", "”"})
+              << "\n\n";
     PrintOverview(std::cerr);
     return kExitUsage;
 }
