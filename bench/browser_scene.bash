@@ -5,6 +5,7 @@
 #
 #   browser_scene_start      # the page, openbox, chromium, xterm and xclock, ready to record
 #   browser_scene_scroll &   # a wheel step every 0.5 s: 40 down, 40 up, again (add $! to pids)
+#   GIFREC_BENCH_SCROLL_PAUSE=SECONDS sets another pace (a calmer reader: 1 or 2).
 # Needs chromium, xterm, xclock (x11-apps), openbox, xdotool and ImageMagick.
 
 browser_scene_tools=(chromium xterm xclock openbox xdotool convert)
@@ -138,7 +139,7 @@ browser_scene_scroll() {
   xdotool mousemove 590 600
   while :; do
     for button in 5 4; do
-      for _ in $(seq 40); do xdotool click "$button"; sleep 0.5; done
+      for _ in $(seq 40); do xdotool click "$button"; sleep "${GIFREC_BENCH_SCROLL_PAUSE:-0.5}"; done
     done
   done
 }

@@ -110,7 +110,7 @@ done
 reference=$dir/ffmpeg-none.gif  # the yardstick of the size ratios
 rm -f "$reference"
 if command -v ffmpeg >/dev/null; then
-  peer_version=$(ffmpeg -version | awk 'NR == 1 {print $3}')
+  peer_version=$(ffmpeg -version | awk 'NR == 1 {sub(/-.*/, "", $3); print $3}')
   for filter in "palettegen=stats_mode=diff[p];[b][p]paletteuse=dither=none:diff_mode=rectangle" \
                 "palettegen[p];[b][p]paletteuse"; do
     file=$reference
