@@ -10,6 +10,7 @@
 #       `gifanim make --delay 10 OPTIONS`; an option this build does not know gives the row
 #       "unsupported". Default: see `ours` below.
 #   GIFREC_BENCH_DISPLAY=:N  the private display to use (else a random one).
+#   GIFREC_BENCH_SCROLL_PAUSE=SECONDS  the time between the page's wheel steps (default 0.5).
 # OUT_DIR keeps the frames, the GIFs, their logs and the table. Peers that are missing are
 # installed with apt-get (ffmpeg, gifsicle, chromium ...) and npm (gifski) where possible, and
 # skipped otherwise. Needs gif_compare and gifanim built; a comparison tool only, no test uses it.
@@ -80,6 +81,7 @@ encode() {
   local name=$1 file=$2 cpu metrics
   shift 2
   names[$file]=$name
+  rm -f "$file"
   if ! /usr/bin/time -f "%U %S" -o "$file.time" "$@" >"$file.log" 2>&1; then
     if grep -q "unknown option" "$file.log"; then
       rows+=("$name${tab}unsupported")
@@ -108,17 +110,16 @@ for i in "${!sets[@]}"; do
 done
 
 reference=$dir/ffmpeg-none.gif  # the yardstick of the size ratios
-rm -f "$reference"
+ffmpeg_gif() {  # ffmpeg_gif NAME FILE FILTER: palettegen on [a], paletteuse of [b] and [p]
+  encode "ffmpeg $(ffmpeg -version | awk 'NR == 1 {sub(/-.*/, "", $3); print $3}') $1" "$2" \
+    ffmpeg -nostdin -loglevel error -y -framerate "$fps" -i "$frames/%05d.png" \
+    -vf "split[a][b];[a]$3" "$2" || true
+}
 if command -v ffmpeg >/dev/null; then
-  peer_version=$(ffmpeg -version | awk 'NR == 1 {sub(/-.*/, "", $3); print $3}')
-  for filter in "palettegen=stats_mode=diff[p];[b][p]paletteuse=dither=none:diff_mode=rectangle" \
-                "palettegen[p];[b][p]paletteuse"; do
-    file=$reference
-    name="ffmpeg $peer_version palettegen(stats_mode=diff) + paletteuse(dither=none, diff_mode=rectangle)"
-    [[ $filter == *dither=none* ]] || { file=$dir/ffmpeg-defaults.gif; name="ffmpeg $peer_version palettegen + paletteuse, defaults"; }
-    encode "$name" "$file" ffmpeg -nostdin -loglevel error -y -framerate "$fps" \
-      -i "$frames/%05d.png" -vf "split[a][b];[a]$filter" "$file" || true
-  done
+  ffmpeg_gif "palettegen(stats_mode=diff) + paletteuse(dither=none, diff_mode=rectangle)" \
+    "$reference" "palettegen=stats_mode=diff[p];[b][p]paletteuse=dither=none:diff_mode=rectangle"
+  ffmpeg_gif "palettegen + paletteuse, defaults" "$dir/ffmpeg-defaults.gif" \
+    "palettegen[p];[b][p]paletteuse"
 fi
 if command -v gifsicle >/dev/null; then
   for file in "${ours_files[@]}" "$reference"; do
