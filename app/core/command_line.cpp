@@ -20,6 +20,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             // Only alone: it is a message to another gifrec, not a way to start this one.
             if (args.size() != 1) return usage("--toggle takes no other options");
             line.action = CommandLine::Action::Toggle;
+        } else if (arg == "--no-settings") {
+            line.noSettings = true;
         } else if (arg == "--lang" || arg.rfind("--lang=", 0) == 0) {
             std::string value;
             if (arg == "--lang") {
@@ -38,14 +40,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string HelpText() {
-    return "usage: gifrec [--lang zh|en]\n"
+    return "usage: gifrec [--lang zh|en] [--no-settings]\n"
            "       gifrec --toggle\n"
            "       gifrec --help | --version\n"
            "\n"
            "Records the full screen, a picked window or a dragged rectangle as an animated GIF.\n"
            "F2 starts and stops a recording; the GIF goes to \"GIF动画\" on the desktop.\n"
            "\n"
-           "  --lang zh|en   interface language (default: Chinese for zh locales, else English)\n"
+           "  --lang zh|en   interface language (default: the tools menu's choice, else Chinese\n"
+           "                 for zh locales and English for others)\n"
+           "  --no-settings  start with the default settings and remember no change\n"
            "  --toggle       start or stop the recording of the gifrec that runs (for a desktop\n"
            "                 shortcut); starts no gifrec when none runs\n"
            "  -h, --help     print this help and exit\n"

@@ -48,7 +48,8 @@ TEST(CommandLine, ToggleOnlyAlone) {
     EXPECT_EQ(ParseCommandLine({"--toggle"}).action, Action::Toggle);
     // With anything else it would be unclear whether this start should record itself.
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--toggle", "--lang", "en"}, {"--lang=zh", "--toggle"},
+         {std::vector<std::string>{"--toggle", "--lang", "en"},
+          {"--lang=zh", "--toggle"},
           {"--toggle", "--toggle"}}) {
         const CommandLine line = ParseCommandLine(args);
         EXPECT_EQ(line.action, Action::Usage) << args.size();
@@ -56,9 +57,18 @@ TEST(CommandLine, ToggleOnlyAlone) {
     }
 }
 
+TEST(CommandLine, NoSettingsWithAnyOtherRunOption) {
+    EXPECT_FALSE(ParseCommandLine({}).noSettings);
+    const CommandLine line = ParseCommandLine({"--lang", "en", "--no-settings"});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_TRUE(line.noSettings);
+    EXPECT_EQ(line.language, "en");
+    EXPECT_EQ(ParseCommandLine({"--no-settings", "--toggle"}).action, Action::Usage);
+}
+
 TEST(CommandLine, HelpNamesEveryOptionAndVersionTheNumber) {
     const std::string help = HelpText();
-    for (const char* option : {"--lang", "--help", "--version", "--toggle"}) {
+    for (const char* option : {"--lang", "--help", "--version", "--toggle", "--no-settings"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(VersionText().rfind("gifrec ", 0), 0u);
