@@ -92,11 +92,11 @@ std::string SettingsLoadStatus(SettingsLoad::Outcome outcome) {
     using Outcome = SettingsLoad::Outcome;
     switch (outcome) {
         case Outcome::Missing:
-            return Translated("RememberedSettings", "使用默认设置, 按 F2 开始或停止录制");
+            return Translated("RememberedSettings", "默认设置, F2 开始或停止录制");
         case Outcome::Unreadable:
-            return Translated("RememberedSettings", "设置文件无法读取, 已使用默认设置");
+            return Translated("RememberedSettings", "设置文件无法读取, 用默认设置");
         case Outcome::Damaged:
-            return Translated("RememberedSettings", "设置文件已损坏, 已使用默认设置");
+            return Translated("RememberedSettings", "设置文件已损坏, 用默认设置");
         case Outcome::Loaded:
         case Outcome::Off:
             break;

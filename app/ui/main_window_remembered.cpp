@@ -58,6 +58,10 @@ void MainWindow::ApplySettings(const RememberedSettings& s) {
     } else {
         SetRegion(s.region);
     }
+    if (s.captureMode == 2 && captureMode_) {
+        captureMode_->CloseRegionFrame();
+        captureMode_->OpenRegionFrame();
+    }
     frameInterval_->setValue(s.frameIntervalPosition);
     playSpeed_->setValue(s.playSpeedPosition);
     brightness_->setValue(s.brightnessPosition);

@@ -144,16 +144,16 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>RememberedSettings</name>
     <message>
-        <source>使用默认设置, 按 F2 开始或停止录制</source>
-        <translation>Default settings; F2 starts or stops a recording</translation>
+        <source>默认设置, F2 开始或停止录制</source>
+        <translation>Default settings; F2 records</translation>
     </message>
     <message>
-        <source>设置文件无法读取, 已使用默认设置</source>
-        <translation>Cannot read the settings file; using the defaults</translation>
+        <source>设置文件无法读取, 用默认设置</source>
+        <translation>Settings unreadable; defaults</translation>
     </message>
     <message>
-        <source>设置文件已损坏, 已使用默认设置</source>
-        <translation>The settings file is damaged; using the defaults</translation>
+        <source>设置文件已损坏, 用默认设置</source>
+        <translation>Settings damaged; defaults</translation>
     </message>
 </context>
 <context>
@@ -450,11 +450,11 @@ Mark</translation>
     </message>
     <message>
         <source>界面语言将在下次启动时生效</source>
-        <translation>The interface language changes at the next start</translation>
+        <translation>Language changes at next start</translation>
     </message>
     <message>
         <source>录制或保存时不能恢复默认设置</source>
-        <translation>Cannot restore the defaults while recording or saving</translation>
+        <translation>Can't restore while recording</translation>
     </message>
     <message>
         <source>已恢复默认设置</source>

@@ -202,6 +202,7 @@ class RememberedSettingsTest : public QObject {
         QVERIFY(window->CurrentSettings() == expected);
         QCOMPARE(Find<QComboBox>(*window, "组合框1")->currentIndex(), 2);
         QCOMPARE(Find<QLineEdit>(*window, "编辑框3")->text(), QStringLiteral("740"));
+        QVERIFY(window->findChild<CaptureModeController*>()->RegionFrameShown());
         QCOMPARE(Find<QSlider>(*window, "亮度")->value(), 14);
         QVERIFY(!Find<QLabel>(*window, "图片框1")->pixmap().isNull());
         QVERIFY(Find<QAction>(*window, "language-en")->isChecked());
@@ -261,6 +262,7 @@ class RememberedSettingsTest : public QObject {
         defaults.region = {0, 0, 1280, 720};  // full screen: the screen as it is now
         QVERIFY(window->CurrentSettings() == defaults);
         QVERIFY(Find<QLabel>(*window, "图片框1")->pixmap().isNull());
+        QVERIFY(!window->findChild<CaptureModeController*>()->RegionFrameShown());
         QVERIFY(window->Recording().State().makerOptions.optimise);
         QVERIFY(!window->Recording().State().makerOptions.exactColours);
         QVERIFY(Find<QAction>(*window, "language-")->isChecked());
