@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "app/core/encoder.h"
+#include "app/core/status_texts.h"
 #include "app/ui/ini_settings_store.h"
 #include "app/ui/main_window.h"
 #include "bitmap/picture_codec.h"
@@ -225,6 +226,18 @@ class RememberedSettingsTest : public QObject {
         QCOMPARE(Status(*window),
                  QString::fromStdString(SettingsLoadStatus(SettingsLoad::Outcome::Missing)));
         QCOMPARE(IniSettingsStore(config.path()).Load().outcome, SettingsLoad::Outcome::Loaded);
+    }
+
+    void aFailedSaveIsToldOnce() {
+        QTemporaryDir config;
+        const QString blocked = config.filePath(QStringLiteral("gifrec"));
+        WriteFile(blocked, "a file where the folder belongs");
+        IniSettingsStore store(blocked);
+        auto window = Start(store);
+        QCOMPARE(Status(*window), QStringLiteral("无法保存设置"));
+        Find<QSlider>(*window, "亮度")->setValue(5);
+        QCoreApplication::processEvents();
+        QCOMPARE(Status(*window), QString::fromStdString(BrightnessStatus(5)));
     }
 
     void aDamagedFileStartsFromTheDefaultsAndSaysSo() {
