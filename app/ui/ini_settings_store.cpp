@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "app/core/watermark_intake.h"
 #include "bitmap/picture_codec.h"
 
 namespace app {
@@ -77,8 +78,11 @@ class Reader {
         if (std::optional<QString> text = Text(QString::fromLatin1(key))) {
             bool ok = false;
             const int value = text->toInt(&ok);
-            if (ok) out = value;
-            if (!ok) Fail(QString::fromLatin1(key));
+            if (ok) {
+                out = value;
+            } else {
+                Fail(QString::fromLatin1(key));
+            }
         }
     }
     void Read(const char* key, bool& out) {
@@ -120,9 +124,12 @@ PictureBytes ReadPicture(const QString& path, std::string& problem) {
         return {};
     }
     const QByteArray bytes = file.readAll();
+    // A picture no watermark can be is refused before its pixels are allocated.
+    const bitmap::DecodeLimits limits{kMaxWatermarkSide - 1, bitmap::kMaxImageBytes};
     bitmap::Image24 image;
     const bitmap::DecodeStatus status = bitmap::DecodePicture(
-        std::span(reinterpret_cast<const uint8_t*>(bytes.data()), size_t(bytes.size())), image);
+        std::span(reinterpret_cast<const uint8_t*>(bytes.data()), size_t(bytes.size())), image,
+        limits);
     if (status != bitmap::DecodeStatus::Ok) {
         problem = path.toStdString() + " is not a picture";
         return {};
