@@ -11,8 +11,10 @@
 #include "app/core/command_line.h"
 #include "app/core/encoder.h"
 #include "app/core/recording_journal.h"
+#include "app/core/remembered_settings.h"
 #include "app/core/texts.h"
 #include "app/ui/display_guard.h"
+#include "app/ui/ini_settings_store.h"
 #include "app/ui/interface_language.h"
 #include "app/ui/main_window.h"
 #include "app/ui/physical_pixels.h"
@@ -54,9 +56,24 @@ int main(int argc, char** argv) {
         application.emplace(argc, argv);
     }
     app::ApplyUserScaleFactor(*application);
-    // The same rule as the help and gifanim's messages: LC_ALL, LC_MESSAGES, then LANG.
-    app::InstallInterfaceLanguage(*application, QString::fromStdString(app::InterfaceLanguage(
-                                                    line.language, gif::MessageLocaleName())));
+    std::unique_ptr<app::RememberedSettingsStore> settingsStore;
+    if (line.noSettings) {
+        settingsStore = std::make_unique<app::NoSettingsStore>();
+    } else {
+        settingsStore =
+            std::make_unique<app::IniSettingsStore>(app::IniSettingsStore::DefaultFolder());
+    }
+    const app::SettingsLoad remembered = settingsStore->Load();
+    if (!remembered.detail.empty()) {
+        std::fprintf(stderr, "gifrec: settings: %s; starting with the defaults\n",
+                     remembered.detail.c_str());
+    }
+    // --lang, else the language chosen in the tools menu, else the locale's by the rule the
+    // help and gifanim follow: LC_ALL, LC_MESSAGES, then LANG.
+    app::InstallInterfaceLanguage(
+        *application, QString::fromStdString(app::InterfaceLanguage(
+                          line.language.empty() ? remembered.settings.language : line.language,
+                          gif::MessageLocaleName())));
     QGuiApplication::setApplicationName(QStringLiteral("gifrec"));
     QGuiApplication::setApplicationVersion(QStringLiteral(GIFREC_VERSION));
     // The desktop matches the running program to its desktop file and icon by this name.
@@ -84,7 +101,9 @@ int main(int argc, char** argv) {
                                   app::MakeGifMakerEncoder(),
                                   QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
                                   {},
-                                  app::JournalFolder()});
+                                  app::JournalFolder(),
+                                  remembered,
+                                  settingsStore.get()});
     window.show();
     // `gifrec --toggle` and the desktop's shortcut both do what F2 does.
     const auto toggleRecording = [&window] { window.Recording().ToggleRecording(); };

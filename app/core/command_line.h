@@ -10,8 +10,9 @@ namespace app {
 struct CommandLine {
     enum class Action { Run, Help, Version, Usage, Toggle };
     Action action = Action::Run;
-    std::string language;  // "zh", "en", or empty to follow the locale
-    std::string error;     // what is wrong, for Action::Usage
+    std::string language;     // "zh", "en", or empty to follow the locale
+    bool noSettings = false;  // start with the defaults and write no settings
+    std::string error;        // what is wrong, for Action::Usage
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);  // without argv[0]

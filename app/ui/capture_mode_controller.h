@@ -47,6 +47,9 @@ class CaptureModeController : public QObject {
     // Whether the region frame window is open, and closing it (a recording's stop does).
     bool RegionFrameShown() const { return frame_ != nullptr; }
     void CloseRegionFrame();
+    // Outlines the region the fields hold (a remembered one, at the start); the region mode's
+    // pick does so itself.
+    void OpenRegionFrame();
     RegionFrameWindow* RegionFrame() const { return frame_.get(); }
     WindowPicker& Picker() { return picker_; }
 
@@ -59,8 +62,6 @@ class CaptureModeController : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void OpenRegionFrame();
-
     QPointer<QWidget> mainWindow_;
     QPointer<QComboBox> modeList_;
     QPointer<QAbstractButton> modeButton_;

@@ -63,11 +63,13 @@ MainWindow::MainWindow(Services services, QWidget* parent)
     ApplyDefaults();
     ConnectSettings();
     WireFeatures();
+    StartRememberingSettings(services.remembered, services.settingsStore);
     // Once the window is up, so that the status line can tell what was recovered.
     QTimer::singleShot(0, this, [this] { controller_->RecoverLeftovers(); });
 }
 
 MainWindow::~MainWindow() {
+    if (settingsSavePending_) SaveSettingsNow();
     if (background_.joinable()) background_.join();
     controller_.reset();
 }
@@ -253,6 +255,7 @@ void MainWindow::SetWatermarkPicture(const QByteArray& picture, int width, int h
         s.watermarkWidth = width;
         s.watermarkHeight = height;
     });
+    SettingsChanged();
 }
 
 std::string MainWindow::RecordButtonCaption() const {

@@ -2,6 +2,7 @@
 // the recording control asks of the windows.
 #pragma once
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -17,9 +18,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include "app/core/recording.h"
+#include "app/core/remembered_settings.h"
 #include "app/core/settings.h"
 #include "app/ui/capture_mode_controller.h"
 #include "app/ui/cursor_overlay_window.h"
@@ -46,6 +50,10 @@ class MainWindow : public QMainWindow, public RecorderView {
         // Where recordings are kept while they run and recovered from at the start; empty for
         // none.
         std::filesystem::path journalFolder = {};
+        // The settings the last run left (the defaults when none could be used, and the status
+        // line says why), and where changes go; null remembers nothing.
+        SettingsLoad remembered = {};
+        RememberedSettingsStore* settingsStore = nullptr;
     };
 
     static constexpr int kWidth = 286;
@@ -105,6 +113,15 @@ class MainWindow : public QMainWindow, public RecorderView {
     QAction* WholeFramesAction() const { return wholeFramesAction_; }
     QAction* ExactColoursAction() const { return exactColoursAction_; }
 
+    // The settings as the controls hold them now, and putting a whole value into them.
+    RememberedSettings CurrentSettings() const;
+    void ApplySettings(const RememberedSettings& settings);
+    // "恢复默认设置": the defaults into every control, and into the store.
+    void RestoreDefaultSettings();
+    // Hands the current settings to the store when they differ from what it holds; changes
+    // made in one pass of the event loop are written once, at its end.
+    void SaveSettingsNow();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -137,6 +154,19 @@ class MainWindow : public QMainWindow, public RecorderView {
     void WireFeatures();
     void BuildMenus();
     void OnMakeWatermarkItem();
+    void BuildLanguageMenu(QMenu* tools);
+
+    // Remembered settings (main_window_remembered.cpp). A checkable action, or a group of
+    // exclusive actions each holding its value as data(), is set from a field now and at every
+    // ApplySettings, and each change of it is written to that field and saved.
+    void BindRemembered(QAction* action, bool RememberedSettings::*field);
+    void BindRemembered(QActionGroup* choices, int RememberedSettings::*field);
+    void BindRemembered(QActionGroup* choices, std::string RememberedSettings::*field);
+    void BindChoices(QActionGroup* choices, std::function<QVariant(const RememberedSettings&)> read,
+                     std::function<void(RememberedSettings&, const QVariant&)> write);
+    void ClearWatermarkPicture();
+    void SettingsChanged();
+    void StartRememberingSettings(const SettingsLoad& remembered, RememberedSettingsStore* store);
 
     void OnWatchedKey(int keyCode, int modifiers);
     void OnPreviewClosed();
@@ -174,6 +204,13 @@ class MainWindow : public QMainWindow, public RecorderView {
     QAction* exactColoursAction_ = nullptr;
     std::thread background_;  // the save; joined before the controller goes
     bool closeAfterSave_ = false;
+
+    RememberedSettingsStore* settingsStore_ = nullptr;
+    RememberedSettings remembered_;            // also the choices no control shows yet
+    std::optional<RememberedSettings> saved_;  // what the store holds, when known
+    std::vector<std::function<void(const RememberedSettings&)>> rememberedBindings_;
+    bool settingsSavePending_ = false;
+    bool settingsSaveFailed_ = false;  // said once on the status line
 
     // Last, so that it (and a running worker) is gone before the widgets.
     std::unique_ptr<RecordingController> controller_;

@@ -88,6 +88,13 @@ void MainWindow::BuildMenus() {
                                           .exactColours = exactColoursAction_->isChecked()});
         });
     }
+    BindRemembered(wholeFramesAction_, &RememberedSettings::wholeFrames);
+    BindRemembered(exactColoursAction_, &RememberedSettings::exactColours);
+    tools->addSeparator();
+    BuildLanguageMenu(tools);
+    tools->addSeparator();
+    tools->addAction(tr("恢复默认设置"), this, &MainWindow::RestoreDefaultSettings)
+        ->setObjectName(QStringLiteral("恢复默认设置"));
     QMenu* help = menuBar()->addMenu(tr("帮助"));
     help->addAction(tr("使用教程"), this, [this] {
         if (OnTutorialItem().isEmpty()) statusLine_->setText(tr("无法写入使用教程文件"));

@@ -142,6 +142,21 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
     </message>
 </context>
 <context>
+    <name>RememberedSettings</name>
+    <message>
+        <source>默认设置, F2 开始或停止录制</source>
+        <translation>Default settings; F2 records</translation>
+    </message>
+    <message>
+        <source>设置文件无法读取, 用默认设置</source>
+        <translation>Settings unreadable; defaults</translation>
+    </message>
+    <message>
+        <source>设置文件已损坏, 用默认设置</source>
+        <translation>Settings damaged; defaults</translation>
+    </message>
+</context>
+<context>
     <name>StatusTexts</name>
     <message>
         <location filename="../../app/core/status_texts.cpp" line="25"/>
@@ -420,6 +435,34 @@ Mark</translation>
         <location filename="../../app/ui/main_window_features.cpp" line="125"/>
         <source>正在等待屏幕录制的授权</source>
         <translation>Waiting for permission to record the screen</translation>
+    </message>
+    <message>
+        <source>恢复默认设置</source>
+        <translation>Restore Defaults</translation>
+    </message>
+    <message>
+        <source>界面语言</source>
+        <translation>Interface Language</translation>
+    </message>
+    <message>
+        <source>跟随系统</source>
+        <translation>Follow the System</translation>
+    </message>
+    <message>
+        <source>界面语言将在下次启动时生效</source>
+        <translation>Language changes at next start</translation>
+    </message>
+    <message>
+        <source>录制或保存时不能恢复默认设置</source>
+        <translation>Can't restore while recording</translation>
+    </message>
+    <message>
+        <source>已恢复默认设置</source>
+        <translation>Default settings restored</translation>
+    </message>
+    <message>
+        <source>无法保存设置</source>
+        <translation>Cannot save the settings</translation>
     </message>
 </context>
 <context>

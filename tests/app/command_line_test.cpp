@@ -57,10 +57,19 @@ TEST(CommandLine, ToggleOnlyAlone) {
     }
 }
 
+TEST(CommandLine, NoSettingsWithAnyOtherRunOption) {
+    EXPECT_FALSE(ParseCommandLine({}).noSettings);
+    const CommandLine line = ParseCommandLine({"--lang", "en", "--no-settings"});
+    EXPECT_EQ(line.action, Action::Run);
+    EXPECT_TRUE(line.noSettings);
+    EXPECT_EQ(line.language, "en");
+    EXPECT_EQ(ParseCommandLine({"--no-settings", "--toggle"}).action, Action::Usage);
+}
+
 TEST(CommandLine, HelpNamesEveryOptionAndVersionTheNumber) {
     for (const char* language : {"en", "zh"}) {
         const std::string help = HelpText(language);
-        for (const char* option : {"--lang", "--help", "--version", "--toggle"}) {
+        for (const char* option : {"--lang", "--help", "--version", "--toggle", "--no-settings"}) {
             EXPECT_NE(help.find(option), std::string::npos) << option << ' ' << language;
         }
     }

@@ -125,7 +125,9 @@ void MainWindowWiringTest::makerFromTheToolsMenuSetsTheWatermark() {
     QList<QAction*> menus = window->menuBar()->actions();
     QCOMPARE(menus.size(), 2);
     QList<QAction*> tools = menus[0]->menu()->actions();
-    QCOMPARE(tools.size(), 5);  // 制作水印, 重新保存, a separator, 保存完整帧, 精确颜色
+    // 制作水印, 重新保存, a separator, 保存完整帧, 精确颜色, a separator, 界面语言, a separator,
+    // 恢复默认设置
+    QCOMPARE(tools.size(), 9);
     tools[0]->trigger();
     auto* maker = window->findChild<WatermarkMakerWindow*>();
     QVERIFY(maker);
