@@ -86,7 +86,10 @@ class EditWriter {
           sink_(sink),
           player_(stream),
           shown_(size_t{stream.Width()} * stream.Height(), kUnset) {
+        // An edit point shows colours that were in the file: as many as fit stay exact, so
+        // the copied frames after it paint over exactly the picture they were made for.
         options_.optimise = false;
+        options_.exactColours = true;
     }
 
     void Write(const EditPlan& plan, const SaveProgress& progress) {

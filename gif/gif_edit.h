@@ -53,8 +53,9 @@ EditPlan SpeedPlan(uint32_t frameCount, double speed);
 bool PlanFits(const EditPlan& plan, uint32_t frameCount);
 
 // Writes the indexed `stream` edited by `plan` (which must fit it) into `sink`, encoding edit
-// points with `options` (their layout choice is ignored: a frame at an edit point is one
-// rectangle). Progress counts the kept frames. Throws LibraryError and std::bad_alloc.
+// points with `options` (their layout choice is ignored, a frame at an edit point being one
+// rectangle, and colours are kept exactly where at most 256 are shown). Progress counts the kept
+// frames. Throws LibraryError and std::bad_alloc.
 void WriteEdited(GifStream& stream, const EditPlan& plan, const MakerOptions& options,
                  ByteSink& sink, const SaveProgress& progress = {});
 
