@@ -4,9 +4,14 @@
 #include <cstdio>
 #include <system_error>
 
+#include "app/core/texts.h"
 #include "app/core/trash.h"
 
 namespace app {
+
+std::string ErrorTextOf(const gif::LibraryError& error) {
+    return gif::ErrorText(error.Code(), error.Detail(), LibraryLanguage());
+}
 
 bool GifEditSession::Open(const std::string& path, std::string& error) {
     try {
@@ -20,9 +25,9 @@ bool GifEditSession::Open(const std::string& path, std::string& error) {
         undo_.clear();
         return true;
     } catch (const gif::LibraryError& failure) {
-        error = failure.what();
+        error = ErrorTextOf(failure);
     } catch (const std::bad_alloc&) {
-        error = gif::LibraryError(gif::ErrorCode::OutOfMemory).what();
+        error = ErrorTextOf(gif::LibraryError(gif::ErrorCode::OutOfMemory));
     }
     return false;
 }
@@ -151,7 +156,7 @@ EditSaveResult SaveEditedGif(const std::filesystem::path& path, const gif::EditP
     gif::LibraryError error;
     if (!gif::EditGifFile(path.string(), edited.string(), plan, options, error, progress)) {
         result.outcome = Outcome::WriteFailed;
-        result.detail = error.what();
+        result.detail = ErrorTextOf(error);
         return result;
     }
     std::error_code failed;

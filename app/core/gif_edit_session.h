@@ -68,6 +68,9 @@ class GifEditSession {
     std::vector<State> undo_;
 };
 
+// A library failure in the interface's language.
+std::string ErrorTextOf(const gif::LibraryError& error);
+
 // How a save of an edit ended.
 struct EditSaveResult {
     enum class Outcome { Saved, WriteFailed, OriginalStuck, ReplaceFailed } outcome;

@@ -69,6 +69,9 @@ EditorStrip::EditorStrip(QWidget* parent) : QWidget(parent) {
     message_ = new QLabel(this);
     message_->setObjectName(QStringLiteral("message"));
     message_->setWordWrap(true);
+    // Room for two lines, so that a long message does not need a taller window.
+    message_->setMinimumHeight(2 * message_->fontMetrics().lineSpacing());
+    message_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto* playRow = new QHBoxLayout;
     for (QWidget* widget : {static_cast<QWidget*>(play_), static_cast<QWidget*>(back),

@@ -112,7 +112,7 @@ void PreviewWindow::IndexSome() {
     try {
         done = session_.IndexMore(512);
     } catch (const gif::LibraryError& failure) {
-        ShowFailure(QString::fromUtf8(failure.what()));
+        ShowFailure(QString::fromStdString(ErrorTextOf(failure)));
     }
     strip_->SetFrames(session_.FrameCount(),
                       [this](uint32_t frame) { return session_.Kept(frame); });
@@ -133,7 +133,7 @@ void PreviewWindow::ShowFrame(uint32_t frame) {
                 ? image
                 : image.scaled(shown_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     } catch (const gif::LibraryError& failure) {
-        ShowFailure(QString::fromUtf8(failure.what()));
+        ShowFailure(QString::fromStdString(ErrorTextOf(failure)));
         return;
     }
     current_ = frame;
