@@ -217,8 +217,18 @@ uint32_t GifStream::IndexUpTo(uint32_t count) {
     return FrameCount();
 }
 
+namespace {
+
+size_t ScreenPixels(const GifStream& stream) {
+    const uint64_t pixels = uint64_t{stream.Width()} * stream.Height();
+    if (pixels > kMaxScreenPixels) throw LibraryError(ErrorCode::GifTooLarge);
+    return size_t(pixels);
+}
+
+}  // namespace
+
 StreamPlayer::StreamPlayer(GifStream& stream)
-    : stream_(stream), screen_(size_t{stream.Width()} * stream.Height(), kUnset) {}
+    : stream_(stream), screen_(ScreenPixels(stream), kUnset) {}
 
 void StreamPlayer::Dispose() {
     if (disposed_ || current_ < 0) return;

@@ -12,6 +12,10 @@
 
 namespace gif {
 
+// Logical screens of more pixels than this are not played (the screen is held in memory twice
+// over while editing).
+inline constexpr uint64_t kMaxScreenPixels = uint64_t{1} << 27;
+
 // Where one frame's blocks lie in the file and how it is shown. Frames are counted as the
 // reader counts them: one for every image.
 struct FrameSpan {
@@ -84,7 +88,8 @@ class GifStream {
 // nothing, 3 puts back what it covered).
 class StreamPlayer {
   public:
-    explicit StreamPlayer(GifStream& stream);  // throws std::bad_alloc
+    // Throws LibraryError for a screen above kMaxScreenPixels, and std::bad_alloc.
+    explicit StreamPlayer(GifStream& stream);
 
     // Shows frame `index` (from 0): plays on from the frame shown, or from the start for an
     // earlier one. Throws LibraryError (a damaged frame, or one not indexed).
