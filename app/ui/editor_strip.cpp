@@ -64,8 +64,9 @@ EditorStrip::EditorStrip(QWidget* parent) : QWidget(parent) {
         Button(QStringLiteral("deleteSelected"), tr("删除所选"), &EditorStrip::deleteSelected);
     remove->setToolTip(tr("删除在时间轴上拖选的帧 (Delete)"));
     undo_ = Button(QStringLiteral("undo"), tr("撤销"), &EditorStrip::undo);
+    undo_->setToolTip(tr("撤销上一次修改 (Ctrl+Z)"));
     save_ = Button(QStringLiteral("save"), tr("保存"), &EditorStrip::save);
-    save_->setToolTip(tr("覆盖保存；原文件移到回收站"));
+    save_->setToolTip(tr("覆盖保存；原文件移到回收站 (Ctrl+S)"));
     message_ = new QLabel(this);
     message_->setObjectName(QStringLiteral("message"));
     message_->setWordWrap(true);

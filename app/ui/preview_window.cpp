@@ -267,6 +267,12 @@ void PreviewWindow::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Right:
             Step(true);
             break;
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            SetPlaying(false);
+            if (session_.FrameCount() > 0)
+                ShowFrame(event->key() == Qt::Key_Home ? 0 : session_.FrameCount() - 1);
+            break;
         case Qt::Key_I:
             AfterEdit(session_.SetStart(current_), tr("不能去掉所有的帧"));
             break;
@@ -281,6 +287,9 @@ void PreviewWindow::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Z:
             if (event->modifiers() & Qt::ControlModifier) AfterEdit(session_.Undo());
+            break;
+        case Qt::Key_S:
+            if (event->modifiers() & Qt::ControlModifier) Save();
             break;
         default:
             QWidget::keyPressEvent(event);

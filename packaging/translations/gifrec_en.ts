@@ -239,7 +239,7 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
     <name>app::EditorStrip</name>
     <message>
         <location filename="../../app/ui/editor_strip.cpp" line="41"/>
-        <location filename="../../app/ui/editor_strip.cpp" line="108"/>
+        <location filename="../../app/ui/editor_strip.cpp" line="112"/>
         <source>暂停</source>
         <translation>Pause</translation>
     </message>
@@ -294,22 +294,27 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
         <translation>Undo</translation>
     </message>
     <message>
-        <location filename="../../app/ui/editor_strip.cpp" line="67"/>
+        <location filename="../../app/ui/editor_strip.cpp" line="68"/>
         <source>保存</source>
         <translation>Save</translation>
     </message>
     <message>
-        <location filename="../../app/ui/editor_strip.cpp" line="68"/>
-        <source>覆盖保存；原文件移到回收站</source>
-        <translation>Save over the file; the original goes to the trash</translation>
+        <location filename="../../app/ui/editor_strip.cpp" line="69"/>
+        <source>覆盖保存；原文件移到回收站 (Ctrl+S)</source>
+        <translation>Save over the file; the original goes to the trash (Ctrl+S)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/editor_strip.cpp" line="104"/>
+        <location filename="../../app/ui/editor_strip.cpp" line="67"/>
+        <source>撤销上一次修改 (Ctrl+Z)</source>
+        <translation>Undo the last change (Ctrl+Z)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="108"/>
         <source>第 %1/%2 帧  %3 / %4</source>
         <translation>Frame %1/%2  %3 / %4</translation>
     </message>
     <message>
-        <location filename="../../app/ui/editor_strip.cpp" line="108"/>
+        <location filename="../../app/ui/editor_strip.cpp" line="112"/>
         <source>播放</source>
         <translation>Play</translation>
     </message>
@@ -512,8 +517,8 @@ Mark</translation>
         <location filename="../../app/ui/preview_window.cpp" line="47"/>
         <location filename="../../app/ui/preview_window.cpp" line="49"/>
         <location filename="../../app/ui/preview_window.cpp" line="193"/>
-        <location filename="../../app/ui/preview_window.cpp" line="271"/>
-        <location filename="../../app/ui/preview_window.cpp" line="274"/>
+        <location filename="../../app/ui/preview_window.cpp" line="277"/>
+        <location filename="../../app/ui/preview_window.cpp" line="280"/>
         <source>不能去掉所有的帧</source>
         <translation>At least one frame must stay</translation>
     </message>

@@ -77,7 +77,11 @@ class EditorTest : public QObject {
         QCOMPARE(preview->Session().FrameCount(), 12u);
         QCOMPARE(preview->PictureSize(), QSize(160, 90));
 
-        // Frame 3 (from 0) becomes the start, frame 9 the end.
+        // It plays; Home stops it on the first frame. Frame 3 (from 0) becomes the start,
+        // frame 9 the end.
+        QTRY_VERIFY(preview->CurrentFrame() > 1);
+        QTest::keyClick(preview, Qt::Key_Home);
+        QCOMPARE(preview->CurrentFrame(), 0u);
         for (int i = 0; i < 3; ++i) QTest::keyClick(preview, Qt::Key_Right);
         QCOMPARE(preview->CurrentFrame(), 3u);
         QTest::keyClick(preview, Qt::Key_I);
