@@ -2,10 +2,7 @@
 // desktop (time to save, in this process and as `gifanim trim` with its peak memory), the same
 // trim of a 10-minute recording (memory stays flat), and opening the 10-minute recording as the
 // editor does (index the first frame, composite it) against indexing it whole.
-//
-// The recordings are made once into the temporary folder: 61 pictures at 10 per second whose
-// last equals the first (a terminal scrolling, a clock, a window moving across), saved in the
-// optimised layout; their frames 1..60 repeat to give 60 s or 10 minutes that play seamlessly.
+// The recordings are those of edit_bench_support.h.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -16,72 +13,16 @@
 #include <fstream>
 #include <iterator>
 
+#include "edit_bench_support.h"
 #include "gif/gif_edit.h"
 #include "gif/gif_maker.h"
 #include "gif/gif_stream.h"
-#include "gif_bench_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-constexpr uint32_t kWidth = 1920, kHeight = 1080, kPeriod = 60;
-
-bitmap::Image24 BusyDesktop(uint32_t i) {
-    i %= kPeriod;
-    bitmap::Image24 image = gifbench::ScreenLike(kWidth, kHeight, 0);
-    const bitmap::Image24 terminal = gifbench::ScreenLike(900, 600, i * 6);
-    for (uint32_t y = 0; y < 600; ++y) {
-        const uint8_t* row = terminal.pixels.data() + terminal.Stride() * (599 - y);
-        for (uint32_t x = 0; x < 900; ++x)
-            gifbench::PutPixel(image, 500 + x, 200 + y, row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-    }
-    const uint32_t left = 30 * i;  // a window dragged across and back in a period
-    for (uint32_t y = 820; y < 1000; ++y)
-        for (uint32_t x = left; x < left + 240; ++x)
-            gifbench::PutPixel(image, x, y, uint8_t(200 - (y - 820) / 2), 90, uint8_t(x % 256));
-    for (uint32_t y = 0; y < 60; ++y)
-        for (uint32_t x = 0; x < 120; ++x) {
-            const bool lit = ((x / 12 + y / 12 + i / 10) % 3) == 0;
-            gifbench::PutPixel(image, 1700 + x, 20 + y, lit ? 250 : 20, lit ? 250 : 20, 30);
-        }
-    return image;
-}
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// The looped recording of `repeats` periods (6 s each), made once.
-std::string Recording(uint32_t repeats) {
-    const std::string base = (fs::temp_directory_path() / "gif_bench_busy_base.gif").string();
-    if (!fs::exists(base)) {
-        gif::GifMaker maker;
-        maker.SetOptions({true, true});
-        maker.Create({});
-        gif::FrameInfo frame;
-        frame.DelayTime = 10;
-        for (uint32_t i = 0; i <= kPeriod; ++i)
-            maker.AddFrame(frame, std::nullopt, gifbench::Bmp32(BusyDesktop(i)));
-        maker.SaveGif(base);
-    }
-    const std::string path =
-        (fs::temp_directory_path() / ("gif_bench_busy_" + std::to_string(repeats) + ".gif"))
-            .string();
-    if (fs::exists(path)) return path;
-    gif::GifStream stream;
-    stream.Open(base);
-    if (stream.IndexAll() != kPeriod + 1) std::abort();
-    const std::vector<uint8_t> bytes = ReadAll(base);
-    const size_t loopStart = stream.Frame(1).blocksStart, loopEnd = stream.Frame(kPeriod).end;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(loopStart));
-    for (uint32_t r = 0; r < repeats; ++r)
-        out.write(reinterpret_cast<const char*>(bytes.data() + loopStart),
-                  std::streamsize(loopEnd - loopStart));
-    out.put(0x3B);
-    return path;
-}
+using gifbench::kPeriod;
+using gifbench::Recording;
 
 // Trims 10 s (100 frames) from both ends in this process.
 void Trim(benchmark::State& state, uint32_t repeats) {

@@ -41,11 +41,14 @@ class ScreenPainter final : public RowSink {
         const uint32_t screenY = frame_.top + y;
         if (screenY < area_.y0 || screenY >= area_.y1) return;
         uint32_t* out = screen_.data() + size_t{width_} * screenY;
-        for (uint32_t x = area_.x0; x < area_.x1; ++x) {
-            const uint8_t index = pixels[x - frame_.left];
-            if (frame_.transparency && index == frame_.transparentIndex) continue;
-            out[x] = colours_[index];
+        const uint32_t left = frame_.left;
+        if (!frame_.transparency) {
+            for (uint32_t x = area_.x0; x < area_.x1; ++x) out[x] = colours_[pixels[x - left]];
+            return;
         }
+        const uint8_t transparent = frame_.transparentIndex;
+        for (uint32_t x = area_.x0; x < area_.x1; ++x)
+            if (pixels[x - left] != transparent) out[x] = colours_[pixels[x - left]];
     }
 
   private:

@@ -115,8 +115,9 @@ bool GifEditSession::Undo() {
 }
 
 bool GifEditSession::Edited() const {
-    return state_.speed != 1.0 || Plan().kept.size() != 1 || Plan().kept[0].first != 0 ||
-           Plan().kept[0].last + 1 != FrameCount();
+    const gif::EditPlan plan = Plan();
+    return plan.speed != 1.0 || plan.kept.size() != 1 || plan.kept[0].first != 0 ||
+           plan.kept[0].last + 1 != FrameCount();
 }
 
 uint32_t GifEditSession::NextKept(uint32_t frame) const {
