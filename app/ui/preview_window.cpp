@@ -195,6 +195,10 @@ void PreviewWindow::DeleteSelected() {
 
 void PreviewWindow::Save() {
     if (Saving()) return;
+    if (!session_.Indexed()) {  // every frame must be known before the edit can be written
+        strip_->ShowMessage(tr("还在读取帧，请稍候再保存"));
+        return;
+    }
     if (!session_.Edited()) {
         strip_->ShowMessage(tr("没有要保存的修改"));
         return;

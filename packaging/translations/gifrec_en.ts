@@ -517,8 +517,8 @@ Mark</translation>
         <location filename="../../app/ui/preview_window.cpp" line="47"/>
         <location filename="../../app/ui/preview_window.cpp" line="49"/>
         <location filename="../../app/ui/preview_window.cpp" line="193"/>
-        <location filename="../../app/ui/preview_window.cpp" line="277"/>
-        <location filename="../../app/ui/preview_window.cpp" line="280"/>
+        <location filename="../../app/ui/preview_window.cpp" line="281"/>
+        <location filename="../../app/ui/preview_window.cpp" line="284"/>
         <source>不能去掉所有的帧</source>
         <translation>At least one frame must stay</translation>
     </message>
@@ -539,37 +539,42 @@ Mark</translation>
     </message>
     <message>
         <location filename="../../app/ui/preview_window.cpp" line="199"/>
+        <source>还在读取帧，请稍候再保存</source>
+        <translation>Still reading the frames; save again in a moment</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="203"/>
         <source>没有要保存的修改</source>
         <translation>There are no changes to save</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="204"/>
-        <location filename="../../app/ui/preview_window.cpp" line="210"/>
+        <location filename="../../app/ui/preview_window.cpp" line="208"/>
+        <location filename="../../app/ui/preview_window.cpp" line="214"/>
         <source>正在保存… %1%</source>
         <translation>Saving… %1%</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="231"/>
+        <location filename="../../app/ui/preview_window.cpp" line="235"/>
         <source>已保存，原文件已移到回收站；剪贴板里是新的GIF</source>
         <translation>Saved; the original is in the trash, and the new GIF is on the clipboard</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="232"/>
+        <location filename="../../app/ui/preview_window.cpp" line="236"/>
         <source>已保存，原文件保留为 %1；剪贴板里是新的GIF</source>
         <translation>Saved; the original is kept as %1, and the new GIF is on the clipboard</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="236"/>
+        <location filename="../../app/ui/preview_window.cpp" line="240"/>
         <source>保存失败：%1。原文件没有改动</source>
         <translation>Saving failed: %1. The original is unchanged</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="239"/>
+        <location filename="../../app/ui/preview_window.cpp" line="243"/>
         <source>保存失败：原文件无法移走（%1）。原文件没有改动</source>
         <translation>Saving failed: the original cannot be moved away (%1). The original is unchanged</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="242"/>
+        <location filename="../../app/ui/preview_window.cpp" line="246"/>
         <source>保存失败：%1。原文件已放回原处</source>
         <translation>Saving failed: %1. The original is back in its place</translation>
     </message>
