@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/core/gif_edit_session.h"
 #include "app/core/trash.h"
 #include "gif/giflib_timeline_support.h"
@@ -107,6 +110,31 @@ TEST_F(EditSessionTest, SaveTrashesTheOriginalAndWritesTheKeptFrames) {
     EXPECT_TRUE(SaveEditedGif(path_, session_.Plan(), {}, {}).trashed);
     EXPECT_TRUE(fs::exists(trash + "/files/rec.2.gif"));
     EXPECT_TRUE(fs::exists(trash + "/info/rec.2.gif.trashinfo"));
+}
+
+// A file on another file system than the home trash goes to the trash at the top of its own.
+TEST(Trash, AnotherFileSystemUsesItsTopDirectoryTrash) {
+    const fs::path shm = "/dev/shm", trash = shm / (".Trash-" + std::to_string(getuid()));
+    struct stat tmp {
+    }, other{};
+    if (stat("/tmp", &tmp) != 0 || stat(shm.c_str(), &other) != 0 || tmp.st_dev == other.st_dev ||
+        access(shm.c_str(), W_OK) != 0 || fs::exists(trash))
+        GTEST_SKIP() << "no separate writable /dev/shm without a trash";
+    const std::string folder = gif::testing::TemporaryFolder();
+    setenv("XDG_DATA_HOME", (folder + "/data").c_str(), 1);
+    const fs::path file = shm / "gif_edit_trash_test.gif";
+    gif::testing::WriteFileBytes(file.string(), {1, 2, 3});
+    const TrashResult result = MoveToTrash(file);
+    EXPECT_TRUE(result.moved) << result.error;
+    EXPECT_EQ(result.trashedAs, trash / "files" / file.filename());
+    EXPECT_TRUE(fs::exists(trash / "info" / "gif_edit_trash_test.gif.trashinfo"));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(RestoreFromTrash(result, file));
+    EXPECT_EQ(ReadFileBytes(file.string()), std::vector<uint8_t>({1, 2, 3}));
+    std::error_code ignored;
+    fs::remove(file, ignored);
+    fs::remove_all(trash, ignored);
+    unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(EditSessionTest, WithoutATrashTheOriginalIsKeptBeside) {
