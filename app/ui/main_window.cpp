@@ -315,6 +315,7 @@ void MainWindow::ShowPreview(const std::string& path) {
     }
     preview_ = new PreviewWindow(this);
     connect(preview_, &PreviewWindow::closed, this, &MainWindow::OnPreviewClosed);
+    preview_->SetMakerOptions(controller_->State().makerOptions);
     preview_->Open(FromUtf8(path), AvailableArea());
     preview_->show();
     // F2 does not record while the preview is open; a press is told why.

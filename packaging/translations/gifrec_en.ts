@@ -251,6 +251,90 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
     </message>
 </context>
 <context>
+    <name>app::EditorStrip</name>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="41"/>
+        <location filename="../../app/ui/editor_strip.cpp" line="112"/>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="44"/>
+        <source>上一帧 (←)</source>
+        <translation>Previous frame (←)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="47"/>
+        <source>下一帧 (→)</source>
+        <translation>Next frame (→)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="57"/>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="59"/>
+        <source>设为开头</source>
+        <translation>Set as start</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="60"/>
+        <source>当前帧之前的都去掉 (I)</source>
+        <translation>Drop every frame before this one (I)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="61"/>
+        <source>设为结尾</source>
+        <translation>Set as end</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="62"/>
+        <source>当前帧之后的都去掉 (O)</source>
+        <translation>Drop every frame after this one (O)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="64"/>
+        <source>删除所选</source>
+        <translation>Delete selection</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="65"/>
+        <source>删除在时间轴上拖选的帧 (Delete)</source>
+        <translation>Delete the frames dragged over on the timeline (Delete)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="66"/>
+        <source>撤销</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="68"/>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="69"/>
+        <source>覆盖保存；原文件移到回收站 (Ctrl+S)</source>
+        <translation>Save over the file; the original goes to the trash (Ctrl+S)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="67"/>
+        <source>撤销上一次修改 (Ctrl+Z)</source>
+        <translation>Undo the last change (Ctrl+Z)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="108"/>
+        <source>第 %1/%2 帧  %3 / %4</source>
+        <translation>Frame %1/%2  %3 / %4</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/editor_strip.cpp" line="112"/>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+</context>
+<context>
     <name>app::MainWindow</name>
     <message>
         <location filename="../../app/ui/main_window.cpp" line="77"/>
@@ -468,9 +552,74 @@ Mark</translation>
 <context>
     <name>app::PreviewWindow</name>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="13"/>
+        <location filename="../../app/ui/preview_window.cpp" line="20"/>
         <source>预览</source>
         <translation>Preview</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="47"/>
+        <location filename="../../app/ui/preview_window.cpp" line="49"/>
+        <location filename="../../app/ui/preview_window.cpp" line="193"/>
+        <location filename="../../app/ui/preview_window.cpp" line="281"/>
+        <location filename="../../app/ui/preview_window.cpp" line="284"/>
+        <source>不能去掉所有的帧</source>
+        <translation>At least one frame must stay</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="87"/>
+        <source>无法打开：%1</source>
+        <translation>Cannot open: %1</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="147"/>
+        <source>无法读取：%1</source>
+        <translation>Cannot read: %1</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="188"/>
+        <source>先在时间轴上拖选要删除的帧</source>
+        <translation>First drag over the frames to delete on the timeline</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="199"/>
+        <source>还在读取帧，请稍候再保存</source>
+        <translation>Still reading the frames; save again in a moment</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="203"/>
+        <source>没有要保存的修改</source>
+        <translation>There are no changes to save</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="208"/>
+        <location filename="../../app/ui/preview_window.cpp" line="214"/>
+        <source>正在保存… %1%</source>
+        <translation>Saving… %1%</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="235"/>
+        <source>已保存，原文件已移到回收站；剪贴板里是新的GIF</source>
+        <translation>Saved; the original is in the trash, and the new GIF is on the clipboard</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="236"/>
+        <source>已保存，原文件保留为 %1；剪贴板里是新的GIF</source>
+        <translation>Saved; the original is kept as %1, and the new GIF is on the clipboard</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="240"/>
+        <source>保存失败：%1。原文件没有改动</source>
+        <translation>Saving failed: %1. The original is unchanged</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="243"/>
+        <source>保存失败：原文件无法移走（%1）。原文件没有改动</source>
+        <translation>Saving failed: the original cannot be moved away (%1). The original is unchanged</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/preview_window.cpp" line="246"/>
+        <source>保存失败：%1。原文件已放回原处</source>
+        <translation>Saving failed: %1. The original is back in its place</translation>
     </message>
 </context>
 <context>

@@ -217,7 +217,7 @@ class MainWindowTest : public QObject {
         QVERIFY(status->text().contains(QStringLiteral("预览")));
         QVERIFY(status->text().contains(QStringLiteral("双击")));
         QCOMPARE(record->text(), QStringLiteral("录制"));
-        QTest::mouseDClick(preview, Qt::LeftButton);
+        QTest::mouseDClick(preview, Qt::LeftButton, {}, preview->Picture()->geometry().center());
         QTRY_VERIFY(!window->Preview());
         QVERIFY(window->Keys()->IsWatching());
         desktop.SetKeyDown(113, true);

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "app/core/encoder.h"
+#include "app/ui/editor_strip.h"
 #include "app/ui/preview_window.h"
 #include "bmp_builder.h"
 #include "region_ui_support.h"
@@ -65,12 +66,18 @@ class PreviewTest : public QObject {
         preview->Open(path, area);
         preview->show();
         QVERIFY(QTest::qWaitForWindowExposed(preview));
-        const QSize shown(1479, 832);
+        // The editor strip takes its height below the picture, which fills 80% of the rest.
+        const int strip = preview->Strip()->height();
+        const QSize shown = PreviewWindow::ShownSize({1920, 1080}, {1920, 1040 - strip});
+        QCOMPARE(shown.height(), (1040 - strip) * 4 / 5);
         QCOMPARE(preview->PictureSize(), shown);
         QCOMPARE(preview->Picture()->geometry(), QRect(QPoint(1, 1), shown));
-        QCOMPARE(preview->size(), shown + QSize(2, 2));
+        QCOMPARE(preview->size(), shown + QSize(2, 2 + strip));
+        QCOMPARE(preview->Strip()->geometry(),
+                 QRect(0, shown.height() + 2, shown.width() + 2, strip));
         QVERIFY(area.contains(preview->geometry()));
-        QCOMPARE(preview->pos(), QPoint((1920 - 1481) / 2, 40 + (1040 - 834) / 2));
+        QCOMPARE(preview->pos(),
+                 QPoint((1920 - preview->width()) / 2, 40 + (1040 - preview->height()) / 2));
         // What the label shows is the scaled frame, not a crop of the full-size one.
         QCOMPARE(preview->Picture()->grab().size(), shown);
         testing_ui::Screenshot(QStringLiteral("preview_of_a_full_screen_gif"));
@@ -83,8 +90,12 @@ class PreviewTest : public QObject {
         auto* preview = new PreviewWindow;
         preview->Open(path, QRect(0, 0, 1280, 720));
         QCOMPARE(preview->PictureSize(), QSize(64, 48));
-        QCOMPARE(preview->size(), QSize(66, 50));
-        QCOMPARE(preview->pos(), QPoint((1280 - 66) / 2, (720 - 50) / 2));
+        // The window is as wide as the strip needs; the picture sits in the middle above it.
+        const QSize strip = preview->Strip()->size();
+        QCOMPARE(preview->size(), QSize(strip.width(), 50 + strip.height()));
+        QCOMPARE(preview->Picture()->geometry(), QRect((strip.width() - 64) / 2, 1, 64, 48));
+        QCOMPARE(preview->pos(),
+                 QPoint((1280 - preview->width()) / 2, (720 - preview->height()) / 2));
         preview->close();
     }
 };

@@ -43,7 +43,8 @@ tap_f2
 sleep 1
 [ "$(ls "$output_dir"/*.gif | wc -l)" -eq 1 ] || fail "F2 worked while the preview was open"
 eval "$(xdotool getwindowgeometry --shell "$preview")"
-xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat 2 --delay 80 1
+# The picture is at the top, centred above the editor strip.
+xdotool mousemove $((X + WIDTH / 2)) $((Y + 6)) click --repeat 2 --delay 80 1
 wait_for 10 bash -c "! xdotool search --onlyvisible --name '^$preview_title\$' >/dev/null" || fail "double-click did not close the preview"
 sleep 0.3
 tap_f2

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/fuzz_inputs.h"
+#include "fuzz/edit_fuzz_body.h"
 #include "fuzz/reader_fuzz_body.h"
 
 namespace {
@@ -38,6 +39,21 @@ TEST(FuzzRegressions, EveryPrefixOfASeed) {
     const std::vector<uint8_t> bytes = testsupport::ReadInput(seeds.front());
     for (size_t length = 0; length <= std::min<size_t>(bytes.size(), 2000); ++length)
         gif::fuzzing::FuzzReader(bytes.data(), length);
+}
+
+// The reader's inputs and every prefix of its first seed through the streaming edits.
+TEST(FuzzRegressions, EditsOfReaderInputs) {
+    for (const auto& path : FuzzInputs("reader")) {
+        SCOPED_TRACE(path.string());
+        const std::vector<uint8_t> bytes = testsupport::ReadInput(path);
+        gif::fuzzing::FuzzEdit(bytes.data(), bytes.size());
+        for (size_t length = 0; length <= std::min<size_t>(bytes.size(), 600); ++length)
+            gif::fuzzing::FuzzEdit(bytes.data(), length);
+    }
+    for (const auto& path : FilesIn(std::filesystem::path(GIFREC_TESTDATA) / "pictures")) {
+        const std::vector<uint8_t> bytes = testsupport::ReadInput(path);
+        gif::fuzzing::FuzzEdit(bytes.data(), bytes.size());
+    }
 }
 
 }  // namespace

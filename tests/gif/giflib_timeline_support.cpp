@@ -24,6 +24,22 @@ void Add(Timeline& timeline, const std::vector<uint32_t>& screen, uint32_t durat
 }  // namespace
 
 Timeline PlayWithGiflib(std::span<const uint8_t> bytes) {
+    const Timeline frames = FramesWithGiflib(bytes);
+    Timeline timeline = frames;
+    timeline.moments.clear();
+    for (const Moment& moment : frames.moments) Add(timeline, moment.pixels, moment.duration);
+    return timeline;
+}
+
+Timeline PickFrames(const Timeline& frames, const std::vector<std::pair<size_t, uint32_t>>& picks) {
+    Timeline timeline = frames;
+    timeline.moments.clear();
+    for (const auto& [index, duration] : picks)
+        Add(timeline, frames.moments.at(index).pixels, duration);
+    return timeline;
+}
+
+Timeline FramesWithGiflib(std::span<const uint8_t> bytes) {
     Timeline timeline;
     const GiflibGif gif = DecodeWithGiflib(bytes);
     if (!gif.ok) {
@@ -48,7 +64,7 @@ Timeline PlayWithGiflib(std::span<const uint8_t> bytes) {
                 if (index == frame.transparentIndex) continue;
                 screen[size_t(y) * width + x] = Entry(palette, index);
             }
-        Add(timeline, screen, uint32_t(frame.delay));
+        timeline.moments.push_back({screen, uint32_t(frame.delay)});
         if (frame.disposal == 2)
             for (int y = y0; y < y1; ++y)
                 std::fill_n(screen.begin() + size_t(y) * width + x0, x1 - x0, kNothingShown);

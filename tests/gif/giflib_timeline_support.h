@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gif::testing {
@@ -26,6 +27,11 @@ struct Timeline {
 };
 
 Timeline PlayWithGiflib(std::span<const uint8_t> gif);
+// One moment for every frame, none merged.
+Timeline FramesWithGiflib(std::span<const uint8_t> gif);
+// The frames `picks` names (index into frames.moments, new duration) in order, merged as a
+// viewer's timeline is.
+Timeline PickFrames(const Timeline& frames, const std::vector<std::pair<size_t, uint32_t>>& picks);
 
 // Empty when both show the same pictures for the same times; else where they first differ.
 std::string TimelineDifference(const Timeline& expected, const Timeline& actual);
