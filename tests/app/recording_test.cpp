@@ -36,12 +36,16 @@ class RecordingTest : public ::testing::Test {
         auto fake = std::make_unique<FakeEncoder>(log);
         encoder = fake.get();
         controller = std::make_unique<RecordingController>(RecordingController::Dependencies{
-            view, settings, std::move(fake),
+            view,
+            settings,
+            std::move(fake),
             [this](int32_t, int32_t, int32_t width, int32_t height, std::vector<uint8_t>& frame) {
                 if (grabDelay.count()) std::this_thread::sleep_for(grabDelay);
                 frame = apptest::SolidBmp(width, height, 32, apptest::Px{10, 20, 30});
             },
-            desktop, SevenDecember, {},
+            desktop,
+            SevenDecember,
+            {},
             [this] {
                 ++captureChecks;
                 if (reentrantToggle) controller->ToggleRecording();  // a press while it waits
@@ -137,7 +141,8 @@ TEST_F(RecordingTest, AStopNeverOverwritesAnEarlierRecording) {
     EXPECT_EQ(controller->OutputPath(), Folder() / "1207050903_3.gif");
 }
 
-TEST_F(RecordingTest, PlaySpeedGivesTheFrameDelay) {
+TEST_F(RecordingTest, WithFixedDelaysPlaySpeedGivesTheFrameDelay) {
+    controller->SetFixedDelays(true);
     for (auto [speed, delay] : {std::pair{1, 40}, std::pair{5, 0}, std::pair{3, 20}}) {
         view.playSpeed = speed;
         controller->ToggleRecording();
@@ -186,10 +191,11 @@ TEST_F(RecordingTest, ASecondStopWhileOneRunsIsDropped) {
 }
 
 TEST_F(RecordingTest, OnlyF2TogglesAndFrameCountsOfAnEndedRecordingAreIgnored) {
+    controller->SetFixedDelays(true);
     controller->OnWatchedKey(81, 0);
     controller->OnWatchedKey(4, 1);
     EXPECT_EQ(view.caption, "录制");
-    controller->OnWatchedKey(113, 2);
+    controller->OnWatchedKey(113, 1);
     EXPECT_EQ(view.caption, "停止");
     ASSERT_TRUE(WaitFor([&] { return view.lastFrame >= 3; }));
     const uint64_t recording = view.lastRecording;
