@@ -16,10 +16,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--version" || arg == "-v") {
             if (line.action != CommandLine::Action::Help)
                 line.action = CommandLine::Action::Version;
-        } else if (arg == "--toggle") {
+        } else if (arg == "--toggle" || arg == "--pause") {
             // Only alone: it is a message to another gifrec, not a way to start this one.
-            if (args.size() != 1) return usage("--toggle takes no other options");
-            line.action = CommandLine::Action::Toggle;
+            if (args.size() != 1) return usage(arg + " takes no other options");
+            line.action =
+                arg == "--toggle" ? CommandLine::Action::Toggle : CommandLine::Action::Pause;
         } else if (arg == "--lang" || arg.rfind("--lang=", 0) == 0) {
             std::string value;
             if (arg == "--lang") {
@@ -39,15 +40,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string HelpText() {
     return "usage: gifrec [--lang zh|en]\n"
-           "       gifrec --toggle\n"
+           "       gifrec --toggle | --pause\n"
            "       gifrec --help | --version\n"
            "\n"
            "Records the full screen, a picked window or a dragged rectangle as an animated GIF.\n"
-           "F2 starts and stops a recording; the GIF goes to \"GIF动画\" on the desktop.\n"
+           "F2 starts and stops a recording, Shift+F2 pauses it; the GIF goes to \"GIF动画\" on\n"
+           "the desktop.\n"
            "\n"
            "  --lang zh|en   interface language (default: Chinese for zh locales, else English)\n"
            "  --toggle       start or stop the recording of the gifrec that runs (for a desktop\n"
            "                 shortcut); starts no gifrec when none runs\n"
+           "  --pause        pause or resume the recording of the gifrec that runs\n"
            "  -h, --help     print this help and exit\n"
            "  -v, --version  print the version and exit\n";
 }

@@ -8,7 +8,7 @@
 namespace app {
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, Usage, Toggle };
+    enum class Action { Run, Help, Version, Usage, Toggle, Pause };
     Action action = Action::Run;
     std::string language;  // "zh", "en", or empty to follow the locale
     std::string error;     // what is wrong, for Action::Usage

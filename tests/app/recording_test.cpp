@@ -251,3 +251,70 @@ TEST_F(RecordingTest, APressWhileTheCaptureCheckWaitsIsDropped) {
 
 }  // namespace
 }  // namespace app
+
+namespace app {
+namespace {
+
+TEST_F(RecordingTest, ShiftF2PausesARunningRecordingAndTheStopEndsThePause) {
+    controller->TogglePause();  // idle: nothing to pause
+    EXPECT_FALSE(controller->IsPaused());
+    controller->ToggleRecording();
+    ASSERT_TRUE(WaitFor([&] { return encoder->frames >= 1; }));
+    controller->OnWatchedKey(kKeyRecordToggle, kModifierShift);
+    EXPECT_TRUE(controller->IsPaused());
+    EXPECT_EQ(view.caption, "停止");
+    controller->OnWatchedKey(kKeyRecordToggle, kModifierShift);
+    EXPECT_FALSE(controller->IsPaused());
+    controller->TogglePause();
+    log.Reset();
+    controller->OnWatchedKey(kKeyRecordToggle, 0);  // a stop while paused
+    EXPECT_FALSE(controller->IsPaused());
+    const auto events = log.Events();
+    const auto resumed = std::find(events.begin(), events.end(), "Resumed");
+    ASSERT_NE(resumed, events.end());
+    EXPECT_LT(resumed, std::find(events.begin(), events.end(), "Restore"));
+    EXPECT_EQ(std::count(events.begin(), events.end(), "SaveGif"), 1);
+}
+
+TEST_F(RecordingTest, TheCountdownComesBeforeTheFirstGrabAndF2CancelsIt) {
+    controller->SetCountdown(true);
+    view.mode = 2;
+    controller->ToggleRecording();
+    EXPECT_TRUE(controller->IsCountingDown());
+    EXPECT_EQ(view.caption, "停止");
+    EXPECT_EQ(view.RunNextTimer(), 1000);
+    EXPECT_EQ(view.RunNextTimer(), 1000);
+    EXPECT_FALSE(controller->State().workerThread);
+    // The digits leave the screen before the first grab.
+    EXPECT_EQ(view.RunNextTimer(), 1000 - kCountdownClearMs);
+    EXPECT_FALSE(controller->State().workerThread);
+    EXPECT_EQ(view.RunNextTimer(), kCountdownClearMs);
+    EXPECT_TRUE(controller->State().workerThread);
+    auto events = log.Events();
+    const std::vector<std::string> counted(events.begin(), events.begin() + 4);
+    EXPECT_EQ(counted, (std::vector<std::string>{"Countdown 3", "Countdown 2", "Countdown 1",
+                                                 "Countdown 0"}));
+    controller->ToggleRecording();
+    EXPECT_EQ(encoder->savedPaths.size(), 1u);
+
+    // Cancelled in full-screen mode: the window comes back and nothing is recorded.
+    view.FinishBackground();
+    log.Reset();
+    view.mode = 0;
+    controller->ToggleRecording();
+    EXPECT_EQ(view.RunNextTimer(), 1000);
+    controller->OnWatchedKey(kKeyRecordToggle, 0);
+    EXPECT_FALSE(controller->IsCountingDown());
+    EXPECT_EQ(view.caption, "录制");
+    while (view.RunNextTimer() >= 0) {
+    }
+    EXPECT_FALSE(controller->State().workerThread);
+    events = log.Events();
+    EXPECT_EQ(events.front(), "Minimise");
+    EXPECT_EQ(events.back(), "Status");
+    EXPECT_NE(std::find(events.begin(), events.end(), "Restore"), events.end());
+    EXPECT_EQ(encoder->savedPaths.size(), 1u);
+}
+
+}  // namespace
+}  // namespace app
