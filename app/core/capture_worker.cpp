@@ -29,6 +29,13 @@ void CaptureWorker::Start() {
     if (thread_.joinable()) return;
     stopRequested_ = false;
     watermark_ = ChooseWatermark();
+    {
+        // The played length is the time from here to the stop: the first frame stands for the
+        // moments before its grab too (gifrec's own window on its way off the screen).
+        std::lock_guard lock(sleepMutex_);
+        recordingClock_.Start(clock_.Now());
+        clockStarted_ = true;
+    }
     if (fixedDelays_) {
         thread_ = std::thread([this] { RunFixed(); });
     } else {

@@ -13,7 +13,7 @@
 
 namespace app {
 
-using RecordingTime = std::chrono::microseconds;  // since the first grab, pauses left out
+using RecordingTime = std::chrono::microseconds;  // since the start, pauses left out
 
 // Browsers show shorter delays as 10 hundredths; a frame that would need one is merged.
 inline constexpr int kMinFrameDelay = 2;
@@ -52,12 +52,12 @@ class FrameTimeline {
         uint16_t delay;  // hundredths of a second
     };
 
-    // A picture grabbed at `at`; `speed` scales the time since the last one. Frames whose
-    // delay is now settled are appended to `out`.
+    // A picture grabbed at `at` (from the start of the recording, which the first frame's
+    // delay counts from); `speed` scales the time since the last one. Frames whose delay is now
+    // settled are appended to `out`.
     void Add(Picture picture, RecordingTime at, double speed, std::vector<Timed>& out) {
         if (!pending_) {
-            if (!continues_) last_ = at;  // a resumed recording goes on from the pause
-            continues_ = false;
+            // It lasts from the start, or from the pause before it: no gap either way.
             pending_.emplace(std::move(picture));
             return;
         }
@@ -83,7 +83,6 @@ class FrameTimeline {
         }
         if (ready_) out.push_back(std::move(*std::exchange(ready_, std::nullopt)));
         last_ = std::max(last_, at);
-        continues_ = true;
     }
 
     // The total of the delays handed out and held, in hundredths.
@@ -113,7 +112,6 @@ class FrameTimeline {
     RecordingTime last_{};
     double scaled_ = 0;  // exact played time up to `last_`, in hundredths
     int64_t emitted_ = 0;
-    bool continues_ = false;
 };
 
 // Frames kept per second over the last two seconds of recording.

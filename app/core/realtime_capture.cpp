@@ -46,7 +46,6 @@ void CaptureWorker::RunGrabbing() {
     if (WaitForFirstGrab()) {
         Clock::Time next = clock_.Now();
         Clock::Time lastGrab = next;
-        bool first = true;
         while (WaitForNextGrab(next)) {
             QueuedPicture picture;
             picture.settings = settings_.Snapshot();
@@ -54,11 +53,8 @@ void CaptureWorker::RunGrabbing() {
             const Clock::Time started = clock_.Now();
             {
                 std::lock_guard lock(sleepMutex_);
-                if (first) recordingClock_.Start(started);
-                clockStarted_ = true;
                 picture.at = recordingClock_.Elapsed(started);
             }
-            first = false;
             picture.bytes = queue_.TakeBuffer();
             grabber_(region.left, region.top, region.Width(), region.Height(), picture.bytes);
             if (StopRequested()) break;  // it may show the window coming back

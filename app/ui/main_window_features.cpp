@@ -76,6 +76,7 @@ void MainWindow::WireFeatures() {
 void MainWindow::BuildMenus() {
     QMenu* tools = menuBar()->addMenu(tr("工具"));
     tools->addAction(tr("制作水印"), this, &MainWindow::OnMakeWatermarkItem);
+    BuildTimingMenu(tools);  // the entries below keep their places counted from the end
     resaveAction_ = tools->addAction(tr("重新保存"), this, [this] { controller_->Resave(); });
     resaveAction_->setObjectName(QStringLiteral("重新保存"));
     resaveAction_->setEnabled(false);
@@ -94,7 +95,6 @@ void MainWindow::BuildMenus() {
                                           .exactColours = exactColoursAction_->isChecked()});
         });
     }
-    BuildTimingMenu(tools);
     QMenu* help = menuBar()->addMenu(tr("帮助"));
     help->addAction(tr("使用教程"), this, [this] {
         if (OnTutorialItem().isEmpty()) statusLine_->setText(tr("无法写入使用教程文件"));
@@ -118,6 +118,7 @@ void MainWindow::BuildTimingMenu(QMenu* tools) {
     countdownAction_->setChecked(controller_->Countdown());
     connect(countdownAction_, &QAction::toggled, this,
             [this](bool on) { controller_->SetCountdown(on); });
+    tools->addSeparator();
 }
 
 void MainWindow::ShowRecordingControls(bool recording) {
