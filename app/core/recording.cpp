@@ -95,8 +95,17 @@ void RecordingController::ToggleRecording() {
 void RecordingController::TogglePause() {
     if (!state_.workerThread || stopping_ || saving_) return;
     paused_ = !paused_;
-    state_.workerThread->SetPaused(paused_);
     view_.ShowPaused(paused_);
+    if (paused_) {
+        state_.workerThread->SetPaused(true);
+        view_.SetStatusText(Translated("RecordingController", "已暂停, 按 Shift+F2 继续"));
+        return;
+    }
+    const uint64_t resume = ++resumeNumber_;
+    view_.RunAfter(kResumeSettleMs, [this, resume] {
+        if (resume == resumeNumber_ && !paused_ && state_.workerThread)
+            state_.workerThread->SetPaused(false);
+    });
 }
 
 void RecordingController::OnWatchedKey(int keyCode, int modifiers) {
@@ -117,7 +126,7 @@ void RecordingController::SetPlaySpeedPosition(int position) {
 
 void RecordingController::OnFrameCaptured(uint64_t recording, uint32_t frameNumber,
                                           double framesPerSecond) {
-    if (recording != recordingNumber_ || !state_.workerThread || stopping_) return;
+    if (recording != recordingNumber_ || !state_.workerThread || stopping_ || paused_) return;
     view_.SetStatusText(fixedDelays_ ? FrameStatusText(frameNumber)
                                      : RealTimeStatusText(frameNumber, framesPerSecond));
 }

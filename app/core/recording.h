@@ -26,6 +26,8 @@ inline constexpr std::chrono::milliseconds kMinimiseWait{500};
 inline constexpr int kCountdownSeconds = 3;
 // The countdown leaves the screen this long before the first grab, so that it is never in it.
 inline constexpr int kCountdownClearMs = 100;
+// The same for the paused title and tray icon before the first grab after a resume.
+inline constexpr int kResumeSettleMs = 100;
 
 // One per program run; a new recording reuses it.
 struct RecordingState {
@@ -151,6 +153,7 @@ class RecordingController {
     bool countingDown_ = false;
     bool minimisedForCountdown_ = false;
     uint64_t countdownNumber_ = 0;  // tells a cancelled countdown's late steps apart
+    uint64_t resumeNumber_ = 0;     // tells a resume that a pause came after it
 };
 
 }  // namespace app

@@ -146,7 +146,6 @@ void MainWindow::ShowPaused(bool paused) {
         style()->standardIcon(paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
     pauseButton_->setToolTip(paused ? tr("继续录制（Shift+F2）") : tr("暂停录制（Shift+F2）"));
     if (feedback_) feedback_->SetPaused(paused);
-    if (paused) statusLine_->setText(tr("已暂停, 按 Shift+F2 继续"));
 }
 
 // Where our windows can be placed (X11) large digits count; elsewhere a window would be

@@ -157,7 +157,10 @@ std::vector<platform::Rect> RecordingFeedback::RectanglesToHide() const {
 void RecordingFeedback::Refresh() {
     if (!IsRunning()) return;
     if (mainWindow_) {
-        const QString title = TitleWouldBeRecorded() && countdown_ == 0 ? plainTitle_ : Title();
+        // Nothing is grabbed during the countdown and a pause, and the resume waits for the
+        // plain title to be back.
+        const bool plain = TitleWouldBeRecorded() && countdown_ == 0 && !paused_;
+        const QString title = plain ? plainTitle_ : Title();
         if (mainWindow_->windowTitle() != title) mainWindow_->setWindowTitle(title);
     }
     if (tray_) tray_->setToolTip(ToolTip());

@@ -263,8 +263,16 @@ TEST_F(RecordingTest, ShiftF2PausesARunningRecordingAndTheStopEndsThePause) {
     controller->OnWatchedKey(kKeyRecordToggle, kModifierShift);
     EXPECT_TRUE(controller->IsPaused());
     EXPECT_EQ(view.caption, "停止");
+    EXPECT_TRUE(controller->State().workerThread->Paused());
+    EXPECT_EQ(view.status, "已暂停, 按 Shift+F2 继续");
+    controller->OnFrameCaptured(view.lastRecording, 99);  // added at the pause: no news
+    EXPECT_EQ(view.status, "已暂停, 按 Shift+F2 继续");
     controller->OnWatchedKey(kKeyRecordToggle, kModifierShift);
     EXPECT_FALSE(controller->IsPaused());
+    // Grabs go on once the paused title has had time to go.
+    EXPECT_TRUE(controller->State().workerThread->Paused());
+    EXPECT_EQ(view.RunNextTimer(), kResumeSettleMs);
+    EXPECT_FALSE(controller->State().workerThread->Paused());
     controller->TogglePause();
     log.Reset();
     controller->OnWatchedKey(kKeyRecordToggle, 0);  // a stop while paused
