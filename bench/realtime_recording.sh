@@ -2,7 +2,7 @@
 # Real-time recording under load, gifrec beside ffmpeg's x11grab in the same run: a browser
 # scrolling a long page and a terminal whose counter changes every 20 ms, on a private
 # 1920x1080 Xvfb with openbox. Two recordings each: the full screen at the default interval of
-# 100 ms, and a 1280x720 region at 50 ms. Prints for each the frames kept a second, the played
+# 100 ms, and a 1280x720 region at 50 ms; and gifrec's full screen with fixed delays beside. Prints for each the frames kept a second, the played
 # length against the wall time, the CPU per frame, and (gifrec) the resident memory over the
 # recording.
 #
@@ -107,6 +107,14 @@ record_gifrec() {  # record_gifrec NAME SETUP
 }
 
 full_screen() { :; }
+# The tools menu's 固定帧延时 (its second entry): the fixed delays and sleep-after-work, for the
+# CPU a frame costs without the real-time threads.
+full_screen_fixed() {
+  xdotool mousemove --window "$1" 20 10 click 1
+  sleep 0.5
+  xdotool key Down Down Return
+  sleep 0.3
+}
 # The interval slider to its first position (50 ms), then a 1280x720 region dragged at (100,100).
 region_at_50ms() {
   eval "$(xwininfo -id "$1" | sed -n 's/ *Absolute upper-left \([XY\]\): *\(-\?[0-9]*\)/\1=\2/p')"
@@ -147,5 +155,6 @@ record_ffmpeg() {  # record_ffmpeg NAME RATE SIZE OFFSET
 
 record_gifrec full-100ms full_screen
 record_ffmpeg full-100ms 10 1920x1080 0,0
+record_gifrec full-fixed full_screen_fixed
 record_gifrec region-50ms region_at_50ms
 record_ffmpeg region-50ms 20 1280x720 100,100
