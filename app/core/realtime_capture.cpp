@@ -90,12 +90,14 @@ void CaptureWorker::RunEncoding() {
     std::vector<FrameTimeline<QueuedPicture>::Timed> settled;
     uint32_t frameNumber = 0;
     bool failed = false;
+    // A pause or the end carries no settings: the last picture's speed runs on until it.
+    double speed = settings_.Snapshot().speedFactor;
     while (std::optional<QueuedPicture> item = queue_.Pop()) {
         if (failed) continue;  // emptied, so that the grabbing thread never waits on it
-        const double speed = item->settings.speedFactor;
         switch (item->kind) {
             case QueuedPicture::Kind::Picture: {
                 const RecordingTime at = item->at;
+                speed = item->settings.speedFactor;
                 timeline.Add(std::move(*item), at, speed, settled);
                 break;
             }

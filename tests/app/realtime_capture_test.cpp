@@ -160,6 +160,15 @@ TEST_F(RealTimeCaptureTest, PausedTimeIsLeftOutAndWhatCameBeforeIsAddedAtThePaus
     EXPECT_EQ(reported, 10u);
 }
 
+TEST_F(RealTimeCaptureTest, ThePlaySpeedScalesTheTimeUpToTheStop) {
+    settings.Update([](CaptureSettings& s) { s.speedFactor = 2.0; });
+    worker->Start();
+    RunIntervals(3);
+    clock.Advance(50ms);
+    worker->Stop();
+    EXPECT_EQ(encoder.Delays(), (std::vector<uint16_t>{5, 5, 5, 3}));  // 350 ms played in 180
+}
+
 TEST_F(RealTimeCaptureTest, AGrabThatEndsAfterTheStopIsNotRecorded) {
     std::atomic<int> grabbed{0};
     worker = std::make_unique<CaptureWorker>(
