@@ -152,6 +152,7 @@ void MainWindow::ShowPaused(bool paused) {
 // recorded, so the title and the tray's tooltip count instead.
 void MainWindow::ShowCountdown(int secondsLeft) {
     if (feedback_) feedback_->SetCountdown(secondsLeft);
+    pauseButton_->setEnabled(secondsLeft <= 0);  // nothing to pause before the first grab
     if (secondsLeft > 0) {
         statusLine_->setText(tr("%1 秒后开始录制, 按 F2 取消").arg(secondsLeft));
     }

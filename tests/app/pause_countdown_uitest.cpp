@@ -77,9 +77,11 @@ class PauseCountdownTest : public QObject {
         QCOMPARE(window->Countdown()->Seconds(), 3);
         QVERIFY(window->windowTitle().startsWith(QStringLiteral("3 秒后开始录制")));
         QVERIFY(!window->Recording().State().workerThread);
+        QVERIFY(!window->PauseButton()->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(window->Countdown()->Seconds(), 1, 3000);
         QTRY_VERIFY_WITH_TIMEOUT(window->Recording().State().workerThread, 3000);
         QVERIFY(!window->Countdown()->isVisible());
+        QVERIFY(window->PauseButton()->isEnabled());
         record->click();
         QTRY_COMPARE_WITH_TIMEOUT(SavedGifs(), before + 1, 10000);
 
