@@ -39,9 +39,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "gifrec: %s (gifrec --help lists the options)\n",
                          line.error.c_str());
             return app::kExitUsage;
-        case app::CommandLine::Action::Toggle: {
+        case app::CommandLine::Action::Toggle:
+        case app::CommandLine::Action::Pause: {
             QCoreApplication application(argc, argv);
-            return app::SendToggle();
+            return app::SendToggle(line.action == app::CommandLine::Action::Pause ? "Pause"
+                                                                                  : "Toggle");
         }
         case app::CommandLine::Action::Run:
             break;
@@ -105,10 +107,12 @@ int main(int argc, char** argv) {
                                   remembered,
                                   settingsStore.get()});
     window.show();
-    // `gifrec --toggle` and the desktop's shortcut both do what F2 does.
+    // `gifrec --toggle` and the desktop's shortcut both do what F2 does; --pause and the second
+    // shortcut what Shift+F2 does.
     const auto toggleRecording = [&window] { window.Recording().ToggleRecording(); };
-    app::ToggleService toggle(toggleRecording);
+    const auto togglePause = [&window] { window.Recording().TogglePause(); };
+    app::ToggleService toggle(toggleRecording, togglePause);
     toggle.Register();
-    app::BindToggleShortcut(*desktop, toggleRecording);
+    app::BindRecordingShortcuts(*desktop, toggleRecording, togglePause);
     return application->exec();
 }

@@ -322,7 +322,7 @@ void BM_Recording10s_Interval50ms(benchmark::State& state) {
             [&](int32_t l, int32_t t, int32_t w, int32_t h, std::vector<uint8_t>& f) {
                 desktop->GrabInto(l, t, w, h, f);
             },
-            [&](uint32_t n) { frames = n; });
+            [&](uint32_t n, double) { frames = n; });
         const double cpuBefore = CpuSeconds(RUSAGE_SELF);
         auto changes = std::make_unique<ScreenChanges>();
         const auto start = std::chrono::steady_clock::now();

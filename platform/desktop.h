@@ -162,14 +162,16 @@ class Desktop {
     // Whether grabs show the window the chooser gave (the window pick mode) or the screen.
     virtual void UseWindowSource(bool window) { static_cast<void>(window); }
 
-    // Binds a shortcut of the whole desktop that calls `activated` from this thread's event loop,
-    // where the desktop lets programs ask for one; `description` is shown to the user. Does
-    // nothing elsewhere.
-    virtual void BindToggleShortcut(const std::string& description,
-                                    std::function<void()> activated) {
-        static_cast<void>(description);
-        static_cast<void>(activated);
-    }
+    // Binds shortcuts of the whole desktop, each calling its `activated` from this thread's event
+    // loop, where the desktop lets programs ask for them; descriptions are shown to the user.
+    // Does nothing elsewhere.
+    struct Shortcut {
+        std::string id;
+        std::string description;
+        std::string preferredTrigger;
+        std::function<void()> activated;
+    };
+    virtual void BindShortcuts(std::vector<Shortcut> shortcuts) { static_cast<void>(shortcuts); }
 
     // Whether our own windows can be put at screen coordinates: the region frame around the
     // region, and the cursor overlay that draws the pointer into the grabs. Where they cannot,

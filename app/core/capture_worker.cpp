@@ -17,31 +17,90 @@ constexpr auto kScreenLost = std::chrono::seconds(2);
 }  // namespace
 
 CaptureWorker::CaptureWorker(Encoder& encoder, gif::FrameInfo& frameInfo, SettingsStore& settings,
-                             Grabber grabber, FrameReport report)
+                             Grabber grabber, FrameReport report, Clock& clock)
     : encoder_(encoder),
       frameInfo_(frameInfo),
       settings_(settings),
       grabber_(std::move(grabber)),
-      report_(std::move(report)) {}
+      report_(std::move(report)),
+      clock_(clock) {}
 
 void CaptureWorker::Start() {
     if (thread_.joinable()) return;
     stopRequested_ = false;
-    thread_ = std::thread([this] { Run(); });
+    watermark_ = ChooseWatermark();
+    {
+        // The played length is the time from here to the stop: the first frame stands for the
+        // moments before its grab too (gifrec's own window on its way off the screen).
+        std::lock_guard lock(sleepMutex_);
+        recordingClock_.Start(clock_.Now());
+        clockStarted_ = true;
+    }
+    if (fixedDelays_) {
+        thread_ = std::thread([this] { RunFixed(); });
+    } else {
+        encodingThread_ = std::thread([this] { RunEncoding(); });
+        thread_ = std::thread([this] { RunGrabbing(); });
+    }
+}
+
+void CaptureWorker::SetPaused(bool paused) {
+    {
+        std::lock_guard lock(sleepMutex_);
+        if (paused == paused_) return;
+        paused_ = paused;
+        if (clockStarted_) {
+            if (paused) {
+                recordingClock_.Pause(clock_.Now());
+            } else {
+                recordingClock_.Resume(clock_.Now());
+            }
+        }
+    }
+    wake_.notify_all();
+}
+
+bool CaptureWorker::Paused() const {
+    std::lock_guard lock(sleepMutex_);
+    return paused_;
+}
+
+void CaptureWorker::MarkStop() {
+    {
+        std::lock_guard lock(sleepMutex_);
+        if (StopRequested()) return;
+        if (clockStarted_) stopAt_ = recordingClock_.Elapsed(clock_.Now());
+        stopRequested_.store(true, std::memory_order_release);
+    }
+    wake_.notify_all();
 }
 
 void CaptureWorker::Stop() {
+    MarkStop();
+    if (thread_.joinable()) thread_.join();
+    if (encodingThread_.joinable()) encodingThread_.join();
+}
+
+void CaptureWorker::Fail(const std::string& error) {
+    if (failureReport_) failureReport_(error);
     {
         std::lock_guard lock(sleepMutex_);
         stopRequested_.store(true, std::memory_order_release);
     }
     wake_.notify_all();
-    if (thread_.joinable()) thread_.join();
 }
 
 bool CaptureWorker::SleepUnlessStopped(std::chrono::milliseconds duration) {
     std::unique_lock lock(sleepMutex_);
-    return !wake_.wait_for(lock, duration, [this] { return StopRequested(); });
+    clock_.WaitUntil(lock, wake_, clock_.Now() + duration, [this] { return StopRequested(); });
+    return !StopRequested();
+}
+
+// False when a stop came while paused.
+bool CaptureWorker::WaitWhilePaused() {
+    std::unique_lock lock(sleepMutex_);
+    wake_.wait(lock, [this] { return !paused_ || StopRequested(); });
+    return !StopRequested();
 }
 
 // False when a stop came while waiting. Once our window is off the screen, the window manager
@@ -72,8 +131,8 @@ std::vector<uint8_t> CaptureWorker::ChooseWatermark() {
     return BuiltinWatermark();
 }
 
-void CaptureWorker::Run() {
-    const std::vector<uint8_t> watermark = ChooseWatermark();
+void CaptureWorker::RunFixed() {
+    const std::vector<uint8_t>& watermark = watermark_;
     std::vector<uint8_t> frame;
     if (!WaitForFirstGrab()) return;
     auto lastGrab = std::chrono::steady_clock::now();
@@ -97,7 +156,7 @@ void CaptureWorker::Run() {
 
         // A frame that could not be grabbed is not the maker's failure; any other is final.
         if (!encoder_.AddFrame(frameInfo_, frame) && !frame.empty() && failureReport_) {
-            failureReport_(encoder_.GetError());
+            Fail(encoder_.GetError());
             return;
         }
         // A screen that stays out of reach (a screen cast the desktop ended) ends the recording
@@ -107,13 +166,14 @@ void CaptureWorker::Run() {
         if (!frame.empty() || emptyRegion) {
             lastGrab = now;
         } else if (now - lastGrab >= kScreenLost && failureReport_) {
-            failureReport_(Translated("CaptureWorker", "屏幕已无法录制: 超过两秒没有得到画面"));
+            Fail(Translated("CaptureWorker", "屏幕已无法录制: 超过两秒没有得到画面"));
             return;
         }
 
         const int interval = std::max(0, settings.frameIntervalPosition * 50);
         if (!SleepUnlessStopped(std::chrono::milliseconds(interval))) return;
-        if (report_) report_(frameNumber);
+        if (report_) report_(frameNumber, 0);
+        if (!WaitWhilePaused()) return;
     }
 }
 

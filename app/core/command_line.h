@@ -8,7 +8,7 @@
 namespace app {
 
 struct CommandLine {
-    enum class Action { Run, Help, Version, Usage, Toggle };
+    enum class Action { Run, Help, Version, Usage, Toggle, Pause };
     Action action = Action::Run;
     std::string language;     // "zh", "en", or empty to follow the locale
     bool noSettings = false;  // start with the defaults and write no settings

@@ -38,7 +38,15 @@ class RecorderView {
 
     // Called on the capture worker's thread: hand the count to the UI thread, which passes it to
     // RecordingController::OnFrameCaptured.
-    virtual void PostFrameCount(uint64_t recording, uint32_t frameNumber) = 0;
+    virtual void PostFrameCount(uint64_t recording, uint32_t frameNumber,
+                                double framesPerSecond) = 0;
+    // Runs `task` on the UI thread after `milliseconds`.
+    virtual void RunAfter(int milliseconds, std::function<void()> task) = 0;
+
+    // The pause button, the title and the tray say whether the recording is paused.
+    virtual void ShowPaused(bool paused) = 0;
+    // The seconds left before the first grab; 0 takes the countdown off the screen.
+    virtual void ShowCountdown(int secondsLeft) = 0;
     // Hands `task` to the UI thread; callable from any thread.
     virtual void PostToUiThread(std::function<void()> task) = 0;
     // Runs `job` on a thread of its own, then `done` on the UI thread, which goes on handling

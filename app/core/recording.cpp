@@ -1,10 +1,11 @@
 #include "app/core/recording.h"
-#include "app/core/texts.h"
 
 #include <cstdio>
-
 #include <system_error>
+
+#include "app/core/frame_timing.h"
 #include "app/core/output_file.h"
+#include "app/core/texts.h"
 
 namespace app {
 namespace {
@@ -64,6 +65,10 @@ bool RecordingController::IsRecording() const {
 
 void RecordingController::ToggleRecording() {
     if (stopping_ || saving_) return;  // a click queued while a stop is saving
+    if (countingDown_) {
+        CancelCountdown();
+        return;
+    }
     if (IsRecording()) {
         StopRecording();  // the caption goes back to idle when the save has ended
     } else {
@@ -79,25 +84,95 @@ void RecordingController::ToggleRecording() {
             }
         }
         view_.SetRecordButtonCaption(kCaptionRecording);
-        StartRecording();
+        if (countdown_) {
+            BeginCountdown();
+        } else {
+            StartRecording();
+        }
     }
 }
 
-void RecordingController::OnWatchedKey(int keyCode, int /*modifiers*/) {
-    if (keyCode == kKeyRecordToggle) ToggleRecording();
+void RecordingController::TogglePause() {
+    if (!state_.workerThread || stopping_ || saving_) return;
+    paused_ = !paused_;
+    view_.ShowPaused(paused_);
+    if (paused_) {
+        state_.workerThread->SetPaused(true);
+        view_.SetStatusText(Translated("RecordingController", "已暂停, 按 Shift+F2 继续"));
+        return;
+    }
+    const uint64_t resume = ++resumeNumber_;
+    view_.RunAfter(kResumeSettleMs, [this, resume] {
+        if (resume == resumeNumber_ && !paused_ && state_.workerThread)
+            state_.workerThread->SetPaused(false);
+    });
+}
+
+void RecordingController::OnWatchedKey(int keyCode, int modifiers) {
+    if (keyCode != kKeyRecordToggle) return;
+    if (modifiers == kModifierShift) {
+        TogglePause();
+    } else {
+        ToggleRecording();
+    }
 }
 
 void RecordingController::SetPlaySpeedPosition(int position) {
-    settings_.Update([&](CaptureSettings& s) { s.delayFactor = DelayFactorFor(position); });
+    settings_.Update([&](CaptureSettings& s) {
+        s.delayFactor = DelayFactorFor(position);
+        s.speedFactor = SpeedFactorFor(position);
+    });
 }
 
-void RecordingController::OnFrameCaptured(uint64_t recording, uint32_t frameNumber) {
-    if (recording != recordingNumber_ || !state_.workerThread || stopping_) return;
-    view_.SetStatusText(FrameStatusText(frameNumber));
+void RecordingController::OnFrameCaptured(uint64_t recording, uint32_t frameNumber,
+                                          double framesPerSecond) {
+    if (recording != recordingNumber_ || !state_.workerThread || stopping_ || paused_) return;
+    view_.SetStatusText(fixedDelays_ ? FrameStatusText(frameNumber)
+                                     : RealTimeStatusText(frameNumber, framesPerSecond));
 }
 
 std::string RecordingController::FrameStatusText(uint32_t frameNumber) {
     return Translated("RecordingController", "录制中，帧数 ") + std::to_string(frameNumber) + "hz";
+}
+
+std::string RecordingController::RealTimeStatusText(uint32_t frameNumber, double framesPerSecond) {
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%.1f", framesPerSecond);
+    return Translated("RecordingController", "录制中，帧数 ") + std::to_string(frameNumber) + ", " +
+           rate + "hz";
+}
+
+// The record button already says "停止"; F2 or the button now cancels instead.
+void RecordingController::BeginCountdown() {
+    countingDown_ = true;
+    minimisedForCountdown_ = view_.CaptureMode() == 0;
+    if (minimisedForCountdown_) view_.MinimiseMainWindow();
+    OnCountdownStep(++countdownNumber_, kCountdownSeconds);
+}
+
+void RecordingController::OnCountdownStep(uint64_t countdown, int secondsLeft) {
+    if (countdown != countdownNumber_ || !countingDown_) return;  // cancelled meanwhile
+    if (secondsLeft > 0) {
+        view_.ShowCountdown(secondsLeft);
+        const int wait = secondsLeft > 1 ? 1000 : 1000 - kCountdownClearMs;
+        view_.RunAfter(
+            wait, [this, countdown, secondsLeft] { OnCountdownStep(countdown, secondsLeft - 1); });
+    } else if (secondsLeft == 0) {
+        view_.ShowCountdown(0);
+        view_.RunAfter(kCountdownClearMs, [this, countdown] { OnCountdownStep(countdown, -1); });
+    } else {
+        countingDown_ = false;
+        StartRecording();
+    }
+}
+
+void RecordingController::CancelCountdown() {
+    countingDown_ = false;
+    ++countdownNumber_;
+    view_.ShowCountdown(0);
+    if (minimisedForCountdown_) view_.RestoreMainWindow();
+    view_.SetRecordButtonCaption(kCaptionIdle);
+    view_.SetStatusText(Translated("RecordingController", "已取消录制"));
 }
 
 std::filesystem::path RecordingController::OutputFolder() const {
@@ -110,7 +185,9 @@ std::filesystem::path RecordingController::OutputPath() const {
 
 void RecordingController::StartRecording() {
     const bool minimising = view_.CaptureMode() == 0;
-    if (minimising) view_.MinimiseMainWindow();
+    if (minimising && !minimisedForCountdown_) view_.MinimiseMainWindow();
+    minimisedForCountdown_ = false;
+    paused_ = false;
     SetPlaySpeedPosition(view_.PlaySpeedPosition());
 
     Encoder& encoder = *state_.gifMaker;
@@ -127,7 +204,10 @@ void RecordingController::StartRecording() {
     const uint64_t recording = ++recordingNumber_;
     state_.workerThread = std::make_unique<CaptureWorker>(
         encoder, state_.frameInfo, settings_, grabber_,
-        [this, recording](uint32_t frameNumber) { view_.PostFrameCount(recording, frameNumber); });
+        [this, recording](uint32_t frameNumber, double framesPerSecond) {
+            view_.PostFrameCount(recording, frameNumber, framesPerSecond);
+        });
+    state_.workerThread->SetFixedDelays(fixedDelays_);
     state_.workerThread->SetFailureReport([this, recording](const std::string& error) {
         view_.PostToUiThread([this, recording, error] { OnCaptureFailed(recording, error); });
     });
@@ -140,6 +220,10 @@ void RecordingController::StartRecording() {
 
 void RecordingController::StopRecording() {
     stopping_ = true;
+    // Before the window comes back: nothing grabbed from here on is recorded.
+    if (state_.workerThread) state_.workerThread->MarkStop();
+    if (paused_) view_.ShowPaused(false);
+    paused_ = false;
     view_.RestoreMainWindow();
     view_.StopWatchingKeys();
 

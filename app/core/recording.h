@@ -23,6 +23,11 @@ inline constexpr const char* kCaptionIdle = "录制";
 inline constexpr const char* kOutputFolderName = "GIF动画";
 // How long a full-screen recording's first grab waits for the minimised window to leave.
 inline constexpr std::chrono::milliseconds kMinimiseWait{500};
+inline constexpr int kCountdownSeconds = 3;
+// The countdown leaves the screen this long before the first grab, so that it is never in it.
+inline constexpr int kCountdownClearMs = 100;
+// The same for the paused title and tray icon before the first grab after a resume.
+inline constexpr int kResumeSettleMs = 100;
 
 // One per program run; a new recording reuses it.
 struct RecordingState {
@@ -63,13 +68,26 @@ class RecordingController {
     explicit RecordingController(Dependencies dependencies);
     ~RecordingController();
 
-    // The record button and the F2 key.
+    // The record button and the F2 key; during the countdown, it cancels the recording.
     void ToggleRecording();
+    // The pause button, the tray's entry and Shift+F2: pauses or resumes a running recording.
+    void TogglePause();
+    bool IsPaused() const { return paused_; }
+    bool IsCountingDown() const { return countingDown_; }
+    // F2 toggles the recording, Shift+F2 the pause.
     void OnWatchedKey(int keyCode, int modifiers);
     // The play-speed slider moved.
     void SetPlaySpeedPosition(int position);
     // The worker's frame count, delivered on the UI thread.
-    void OnFrameCaptured(uint64_t recording, uint32_t frameNumber);
+    void OnFrameCaptured(uint64_t recording, uint32_t frameNumber, double framesPerSecond = 0);
+
+    // Choices of the tools menu, from the next recording on. Fixed delays: every frame lasts
+    // delayFactor x 10 hundredths and the interval is slept after each frame's work. Countdown:
+    // kCountdownSeconds before the first grab.
+    void SetFixedDelays(bool fixed) { fixedDelays_ = fixed; }
+    bool FixedDelays() const { return fixedDelays_; }
+    void SetCountdown(bool on) { countdown_ = on; }
+    bool Countdown() const { return countdown_; }
     // The region frame window was opened or closed elsewhere.
     void SetRegionFrameShown(bool shown) { state_.regionFrameShown = shown; }
     // The file layout and colour reduction of the next recording.
@@ -81,6 +99,8 @@ class RecordingController {
     bool IsRecording() const;
 
     static std::string FrameStatusText(uint32_t frameNumber);
+    // In real time: the frames kept and how many a second.
+    static std::string RealTimeStatusText(uint32_t frameNumber, double framesPerSecond);
 
     // The save of the last stop is running; the record toggle is ignored until it ends.
     bool IsSaving() const { return saving_; }
@@ -97,6 +117,9 @@ class RecordingController {
   private:
     void StartRecording();
     void StopRecording();
+    void BeginCountdown();
+    void OnCountdownStep(uint64_t countdown, int secondsLeft);
+    void CancelCountdown();
     // recording_save.cpp: the journal and the save in the background.
     void AttachJournal();
     void ReleaseJournal();
@@ -123,6 +146,14 @@ class RecordingController {
     std::chrono::steady_clock::time_point saveStarted_;
     std::atomic<int> postedPercent_{-1};
     bool checkingCapture_ = false;
+
+    bool fixedDelays_ = false;
+    bool countdown_ = false;
+    bool paused_ = false;
+    bool countingDown_ = false;
+    bool minimisedForCountdown_ = false;
+    uint64_t countdownNumber_ = 0;  // tells a cancelled countdown's late steps apart
+    uint64_t resumeNumber_ = 0;     // tells a resume that a pause came after it
 };
 
 }  // namespace app

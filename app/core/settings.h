@@ -22,7 +22,8 @@ struct CaptureSettings {
     int brightnessPosition = 10;    // 10 is neutral
     int blackWhitePosition = 1;     // 1 is off
     bool watermarkOn = false;
-    int32_t delayFactor = 2;  // frame delay in tenths of a second
+    int32_t delayFactor = 2;   // frame delay in tenths of a second
+    double speedFactor = 1.0;  // real time is played this much faster
     // The picture box's picture (a picture file image); null or empty while none is set.
     std::shared_ptr<const PictureBytes> watermarkPicture;
     int32_t watermarkWidth = 0;

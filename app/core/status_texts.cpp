@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/core/frame_timing.h"
 #include "app/core/texts.h"
 
 namespace app {
@@ -28,6 +29,11 @@ std::string FrameIntervalStatus(int position) {
 
 std::string PlaySpeedStatus(int delayFactor) {
     return Translated("StatusTexts", "帧延时: ") + FormatStatusNumber(delayFactor * 10.0) + "ms/hz";
+}
+
+std::string SpeedFactorStatus(int position) {
+    return Translated("StatusTexts", "播放速度: ") + FormatStatusNumber(SpeedFactorFor(position)) +
+           "x";
 }
 
 std::string BrightnessStatus(int position) {

@@ -11,6 +11,8 @@ std::string FrameIntervalDigits(int position);
 std::string FrameIntervalStatus(int position);
 // `delayFactor` is DelayFactorFor(position) of settings.h.
 std::string PlaySpeedStatus(int delayFactor);
+// In real time: the factor the play-speed position scales real time by.
+std::string SpeedFactorStatus(int position);
 std::string BrightnessStatus(int position);
 std::string BlackWhiteStatus(int position);
 std::string WatermarkSwitchStatus(bool checked);

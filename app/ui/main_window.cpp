@@ -111,6 +111,12 @@ void MainWindow::BuildModeRow() {
     recordButton_ = new QPushButton(group_);
     recordButton_->setObjectName(QStringLiteral("按钮1"));
     recordButton_->setGeometry(Px(216, 16, 40, 20));
+
+    // In the mode button's place while a recording runs; the mode cannot change meanwhile.
+    pauseButton_ = new QPushButton(group_);
+    pauseButton_->setObjectName(QStringLiteral("暂停按钮"));
+    pauseButton_->setGeometry(Px(168, 16, 40, 20));
+    pauseButton_->hide();
 }
 
 QSlider* MainWindow::AddSlider(const char* name, int top, int minimum, int maximum, int start) {
@@ -265,6 +271,7 @@ std::string MainWindow::RecordButtonCaption() const {
 void MainWindow::SetRecordButtonCaption(const std::string& caption) {
     SetSteeringCaption(recordButton_, FromUtf8(caption));
     // The caption tells whether a recording runs; the feedback follows it.
+    ShowRecordingControls(caption == kCaptionRecording);
     if (!feedback_) return;
     if (caption == kCaptionRecording) {
         feedback_->Start();
@@ -327,11 +334,11 @@ QRect MainWindow::AvailableArea() const {
     return AvailableAreaOf(desktop_);
 }
 
-void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber) {
+void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber, double framesPerSecond) {
     QMetaObject::invokeMethod(
         this,
-        [this, recording, frameNumber] {
-            controller_->OnFrameCaptured(recording, frameNumber);
+        [this, recording, frameNumber, framesPerSecond] {
+            controller_->OnFrameCaptured(recording, frameNumber, framesPerSecond);
             if (controller_->IsRecording()) feedback_->SetFrameCount(frameNumber);
         },
         Qt::QueuedConnection);

@@ -26,6 +26,7 @@
 #include "app/core/remembered_settings.h"
 #include "app/core/settings.h"
 #include "app/ui/capture_mode_controller.h"
+#include "app/ui/countdown_window.h"
 #include "app/ui/cursor_overlay_window.h"
 #include "app/ui/drop_receiver.h"
 #include "app/ui/focus_keys.h"
@@ -100,7 +101,10 @@ class MainWindow : public QMainWindow, public RecorderView {
     void ProcessPendingEvents() override;
     void CopyGifToClipboard(const std::string& path) override;
     void ShowPreview(const std::string& path) override;
-    void PostFrameCount(uint64_t recording, uint32_t frameNumber) override;
+    void PostFrameCount(uint64_t recording, uint32_t frameNumber, double framesPerSecond) override;
+    void RunAfter(int milliseconds, std::function<void()> task) override;
+    void ShowPaused(bool paused) override;
+    void ShowCountdown(int secondsLeft) override;
     void PostToUiThread(std::function<void()> task) override;
     void RunInBackground(std::function<void()> job, std::function<void()> done) override;
     void ShowSaveProgress(int percent) override;
@@ -112,6 +116,11 @@ class MainWindow : public QMainWindow, public RecorderView {
     QAction* ResaveAction() const { return resaveAction_; }
     QAction* WholeFramesAction() const { return wholeFramesAction_; }
     QAction* ExactColoursAction() const { return exactColoursAction_; }
+    // Checked: the fixed delays of the play-speed slider instead of real time.
+    QAction* FixedDelaysAction() const { return fixedDelaysAction_; }
+    QAction* CountdownAction() const { return countdownAction_; }
+    QPushButton* PauseButton() const { return pauseButton_; }
+    CountdownWindow* Countdown() const { return countdown_.get(); }
 
     // The settings as the controls hold them now, and putting a whole value into them.
     RememberedSettings CurrentSettings() const;
@@ -153,6 +162,9 @@ class MainWindow : public QMainWindow, public RecorderView {
     // Region controls, overlays, drops, menus (main_window_features.cpp).
     void WireFeatures();
     void BuildMenus();
+    void BuildTimingMenu(QMenu* tools);
+    // The pause button instead of the mode button while recording (main_window_features.cpp).
+    void ShowRecordingControls(bool recording);
     void OnMakeWatermarkItem();
     void BuildLanguageMenu(QMenu* tools);
 
@@ -176,11 +188,12 @@ class MainWindow : public QMainWindow, public RecorderView {
     std::function<void()> endProcess_;
     SettingsStore settings_;
 
-    QGroupBox* group_ = nullptr;                // zxd
-    QLabel* captions_ = nullptr;                // as
-    QComboBox* modeList_ = nullptr;             // 组合框1
-    QPushButton* modeButton_ = nullptr;         // 按钮2
-    QPushButton* recordButton_ = nullptr;       // 按钮1
+    QGroupBox* group_ = nullptr;           // zxd
+    QLabel* captions_ = nullptr;           // as
+    QComboBox* modeList_ = nullptr;        // 组合框1
+    QPushButton* modeButton_ = nullptr;    // 按钮2
+    QPushButton* recordButton_ = nullptr;  // 按钮1
+    QPushButton* pauseButton_ = nullptr;
     QSlider* frameInterval_ = nullptr;          // 帧数
     QSlider* playSpeed_ = nullptr;              // 播放速度
     QSlider* brightness_ = nullptr;             // 亮度
@@ -202,6 +215,11 @@ class MainWindow : public QMainWindow, public RecorderView {
     QAction* resaveAction_ = nullptr;
     QAction* wholeFramesAction_ = nullptr;  // checked: every frame whole (the plain layout)
     QAction* exactColoursAction_ = nullptr;
+    QAction* fixedDelaysAction_ = nullptr;
+    QAction* countdownAction_ = nullptr;
+    std::unique_ptr<CountdownWindow> countdown_;
+    int idleListWidth_ = 0;  // the mode row as it was before the recording
+    bool idleModeButton_ = false;
     std::thread background_;  // the save; joined before the controller goes
     bool closeAfterSave_ = false;
 

@@ -2,6 +2,7 @@
 // settings feedback.
 #include <QMenuBar>
 #include <QShowEvent>
+#include <QStyle>
 #include <QWindow>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "app/ui/clipboard_copy.h"
 #include "app/ui/help_actions.h"
 #include "app/ui/main_window.h"
+#include "app/ui/ui_scale.h"
 #include "app/ui/watermark_maker_window.h"
 
 namespace app {
@@ -56,6 +58,10 @@ void MainWindow::WireFeatures() {
     connect(feedback_, &RecordingFeedback::stopRequested, this, [this] {
         if (controller_ && controller_->IsRecording()) controller_->ToggleRecording();
     });
+    connect(feedback_, &RecordingFeedback::pauseRequested, this,
+            [this] { controller_->TogglePause(); });
+    connect(pauseButton_, &QPushButton::clicked, this, [this] { controller_->TogglePause(); });
+    ShowPaused(false);
     dropReceiver_.Install(pictureBox_, [this](const QString& fileList) {
         OnFilesDropped(fileList,
                        {[this](const QString& text) { statusLine_->setText(text); },
@@ -70,6 +76,7 @@ void MainWindow::WireFeatures() {
 void MainWindow::BuildMenus() {
     QMenu* tools = menuBar()->addMenu(tr("工具"));
     tools->addAction(tr("制作水印"), this, &MainWindow::OnMakeWatermarkItem);
+    BuildTimingMenu(tools);  // the entries below keep their places counted from the end
     resaveAction_ = tools->addAction(tr("重新保存"), this, [this] { controller_->Resave(); });
     resaveAction_->setObjectName(QStringLiteral("重新保存"));
     resaveAction_->setEnabled(false);
@@ -100,6 +107,71 @@ void MainWindow::BuildMenus() {
         if (OnTutorialItem().isEmpty()) statusLine_->setText(tr("无法写入使用教程文件"));
     });
     help->addAction(tr("关于"), this, [this] { OnAboutItem(this); });
+}
+
+void MainWindow::BuildTimingMenu(QMenu* tools) {
+    tools->addSeparator();
+    fixedDelaysAction_ = tools->addAction(tr("固定帧延时"));
+    fixedDelaysAction_->setObjectName(QStringLiteral("固定帧延时"));
+    fixedDelaysAction_->setCheckable(true);
+    fixedDelaysAction_->setChecked(controller_->FixedDelays());
+    connect(fixedDelaysAction_, &QAction::toggled, this, [this](bool fixed) {
+        controller_->SetFixedDelays(fixed);
+        OnPlaySpeedChanged(playSpeed_->value());
+    });
+    countdownAction_ = tools->addAction(tr("开始前倒计时 3 秒"));
+    countdownAction_->setObjectName(QStringLiteral("倒计时"));
+    countdownAction_->setCheckable(true);
+    countdownAction_->setChecked(controller_->Countdown());
+    connect(countdownAction_, &QAction::toggled, this,
+            [this](bool on) { controller_->SetCountdown(on); });
+    tools->addSeparator();
+}
+
+void MainWindow::ShowRecordingControls(bool recording) {
+    if (recording == pauseButton_->isVisible()) return;
+    if (recording) {
+        idleListWidth_ = modeList_->width();
+        idleModeButton_ = modeButton_->isVisible();
+        modeButton_->hide();
+        modeList_->setFixedWidth(Px(CaptureModeController::kNarrowList));
+        pauseButton_->show();
+    } else {
+        pauseButton_->hide();
+        modeList_->setFixedWidth(idleListWidth_);
+        modeButton_->setVisible(idleModeButton_);
+    }
+    modeList_->setEnabled(!recording);
+}
+
+void MainWindow::RunAfter(int milliseconds, std::function<void()> task) {
+    QTimer::singleShot(milliseconds, this, std::move(task));
+}
+
+void MainWindow::ShowPaused(bool paused) {
+    pauseButton_->setIcon(
+        style()->standardIcon(paused ? QStyle::SP_MediaPlay : QStyle::SP_MediaPause));
+    pauseButton_->setToolTip(paused ? tr("继续录制（Shift+F2）") : tr("暂停录制（Shift+F2）"));
+    if (feedback_) feedback_->SetPaused(paused);
+}
+
+// Where our windows can be placed (X11) large digits count; elsewhere a window would be
+// recorded, so the title and the tray's tooltip count instead.
+void MainWindow::ShowCountdown(int secondsLeft) {
+    if (feedback_) feedback_->SetCountdown(secondsLeft);
+    pauseButton_->setEnabled(secondsLeft <= 0);  // nothing to pause before the first grab
+    if (secondsLeft > 0) {
+        statusLine_->setText(tr("%1 秒后开始录制, 按 F2 取消").arg(secondsLeft));
+    }
+    if (!desktop_.CanPlaceOverlays()) return;
+    if (secondsLeft <= 0) {
+        if (countdown_) countdown_->hide();
+        return;
+    }
+    if (!countdown_) countdown_ = std::make_unique<CountdownWindow>();
+    const CaptureRegion region = Region();
+    countdown_->ShowSeconds(secondsLeft,
+                            QRect(region.left, region.top, region.Width(), region.Height()));
 }
 
 void MainWindow::OnMakeWatermarkItem() {
@@ -171,7 +243,9 @@ void MainWindow::OnFrameIntervalChanged(int position) {
 }
 
 void MainWindow::OnPlaySpeedChanged(int position) {
-    statusLine_->setText(QString::fromStdString(PlaySpeedStatus(DelayFactorFor(position))));
+    const std::string text = controller_->FixedDelays() ? PlaySpeedStatus(DelayFactorFor(position))
+                                                        : SpeedFactorStatus(position);
+    statusLine_->setText(QString::fromStdString(text));
 }
 
 void MainWindow::OnBrightnessChanged(int position) {

@@ -7,15 +7,21 @@
 namespace app {
 namespace {
 
-// A red dot, as recorders show while they record.
-QIcon RecordingIcon() {
+// A red dot, as recorders show while they record; two bars on it while paused.
+QIcon RecordingIcon(bool paused) {
     QPixmap pixmap(32, 32);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::white, 2));
-    painter.setBrush(QColor(220, 30, 30));
+    painter.setBrush(paused ? QColor(150, 150, 150) : QColor(220, 30, 30));
     painter.drawEllipse(QRectF(4, 4, 24, 24));
+    if (paused) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(11, 10, 4, 12));
+        painter.drawRect(QRectF(17, 10, 4, 12));
+    }
     return QIcon(pixmap);
 }
 
@@ -43,14 +49,18 @@ QString RecordingFeedback::FormatElapsed(qint64 milliseconds) {
 void RecordingFeedback::Start() {
     if (IsRunning()) return;
     frames_ = 0;
+    paused_ = false;
+    countdown_ = 0;
+    pausedMs_ = 0;
     if (mainWindow_) plainTitle_ = mainWindow_->windowTitle();
     clock_.start();
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray_ = std::make_unique<QSystemTrayIcon>(RecordingIcon());
+        tray_ = std::make_unique<QSystemTrayIcon>(RecordingIcon(false));
         connect(tray_.get(), &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     if (reason == QSystemTrayIcon::Trigger) emit stopRequested();
                 });
+        BuildTrayMenu();
         tray_->show();
     }
     Refresh();
@@ -62,12 +72,66 @@ void RecordingFeedback::Stop() {
     refresh_.stop();
     clock_.invalidate();
     tray_.reset();
+    trayMenu_.reset();
+    pauseAction_ = nullptr;
+    paused_ = false;
+    countdown_ = 0;
     if (mainWindow_) mainWindow_->setWindowTitle(plainTitle_);
     if (hooks_.hide) hooks_.hide({});
 }
 
 void RecordingFeedback::SetFrameCount(uint32_t frames) {
     frames_ = frames;
+}
+
+void RecordingFeedback::BuildTrayMenu() {
+    trayMenu_ = std::make_unique<QMenu>();
+    pauseAction_ = trayMenu_->addAction(tr("暂停录制"), this, [this] { emit pauseRequested(); });
+    pauseAction_->setObjectName(QStringLiteral("暂停录制"));
+    trayMenu_->addAction(tr("停止录制"), this, [this] { emit stopRequested(); });
+    tray_->setContextMenu(trayMenu_.get());
+}
+
+void RecordingFeedback::SetPaused(bool paused) {
+    if (!IsRunning() || paused == paused_) return;
+    paused_ = paused;
+    if (paused) {
+        pauseClock_.start();
+    } else {
+        pausedMs_ += pauseClock_.elapsed();
+    }
+    if (tray_) tray_->setIcon(RecordingIcon(paused));
+    if (pauseAction_) pauseAction_->setText(paused ? tr("继续录制") : tr("暂停录制"));
+    Refresh();
+}
+
+void RecordingFeedback::SetCountdown(int secondsLeft) {
+    if (!IsRunning()) return;
+    if (countdown_ > 0 && secondsLeft == 0) clock_.start();  // the recording begins now
+    countdown_ = secondsLeft;
+    Refresh();
+}
+
+qint64 RecordingFeedback::Elapsed() const {
+    return clock_.elapsed() - pausedMs_ - (paused_ ? pauseClock_.elapsed() : 0);
+}
+
+QString RecordingFeedback::Title() const {
+    if (countdown_ > 0) return tr("%1 秒后开始录制 - %2").arg(countdown_).arg(plainTitle_);
+    const QString elapsed = FormatElapsed(Elapsed());
+    if (paused_) return tr("%1 已暂停 - %2").arg(elapsed, plainTitle_);
+    return tr("%1 录制中 - %2").arg(elapsed, plainTitle_);
+}
+
+QString RecordingFeedback::ToolTip() const {
+    if (countdown_ > 0) return tr("%1 秒后开始录制\n按 F2 取消").arg(countdown_);
+    const QString elapsed = FormatElapsed(Elapsed());
+    if (paused_) {
+        return tr("已暂停 %1, 已录 %2 帧\nShift+F2 继续, 单击此图标停止录制")
+            .arg(elapsed)
+            .arg(frames_);
+    }
+    return tr("录制中 %1, 已录 %2 帧\n单击此图标停止录制").arg(elapsed).arg(frames_);
 }
 
 bool RecordingFeedback::TitleWouldBeRecorded() const {
@@ -92,16 +156,14 @@ std::vector<platform::Rect> RecordingFeedback::RectanglesToHide() const {
 
 void RecordingFeedback::Refresh() {
     if (!IsRunning()) return;
-    const QString elapsed = FormatElapsed(clock_.elapsed());
     if (mainWindow_) {
-        const QString title =
-            TitleWouldBeRecorded() ? plainTitle_ : tr("%1 录制中 - %2").arg(elapsed, plainTitle_);
+        // Nothing is grabbed during the countdown and a pause, and the resume waits for the
+        // plain title to be back.
+        const bool plain = TitleWouldBeRecorded() && countdown_ == 0 && !paused_;
+        const QString title = plain ? plainTitle_ : Title();
         if (mainWindow_->windowTitle() != title) mainWindow_->setWindowTitle(title);
     }
-    if (tray_) {
-        tray_->setToolTip(
-            tr("录制中 %1, 已录 %2 帧\n单击此图标停止录制").arg(elapsed).arg(frames_));
-    }
+    if (tray_) tray_->setToolTip(ToolTip());
     if (hooks_.hide) hooks_.hide(RectanglesToHide());
 }
 

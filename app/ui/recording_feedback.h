@@ -1,11 +1,14 @@
 // Shows that a recording runs while the main window may be out of sight: a tray icon, where the
-// desktop has a tray, whose tooltip gives the elapsed time and the frame count and whose click
-// stops; and the elapsed time in the main window's title, which the taskbar shows. Neither is
-// recorded: the tray icon and its tooltip are listed for the worker to paint over, and the title
-// keeps its plain text while the main window's frame lies in the recorded region.
+// desktop has a tray, whose tooltip gives the elapsed time and the frame count, whose click
+// stops and whose menu pauses, resumes and stops; and the elapsed time in the main window's
+// title, which the taskbar shows. Both also tell a pause and the countdown before the start.
+// Neither is recorded: the tray icon and its tooltip are listed for the worker to paint over, and
+// the title keeps its plain text while the main window's frame lies in the recorded region.
 #pragma once
 
+#include <QAction>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -39,6 +42,11 @@ class RecordingFeedback : public QObject {
     void Stop();  // puts the title back and removes the tray icon; does nothing when stopped
     bool IsRunning() const { return clock_.isValid(); }
     void SetFrameCount(uint32_t frames);
+    // Paused time is not counted; the icon and the texts say so while it lasts.
+    void SetPaused(bool paused);
+    bool IsPaused() const { return paused_; }
+    // The seconds before the first grab, told instead of the elapsed time; 0 starts the clock.
+    void SetCountdown(int secondsLeft);
 
     // Null while stopped and where the desktop has no tray.
     QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
@@ -51,8 +59,13 @@ class RecordingFeedback : public QObject {
 
   signals:
     void stopRequested();
+    void pauseRequested();
 
   private:
+    qint64 Elapsed() const;
+    QString Title() const;
+    QString ToolTip() const;
+    void BuildTrayMenu();
     bool TitleWouldBeRecorded() const;
     std::vector<platform::Rect> RectanglesToHide() const;
 
@@ -62,7 +75,13 @@ class RecordingFeedback : public QObject {
     QElapsedTimer clock_;
     QTimer refresh_;
     uint32_t frames_ = 0;
+    bool paused_ = false;
+    int countdown_ = 0;
+    qint64 pausedMs_ = 0;  // before the pause that runs, if any
+    QElapsedTimer pauseClock_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<QMenu> trayMenu_;
+    QAction* pauseAction_ = nullptr;
 };
 
 }  // namespace app

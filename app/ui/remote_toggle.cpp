@@ -12,8 +12,9 @@ namespace {
 const QString kPath = QStringLiteral("/org/gifrec/Recorder");
 }
 
-ToggleService::ToggleService(std::function<void()> toggle, QObject* parent)
-    : QObject(parent), toggle_(std::move(toggle)) {}
+ToggleService::ToggleService(std::function<void()> toggle, std::function<void()> pause,
+                             QObject* parent)
+    : QObject(parent), toggle_(std::move(toggle)), pause_(std::move(pause)) {}
 
 bool ToggleService::Register() {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -29,24 +30,35 @@ void ToggleService::Toggle() {
     });
 }
 
-void BindToggleShortcut(platform::Desktop& desktop, std::function<void()> toggle) {
-    desktop.BindToggleShortcut(ToggleService::tr("开始或停止录制 GIF").toStdString(),
-                               std::move(toggle));
+void ToggleService::Pause() {
+    QTimer::singleShot(0, this, [this] {
+        if (pause_) pause_();
+    });
 }
 
-int SendToggle() {
+void BindRecordingShortcuts(platform::Desktop& desktop, std::function<void()> toggle,
+                            std::function<void()> pause) {
+    desktop.BindShortcuts(
+        {{"toggle-recording", ToggleService::tr("开始或停止录制 GIF").toStdString(), "F2",
+          std::move(toggle)},
+         {"pause-recording", ToggleService::tr("暂停或继续录制 GIF").toStdString(), "SHIFT+F2",
+          std::move(pause)}});
+}
+
+int SendToggle(const char* method) {
+    const QByteArray option = "gifrec --" + QByteArray(method).toLower();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        std::fprintf(stderr, "gifrec --toggle: no D-Bus session bus\n");
+        std::fprintf(stderr, "%s: no D-Bus session bus\n", option.constData());
         return 1;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
         QString::fromLatin1(kToggleServiceName), kPath, QString::fromLatin1(kToggleServiceName),
-        QStringLiteral("Toggle"));
+        QString::fromLatin1(method));
     call.setAutoStartService(false);
     const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        std::fprintf(stderr, "gifrec --toggle: no gifrec is running (%s)\n",
+        std::fprintf(stderr, "%s: no gifrec is running (%s)\n", option.constData(),
                      reply.errorMessage().toLocal8Bit().constData());
         return 1;
     }

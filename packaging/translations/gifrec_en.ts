@@ -27,7 +27,8 @@
 <context>
     <name>CaptureWorker</name>
     <message>
-        <location filename="../../app/core/capture_worker.cpp" line="110"/>
+        <location filename="../../app/core/capture_worker.cpp" line="169"/>
+        <location filename="../../app/core/realtime_capture.cpp" line="63"/>
         <source>屏幕已无法录制: 超过两秒没有得到画面</source>
         <translation>The screen can no longer be recorded: no picture for over two seconds</translation>
     </message>
@@ -126,9 +127,20 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>RecordingController</name>
     <message>
-        <location filename="../../app/core/recording.cpp" line="100"/>
+        <location filename="../../app/core/recording.cpp" line="101"/>
+        <source>已暂停, 按 Shift+F2 继续</source>
+        <translation>Paused, Shift+F2 resumes</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/recording.cpp" line="135"/>
+        <location filename="../../app/core/recording.cpp" line="141"/>
         <source>录制中，帧数 </source>
         <translation>Recording, frame </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/recording.cpp" line="175"/>
+        <source>已取消录制</source>
+        <translation>Recording cancelled</translation>
     </message>
     <message>
         <location filename="../../app/core/recording_save.cpp" line="100"/>
@@ -159,47 +171,52 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>StatusTexts</name>
     <message>
-        <location filename="../../app/core/status_texts.cpp" line="25"/>
+        <location filename="../../app/core/status_texts.cpp" line="26"/>
         <source>采集间隔: 100</source>
         <translation>Interval: 100</translation>
     </message>
     <message>
-        <location filename="../../app/core/status_texts.cpp" line="26"/>
+        <location filename="../../app/core/status_texts.cpp" line="27"/>
         <source>采集间隔: </source>
         <translation>Interval: </translation>
     </message>
     <message>
-        <location filename="../../app/core/status_texts.cpp" line="30"/>
+        <location filename="../../app/core/status_texts.cpp" line="31"/>
         <source>帧延时: </source>
         <translation>Frame delay: </translation>
     </message>
     <message>
-        <location filename="../../app/core/status_texts.cpp" line="34"/>
+        <location filename="../../app/core/status_texts.cpp" line="35"/>
+        <source>播放速度: </source>
+        <translation>Play speed: </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/status_texts.cpp" line="40"/>
         <source>亮度: </source>
         <translation>Brightness: </translation>
     </message>
     <message>
-        <location filename="../../app/core/status_texts.cpp" line="38"/>
+        <location filename="../../app/core/status_texts.cpp" line="44"/>
         <source>黑白: 关</source>
         <translation>Black and white: off</translation>
     </message>
     <message>
-        <location filename="../../app/core/status_texts.cpp" line="39"/>
+        <location filename="../../app/core/status_texts.cpp" line="45"/>
         <source>黑白阈值: </source>
         <translation>B&amp;W threshold: </translation>
     </message>
     <message>
-        <location filename="../../app/core/status_texts.cpp" line="43"/>
+        <location filename="../../app/core/status_texts.cpp" line="49"/>
         <source>水印: </source>
         <translation>Watermark: </translation>
     </message>
     <message>
-        <location filename="../../app/core/status_texts.cpp" line="44"/>
+        <location filename="../../app/core/status_texts.cpp" line="50"/>
         <source>真</source>
         <translation>on</translation>
     </message>
     <message>
-        <location filename="../../app/core/status_texts.cpp" line="44"/>
+        <location filename="../../app/core/status_texts.cpp" line="50"/>
         <source>假</source>
         <translation>off</translation>
     </message>
@@ -362,82 +379,107 @@ B&amp;W
 Mark</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="179"/>
+        <location filename="../../app/ui/main_window.cpp" line="185"/>
         <source>按 F2 开始或停止录制</source>
         <translation>F2 starts and stops</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="181"/>
+        <location filename="../../app/ui/main_window.cpp" line="187"/>
         <source>开始或停止录制（F2）</source>
         <translation>Start or stop recording (F2)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="182"/>
+        <location filename="../../app/ui/main_window.cpp" line="188"/>
         <source>全屏</source>
         <translation>Screen</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="183"/>
+        <location filename="../../app/ui/main_window.cpp" line="189"/>
         <source>选择窗口</source>
         <translation>Window</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="184"/>
+        <location filename="../../app/ui/main_window.cpp" line="190"/>
         <source>选择区域</source>
         <translation>Region</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="204"/>
+        <location filename="../../app/ui/main_window.cpp" line="210"/>
         <source>请先双击预览窗口将其关闭, 再按 F2</source>
         <translation>Double-click the preview to close it, then press F2</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="71"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="77"/>
         <source>工具</source>
         <translation>Tools</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="72"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="78"/>
         <source>制作水印</source>
         <translation>Make Watermark</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="73"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="80"/>
         <source>重新保存</source>
         <translation>Save Again</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="78"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="85"/>
         <source>保存完整帧</source>
         <translation>Save Whole Frames</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="79"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="86"/>
         <source>精确颜色</source>
         <translation>Exact Colours</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="91"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="98"/>
         <source>帮助</source>
         <translation>Help</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="92"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="99"/>
         <source>使用教程</source>
         <translation>How to Use</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="93"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="100"/>
         <source>无法写入使用教程文件</source>
         <translation>Could not write the guide file</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="95"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="102"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="127"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="107"/>
+        <source>固定帧延时</source>
+        <translation>Fixed frame delays</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="115"/>
+        <source>开始前倒计时 3 秒</source>
+        <translation>Count down 3 s before recording</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="147"/>
+        <source>继续录制（Shift+F2）</source>
+        <translation>Resume recording (Shift+F2)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="147"/>
+        <source>暂停录制（Shift+F2）</source>
+        <translation>Pause recording (Shift+F2)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="156"/>
+        <source>%1 秒后开始录制, 按 F2 取消</source>
+        <translation>Recording in %1 s, F2 cancels</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="198"/>
         <source>无法录制: 请先点击“采集”, 在桌面给出的列表中选择要录制的窗口</source>
         <translation>Cannot record: first click “Pick” and choose the window to record in the list the desktop shows</translation>
     </message>
@@ -476,47 +518,47 @@ Mark</translation>
         </translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="183"/>
+        <location filename="../../app/ui/main_window.cpp" line="189"/>
         <source>选择窗口(不可用)</source>
         <translation>Window (not here)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="111"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="182"/>
         <source>无法录制: 没有 D-Bus 会话, 找不到屏幕录制门户</source>
         <translation>Cannot record: no D-Bus session to find the screen-cast portal on</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="113"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="184"/>
         <source>无法录制: 桌面没有提供屏幕录制门户</source>
         <translation>Cannot record: the desktop offers no screen-cast portal</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="115"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="186"/>
         <source>无法录制: 屏幕录制未获允许</source>
         <translation>Cannot record: screen recording was not allowed</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="117"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="188"/>
         <source>无法录制: 屏幕录制门户出错</source>
         <translation>Cannot record: the screen-cast portal failed</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="119"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="190"/>
         <source>无法录制: 连接不上 PipeWire 视频流</source>
         <translation>Cannot record: the PipeWire stream could not be opened</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="121"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="192"/>
         <source>无法录制: 视频流没有送来画面</source>
         <translation>Cannot record: the stream sent no picture</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="123"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="194"/>
         <source>无法录制: Xwayland 下截屏全黑, 请以 Wayland 方式运行</source>
         <translation>Cannot record: under Xwayland the screen grabs are black; run gifrec as a Wayland program</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="125"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="196"/>
         <source>正在等待屏幕录制的授权</source>
         <translation>Waiting for permission to record the screen</translation>
     </message>
@@ -625,12 +667,52 @@ Mark</translation>
 <context>
     <name>app::RecordingFeedback</name>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="98"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="89"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="104"/>
+        <source>暂停录制</source>
+        <translation>Pause recording</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/recording_feedback.cpp" line="91"/>
+        <source>停止录制</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/recording_feedback.cpp" line="104"/>
+        <source>继续录制</source>
+        <translation>Resume recording</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/recording_feedback.cpp" line="120"/>
+        <source>%1 秒后开始录制 - %2</source>
+        <translation>Recording in %1 s - %2</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/recording_feedback.cpp" line="122"/>
+        <source>%1 已暂停 - %2</source>
+        <translation>%1 paused - %2</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/recording_feedback.cpp" line="123"/>
         <source>%1 录制中 - %2</source>
         <translation>%1 recording - %2</translation>
     </message>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="103"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="127"/>
+        <source>%1 秒后开始录制
+按 F2 取消</source>
+        <translation>Recording in %1 s
+F2 cancels</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/recording_feedback.cpp" line="130"/>
+        <source>已暂停 %1, 已录 %2 帧
+Shift+F2 继续, 单击此图标停止录制</source>
+        <translation>Paused at %1, %2 frames
+Shift+F2 resumes, a click on this icon stops</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/recording_feedback.cpp" line="134"/>
         <source>录制中 %1, 已录 %2 帧
 单击此图标停止录制</source>
         <translation>Recording %1, %2 frames
@@ -640,9 +722,14 @@ Click this icon to stop</translation>
 <context>
     <name>app::ToggleService</name>
     <message>
-        <location filename="../../app/ui/remote_toggle.cpp" line="33"/>
+        <location filename="../../app/ui/remote_toggle.cpp" line="42"/>
         <source>开始或停止录制 GIF</source>
         <translation>Start or stop recording a GIF</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/remote_toggle.cpp" line="44"/>
+        <source>暂停或继续录制 GIF</source>
+        <translation>Pause or resume the GIF recording</translation>
     </message>
 </context>
 <context>

@@ -53,9 +53,9 @@ QString PathOf(const QVariant& value) {
 }
 }  // namespace
 
-ShortcutPortal::ShortcutPortal(QDBusConnection bus, Shortcut shortcut,
-                               std::function<void()> activated, QObject* parent)
-    : QObject(parent), bus_(bus), shortcut_(std::move(shortcut)), activated_(std::move(activated)) {
+ShortcutPortal::ShortcutPortal(QDBusConnection bus, std::vector<Shortcut> shortcuts,
+                               QObject* parent)
+    : QObject(parent), bus_(bus), shortcuts_(std::move(shortcuts)) {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
     if (!bus_.isConnected()) {
@@ -134,10 +134,12 @@ void ShortcutPortal::OnResponse(uint code, const QVariantMap& results) {
             Settle(State::Failed);
             return;
         }
-        const QList<PortalShortcut> shortcuts{
-            {shortcut_.id,
-             {{QStringLiteral("description"), shortcut_.description},
-              {QStringLiteral("preferred_trigger"), shortcut_.preferredTrigger}}}};
+        QList<PortalShortcut> shortcuts;
+        for (const Shortcut& s : shortcuts_) {
+            shortcuts.append({s.id,
+                              {{QStringLiteral("description"), s.description},
+                               {QStringLiteral("preferred_trigger"), s.preferredTrigger}}});
+        }
         Call(Step::BindShortcuts, QStringLiteral("BindShortcuts"),
              {QVariant::fromValue(QDBusObjectPath(sessionPath_)), QVariant::fromValue(shortcuts),
               QString()},
@@ -151,9 +153,12 @@ void ShortcutPortal::OnResponse(uint code, const QVariantMap& results) {
 
 void ShortcutPortal::OnActivated(const QDBusObjectPath& session, const QString& id,
                                  qulonglong /*timestamp*/, const QVariantMap& /*options*/) {
-    if (session.path() != sessionPath_ || id != shortcut_.id || !activated_) return;
-    // Out of the signal's delivery: the toggle may wait for the user (a permission question).
-    QTimer::singleShot(0, this, [this] { activated_(); });
+    if (session.path() != sessionPath_) return;
+    for (const Shortcut& s : shortcuts_) {
+        if (s.id != id || !s.activated) continue;
+        // Out of the signal's delivery: the toggle may wait for the user (a permission question).
+        QTimer::singleShot(0, this, [activated = s.activated] { activated(); });
+    }
 }
 
 void ShortcutPortal::Settle(State state) {

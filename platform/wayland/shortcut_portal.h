@@ -1,7 +1,7 @@
-// The GlobalShortcuts portal: a session holding one shortcut of the whole desktop, asked for
-// where the desktop offers the interface, whose Activated signal calls back. Where the interface
-// is missing nothing is asked and nothing is said. The conversation runs on the event loop; the
-// session lasts as long as the object.
+// The GlobalShortcuts portal: a session holding shortcuts of the whole desktop, asked for where
+// the desktop offers the interface, whose Activated signal calls the shortcut's callback. Where the
+// interface is missing nothing is asked and nothing is said. The conversation runs on the event
+// loop; the session lasts as long as the object.
 #pragma once
 
 #include <QDBusConnection>
@@ -10,6 +10,7 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <vector>
 
 class QDBusObjectPath;
 class QDBusPendingCallWatcher;
@@ -29,10 +30,10 @@ class ShortcutPortal : public QObject {
         QString id;
         QString description;
         QString preferredTrigger;
+        std::function<void()> activated;
     };
 
-    ShortcutPortal(QDBusConnection bus, Shortcut shortcut, std::function<void()> activated,
-                   QObject* parent = nullptr);
+    ShortcutPortal(QDBusConnection bus, std::vector<Shortcut> shortcuts, QObject* parent = nullptr);
     ~ShortcutPortal() override;
 
     State CurrentState() const { return state_; }
@@ -54,8 +55,7 @@ class ShortcutPortal : public QObject {
     void Settle(State state);
 
     QDBusConnection bus_;
-    Shortcut shortcut_;
-    std::function<void()> activated_;
+    std::vector<Shortcut> shortcuts_;
     State state_ = State::Asking;
     Step step_ = Step::None;
     QString requestPath_;

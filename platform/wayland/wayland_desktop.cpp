@@ -137,15 +137,14 @@ void WaylandDesktop::UseWindowSource(bool window) {
     if (mayStart_) cast_->Use(window ? kSourceWindow : kSourceMonitor);
 }
 
-void WaylandDesktop::BindToggleShortcut(const std::string& description,
-                                        std::function<void()> activated) {
+void WaylandDesktop::BindShortcuts(std::vector<Shortcut> shortcuts) {
     if (!mayStart_) return;
-    shortcut_ = std::make_unique<ShortcutPortal>(
-        QDBusConnection::sessionBus(),
-        ShortcutPortal::Shortcut{QString::fromLatin1(kToggleShortcutId),
-                                 QString::fromStdString(description),
-                                 QString::fromLatin1(kToggleShortcutTrigger)},
-        std::move(activated));
+    std::vector<ShortcutPortal::Shortcut> asked;
+    for (Shortcut& s : shortcuts) {
+        asked.push_back({QString::fromStdString(s.id), QString::fromStdString(s.description),
+                         QString::fromStdString(s.preferredTrigger), std::move(s.activated)});
+    }
+    shortcut_ = std::make_unique<ShortcutPortal>(QDBusConnection::sessionBus(), std::move(asked));
 }
 
 CaptureProblem WaylandDesktop::PrepareCapture() {

@@ -39,8 +39,7 @@ class WaylandDesktop final : public Desktop {
     std::optional<Size> ChooseWindow() override;
     void UseWindowSource(bool window) override;
     bool CanPlaceOverlays() override { return false; }
-    void BindToggleShortcut(const std::string& description,
-                            std::function<void()> activated) override;
+    void BindShortcuts(std::vector<Shortcut> shortcuts) override;
 
   private:
     WaylandDesktop(std::shared_ptr<Cast> cast, Size screenHint, bool mayStart);

@@ -30,7 +30,9 @@ class CaptureWorkerTest : public ::testing::Test {
                 }
                 if (w > 0 && h > 0) frame = apptest::SolidBmp(w, h, 32, apptest::Px{50, 60, 70});
             },
-            [this](uint32_t n) { reported = n; });
+            [this](uint32_t n, double) { reported = n; });
+        // These cases are the fixed-delay loop's; real time has tests of its own.
+        worker->SetFixedDelays(true);
         return *worker;
     }
 
@@ -81,6 +83,7 @@ TEST_F(CaptureWorkerTest, HiddenRectanglesArePaintedOverBeforeTheFrameIsAdded) {
             });
         },
         nullptr);
+    worker->SetFixedDelays(true);
     settings.Update([](CaptureSettings& s) {
         s.region = {100, 100, 140, 120};
         s.frameIntervalPosition = 0;
@@ -120,7 +123,8 @@ TEST_F(CaptureWorkerTest, AScreenOutOfReachForTwoSecondsEndsTheRecordingWithTheR
             // Two frames, then the desktop ends the screen cast.
             if (++grabbed <= 2) frame = apptest::SolidBmp(w, h, 32, apptest::Px{1, 2, 3});
         },
-        [](uint32_t) {});
+        [](uint32_t, double) {});
+    worker->SetFixedDelays(true);
     std::mutex reasonMutex;
     std::string reason;
     worker->SetFailureReport([&](const std::string& text) {

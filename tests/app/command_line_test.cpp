@@ -44,17 +44,22 @@ TEST(CommandLine, QtsOwnSingleDashOptionsAreLeftAlone) {
     EXPECT_EQ(line.language, "en");
 }
 
-TEST(CommandLine, ToggleOnlyAlone) {
+TEST(CommandLine, ToggleAndPauseOnlyAlone) {
     EXPECT_EQ(ParseCommandLine({"--toggle"}).action, Action::Toggle);
+    EXPECT_EQ(ParseCommandLine({"--pause"}).action, Action::Pause);
     // With anything else it would be unclear whether this start should record itself.
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--toggle", "--lang", "en"},
           {"--lang=zh", "--toggle"},
-          {"--toggle", "--toggle"}}) {
+          {"--toggle", "--toggle"},
+          {"--toggle", "--pause"}}) {
         const CommandLine line = ParseCommandLine(args);
         EXPECT_EQ(line.action, Action::Usage) << args.size();
         EXPECT_NE(line.error.find("--toggle"), std::string::npos);
     }
+    const CommandLine paused = ParseCommandLine({"--pause", "--lang", "zh"});
+    EXPECT_EQ(paused.action, Action::Usage);
+    EXPECT_NE(paused.error.find("--pause"), std::string::npos);
 }
 
 TEST(CommandLine, NoSettingsWithAnyOtherRunOption) {
@@ -69,7 +74,7 @@ TEST(CommandLine, NoSettingsWithAnyOtherRunOption) {
 TEST(CommandLine, HelpNamesEveryOptionAndVersionTheNumber) {
     for (const char* language : {"en", "zh"}) {
         const std::string help = HelpText(language);
-        for (const char* option : {"--lang", "--help", "--version", "--toggle", "--no-settings"}) {
+        for (const char* option : {"--lang", "--help", "--version", "--toggle", "--pause", "--no-settings"}) {
             EXPECT_NE(help.find(option), std::string::npos) << option << ' ' << language;
         }
     }

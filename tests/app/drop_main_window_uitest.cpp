@@ -48,7 +48,15 @@ void MainWindowWiringTest::slidersAtTheirEndsWriteTheStatusLine() {
     QVERIFY(Status(*window).endsWith("m/hz"));
     QVERIFY(!Status(*window).endsWith("10m/hz"));
 
+    // In real time the speed is a factor of real time; with fixed delays, the delay.
     auto* speed = Find<QSlider>(*window, "播放速度");
+    speed->setValue(5);
+    QVERIFY(Status(*window).endsWith(" 2x"));
+    QCOMPARE(window->Settings().Snapshot().speedFactor, 2.0);
+    speed->setValue(2);
+    QVERIFY(Status(*window).endsWith(" 0.75x"));
+    window->FixedDelaysAction()->setChecked(true);
+    QVERIFY(Status(*window).endsWith(" 30ms/hz"));
     speed->setValue(5);
     QVERIFY(Status(*window).endsWith(" 0ms/hz"));
     QCOMPARE(window->Settings().Snapshot().delayFactor, 0);
@@ -125,7 +133,8 @@ void MainWindowWiringTest::makerFromTheToolsMenuSetsTheWatermark() {
     QList<QAction*> menus = window->menuBar()->actions();
     QCOMPARE(menus.size(), 2);
     QList<QAction*> tools = menus[0]->menu()->actions();
-    // 制作水印, 重新保存, a separator, 保存完整帧, 精确颜色, a separator, 界面语言, a separator,
+    // 制作水印, a separator, 固定帧延时, 开始前倒计时 3 秒, a separator, 重新保存, a separator,
+    // 保存完整帧, 精确颜色, the colour, size and limit menus, a separator, 界面语言, a separator,
     // 恢复默认设置
     QCOMPARE(tools.size(), 9);
     tools[0]->trigger();

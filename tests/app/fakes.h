@@ -124,9 +124,25 @@ class FakeView : public app::RecorderView {
     }
     void CopyGifToClipboard(const std::string& path) override { log_.Add("Copy " + path); }
     void ShowPreview(const std::string& path) override { log_.Add("Preview " + path); }
-    void PostFrameCount(uint64_t recording, uint32_t frameNumber) override {
+    void PostFrameCount(uint64_t recording, uint32_t frameNumber, double rate) override {
         lastRecording = recording;
         lastFrame = frameNumber;
+        lastRate = rate;
+    }
+    void RunAfter(int milliseconds, std::function<void()> task) override {
+        timers.emplace_back(milliseconds, std::move(task));
+    }
+    // Runs the oldest timer, as its time would; the milliseconds it waited, or -1 with none.
+    int RunNextTimer() {
+        if (timers.empty()) return -1;
+        auto [milliseconds, task] = std::move(timers.front());
+        timers.erase(timers.begin());
+        task();
+        return milliseconds;
+    }
+    void ShowPaused(bool paused) override { log_.Add(paused ? "Paused" : "Resumed"); }
+    void ShowCountdown(int secondsLeft) override {
+        log_.Add("Countdown " + std::to_string(secondsLeft));
     }
     void PostToUiThread(std::function<void()> task) override {
         std::lock_guard lock(postedMutex_);
@@ -183,6 +199,8 @@ class FakeView : public app::RecorderView {
     std::function<void()> onProcessEvents;
     std::atomic<uint64_t> lastRecording{0};
     std::atomic<uint32_t> lastFrame{0};
+    std::atomic<double> lastRate{0};
+    std::vector<std::pair<int, std::function<void()>>> timers;
     bool deferBackground = false;
     bool resaveAvailable = false;
     std::vector<std::string> recovered, recoveryFailures;

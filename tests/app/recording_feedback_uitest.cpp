@@ -2,6 +2,7 @@
 // title could be recorded), and, where the desktop has a tray, a tray icon whose tooltip gives
 // time and frames, whose click stops, and which the frames do not show.
 #include <QComboBox>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -113,6 +114,18 @@ class RecordingFeedbackTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!icon->toolTip().contains(QStringLiteral(" 0 ")), 10000);
         QVERIFY(icon->toolTip().contains(QStringLiteral("00:0")));
         testing_ui::Screenshot(QStringLiteral("tray_icon_while_recording"));
+
+        // The icon's menu pauses and resumes; its tooltip says so meanwhile.
+        QVERIFY(icon->contextMenu());
+        QAction* pause = icon->contextMenu()->findChild<QAction*>(QStringLiteral("暂停录制"));
+        QVERIFY(pause);
+        pause->trigger();
+        QVERIFY(window->Recording().IsPaused());
+        QVERIFY(icon->toolTip().startsWith(QStringLiteral("已暂停")));
+        QCOMPARE(pause->text(), QStringLiteral("继续录制"));
+        pause->trigger();
+        QVERIFY(!window->Recording().IsPaused());
+        QVERIFY(icon->toolTip().startsWith(QStringLiteral("录制中")));
 
         // A click on the icon stops, and the icon goes.
         const QPoint centre = icon->geometry().center();

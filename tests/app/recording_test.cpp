@@ -36,12 +36,16 @@ class RecordingTest : public ::testing::Test {
         auto fake = std::make_unique<FakeEncoder>(log);
         encoder = fake.get();
         controller = std::make_unique<RecordingController>(RecordingController::Dependencies{
-            view, settings, std::move(fake),
+            view,
+            settings,
+            std::move(fake),
             [this](int32_t, int32_t, int32_t width, int32_t height, std::vector<uint8_t>& frame) {
                 if (grabDelay.count()) std::this_thread::sleep_for(grabDelay);
                 frame = apptest::SolidBmp(width, height, 32, apptest::Px{10, 20, 30});
             },
-            desktop, SevenDecember, {},
+            desktop,
+            SevenDecember,
+            {},
             [this] {
                 ++captureChecks;
                 if (reentrantToggle) controller->ToggleRecording();  // a press while it waits
@@ -137,7 +141,8 @@ TEST_F(RecordingTest, AStopNeverOverwritesAnEarlierRecording) {
     EXPECT_EQ(controller->OutputPath(), Folder() / "1207050903_3.gif");
 }
 
-TEST_F(RecordingTest, PlaySpeedGivesTheFrameDelay) {
+TEST_F(RecordingTest, WithFixedDelaysPlaySpeedGivesTheFrameDelay) {
+    controller->SetFixedDelays(true);
     for (auto [speed, delay] : {std::pair{1, 40}, std::pair{5, 0}, std::pair{3, 20}}) {
         view.playSpeed = speed;
         controller->ToggleRecording();
@@ -186,10 +191,11 @@ TEST_F(RecordingTest, ASecondStopWhileOneRunsIsDropped) {
 }
 
 TEST_F(RecordingTest, OnlyF2TogglesAndFrameCountsOfAnEndedRecordingAreIgnored) {
+    controller->SetFixedDelays(true);
     controller->OnWatchedKey(81, 0);
     controller->OnWatchedKey(4, 1);
     EXPECT_EQ(view.caption, "录制");
-    controller->OnWatchedKey(113, 2);
+    controller->OnWatchedKey(113, 1);
     EXPECT_EQ(view.caption, "停止");
     ASSERT_TRUE(WaitFor([&] { return view.lastFrame >= 3; }));
     const uint64_t recording = view.lastRecording;
@@ -241,6 +247,81 @@ TEST_F(RecordingTest, APressWhileTheCaptureCheckWaitsIsDropped) {
     reentrantToggle = false;
     controller->ToggleRecording();
     EXPECT_NE(view.caption, "停止");
+}
+
+}  // namespace
+}  // namespace app
+
+namespace app {
+namespace {
+
+TEST_F(RecordingTest, ShiftF2PausesARunningRecordingAndTheStopEndsThePause) {
+    controller->TogglePause();  // idle: nothing to pause
+    EXPECT_FALSE(controller->IsPaused());
+    controller->ToggleRecording();
+    ASSERT_TRUE(WaitFor([&] { return encoder->frames >= 1; }));
+    controller->OnWatchedKey(kKeyRecordToggle, kModifierShift);
+    EXPECT_TRUE(controller->IsPaused());
+    EXPECT_EQ(view.caption, "停止");
+    EXPECT_TRUE(controller->State().workerThread->Paused());
+    EXPECT_EQ(view.status, "已暂停, 按 Shift+F2 继续");
+    controller->OnFrameCaptured(view.lastRecording, 99);  // added at the pause: no news
+    EXPECT_EQ(view.status, "已暂停, 按 Shift+F2 继续");
+    controller->OnWatchedKey(kKeyRecordToggle, kModifierShift);
+    EXPECT_FALSE(controller->IsPaused());
+    // Grabs go on once the paused title has had time to go.
+    EXPECT_TRUE(controller->State().workerThread->Paused());
+    EXPECT_EQ(view.RunNextTimer(), kResumeSettleMs);
+    EXPECT_FALSE(controller->State().workerThread->Paused());
+    controller->TogglePause();
+    log.Reset();
+    controller->OnWatchedKey(kKeyRecordToggle, 0);  // a stop while paused
+    EXPECT_FALSE(controller->IsPaused());
+    const auto events = log.Events();
+    const auto resumed = std::find(events.begin(), events.end(), "Resumed");
+    ASSERT_NE(resumed, events.end());
+    EXPECT_LT(resumed, std::find(events.begin(), events.end(), "Restore"));
+    EXPECT_EQ(std::count(events.begin(), events.end(), "SaveGif"), 1);
+}
+
+TEST_F(RecordingTest, TheCountdownComesBeforeTheFirstGrabAndF2CancelsIt) {
+    controller->SetCountdown(true);
+    view.mode = 2;
+    controller->ToggleRecording();
+    EXPECT_TRUE(controller->IsCountingDown());
+    EXPECT_EQ(view.caption, "停止");
+    EXPECT_EQ(view.RunNextTimer(), 1000);
+    EXPECT_EQ(view.RunNextTimer(), 1000);
+    EXPECT_FALSE(controller->State().workerThread);
+    // The digits leave the screen before the first grab.
+    EXPECT_EQ(view.RunNextTimer(), 1000 - kCountdownClearMs);
+    EXPECT_FALSE(controller->State().workerThread);
+    EXPECT_EQ(view.RunNextTimer(), kCountdownClearMs);
+    EXPECT_TRUE(controller->State().workerThread);
+    auto events = log.Events();
+    const std::vector<std::string> counted(events.begin(), events.begin() + 4);
+    EXPECT_EQ(counted, (std::vector<std::string>{"Countdown 3", "Countdown 2", "Countdown 1",
+                                                 "Countdown 0"}));
+    controller->ToggleRecording();
+    EXPECT_EQ(encoder->savedPaths.size(), 1u);
+
+    // Cancelled in full-screen mode: the window comes back and nothing is recorded.
+    view.FinishBackground();
+    log.Reset();
+    view.mode = 0;
+    controller->ToggleRecording();
+    EXPECT_EQ(view.RunNextTimer(), 1000);
+    controller->OnWatchedKey(kKeyRecordToggle, 0);
+    EXPECT_FALSE(controller->IsCountingDown());
+    EXPECT_EQ(view.caption, "录制");
+    while (view.RunNextTimer() >= 0) {
+    }
+    EXPECT_FALSE(controller->State().workerThread);
+    events = log.Events();
+    EXPECT_EQ(events.front(), "Minimise");
+    EXPECT_EQ(events.back(), "Status");
+    EXPECT_NE(std::find(events.begin(), events.end(), "Restore"), events.end());
+    EXPECT_EQ(encoder->savedPaths.size(), 1u);
 }
 
 }  // namespace

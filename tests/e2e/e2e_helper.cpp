@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -60,8 +61,9 @@ int Close(unsigned long window) {
     return 0;
 }
 
-// Checks the recording: size, frame count, delays, endless loop, and that the sample point
-// (inside the drawn window) changes colour across the frames.
+// Checks the recording: size, frame count, delays (every one `delay`, or with a negative
+// `delay` at least 2 as in real time), endless loop, and that the sample point (inside the
+// drawn window) changes colour across the frames.
 int Check(const char* path, int width, int height, int minFrames, int delay, int sampleX,
           int sampleY) {
     int error = 0;
@@ -93,7 +95,8 @@ int Check(const char* path, int width, int height, int minFrames, int delay, int
             }
         }
         GraphicsControlBlock control{};
-        if (DGifSavedExtensionToGCB(gif, i, &control) != GIF_OK || control.DelayTime != delay) {
+        const bool read = DGifSavedExtensionToGCB(gif, i, &control) == GIF_OK;
+        if (!read || (delay < 0 ? control.DelayTime < 2 : control.DelayTime != delay)) {
             std::printf("frame %d: delay %d\n", i, control.DelayTime);
             ok = false;
         }
@@ -139,6 +142,34 @@ int Frames(const char* path) {
     return read ? 0 : 1;
 }
 
+// Prints the number of frames, the sum of their delays and the shortest and longest delay, in
+// hundredths of a second.
+int Delays(const char* path) {
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path, &error);
+    if (!gif) {
+        std::fprintf(stderr, "cannot open %s: %s\n", path, GifErrorString(error));
+        return 1;
+    }
+    const bool read = DGifSlurp(gif) == GIF_OK;
+    long total = 0;
+    int shortest = 65535, longest = 0;
+    for (int i = 0; read && i < gif->ImageCount; ++i) {
+        GraphicsControlBlock control{};
+        control.DelayTime = 0;
+        DGifSavedExtensionToGCB(gif, i, &control);
+        total += control.DelayTime;
+        shortest = std::min(shortest, control.DelayTime);
+        longest = std::max(longest, control.DelayTime);
+    }
+    if (read)
+        std::printf("%d %ld %d %d\n", gif->ImageCount, total, shortest, longest);
+    else
+        std::fprintf(stderr, "cannot decode %s: %s\n", path, GifErrorString(gif->Error));
+    DGifCloseFile(gif, &error);
+    return read ? 0 : 1;
+}
+
 // Prints the number of whole frames in a recording's journal: after an 8-byte file header,
 // each frame is a 32-bit little-endian length, that many bytes and a 4-byte checksum.
 int JournalFrames(const char* path) {
@@ -168,13 +199,14 @@ int main(int argc, char** argv) {
     if (command == "draw" && argc == 3) return Draw(std::atof(argv[2]));
     if (command == "close" && argc == 3) return Close(std::strtoul(argv[2], nullptr, 0));
     if (command == "frames" && argc == 3) return Frames(argv[2]);
+    if (command == "delays" && argc == 3) return Delays(argv[2]);
     if (command == "journal-frames" && argc == 3) return JournalFrames(argv[2]);
     if (command == "check" && argc == 9) {
         return Check(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                      std::atoi(argv[6]), std::atoi(argv[7]), std::atoi(argv[8]));
     }
     std::fprintf(stderr,
-                 "usage: e2e_helper draw SECONDS | close WINDOW | frames GIF |\n"
+                 "usage: e2e_helper draw SECONDS | close WINDOW | frames GIF | delays GIF |\n"
                  "       journal-frames FILE |\n"
                  "       check GIF WIDTH HEIGHT MIN_FRAMES DELAY SAMPLE_X SAMPLE_Y\n");
     return 2;

@@ -341,10 +341,13 @@ class PortalBusTest : public QObject {
     void shortcutIsBoundAndOnlyItsActivationToggles() {
         portal_->Reset({kSourceMonitor, true});
         int toggles = 0;
-        ShortcutPortal shortcut(QDBusConnection::sessionBus(),
-                                {QString::fromLatin1(kToggleShortcutId),
-                                 QStringLiteral("开始或停止录制"), QStringLiteral("F2")},
-                                [&toggles] { ++toggles; });
+        int pauses = 0;
+        ShortcutPortal shortcut(
+            QDBusConnection::sessionBus(),
+            {{QString::fromLatin1(kToggleShortcutId), QStringLiteral("开始或停止录制"),
+              QStringLiteral("F2"), [&toggles] { ++toggles; }},
+             {QStringLiteral("pause-recording"), QStringLiteral("暂停或继续录制"),
+              QStringLiteral("SHIFT+F2"), [&pauses] { ++pauses; }}});
         QSignalSpy settled(&shortcut, &ShortcutPortal::settled);
         QVERIFY(settled.wait(kWaitMs));
         QCOMPARE(shortcut.CurrentState(), ShortcutPortal::State::Bound);
@@ -352,7 +355,10 @@ class PortalBusTest : public QObject {
         QCOMPARE(portal_->ShortcutSessions().size(), 1);
         const QString session = portal_->ShortcutSessions().first();
         const QList<BoundShortcut> bound = portal_->Bound();
-        QCOMPARE(bound.size(), 1);
+        QCOMPARE(bound.size(), 2);
+        QCOMPARE(bound.last().id, QStringLiteral("pause-recording"));
+        QCOMPARE(bound.last().properties.value(QStringLiteral("preferred_trigger")).toString(),
+                 QStringLiteral("SHIFT+F2"));
         QCOMPARE(bound.first().session, session);
         QCOMPARE(bound.first().id, QString::fromLatin1(kToggleShortcutId));
         QCOMPARE(bound.first().properties.value(QStringLiteral("description")).toString(),
@@ -369,19 +375,20 @@ class PortalBusTest : public QObject {
         portal_->SendActivated(kPath + QStringLiteral("/session/other/x"),
                                QString::fromLatin1(kToggleShortcutId));
         portal_->SendActivated(session, QString::fromLatin1(kToggleShortcutId));
+        portal_->SendActivated(session, QStringLiteral("pause-recording"));
         portal_->SendActivated(session, QStringLiteral("end-of-test"));
-        QTRY_COMPARE_WITH_TIMEOUT(heard.size(), 4, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(heard.size(), 5, kWaitMs);
         // Every toggle the client queued for the signals before the last has been queued by now.
         QCoreApplication::sendPostedEvents();
         QCOMPARE(toggles, 1);
+        QCOMPARE(pauses, 1);
     }
 
     void portalWithoutShortcutsBindsNothing() {
         portal_->Reset({kSourceMonitor, false});
-        ShortcutPortal shortcut(
-            QDBusConnection::sessionBus(),
-            {QString::fromLatin1(kToggleShortcutId), QStringLiteral("x"), QStringLiteral("F2")},
-            [] {});
+        ShortcutPortal shortcut(QDBusConnection::sessionBus(),
+                                {{QString::fromLatin1(kToggleShortcutId), QStringLiteral("x"),
+                                  QStringLiteral("F2"), [] {}}});
         QSignalSpy settled(&shortcut, &ShortcutPortal::settled);
         QVERIFY(settled.wait(kWaitMs));
         QCOMPARE(shortcut.CurrentState(), ShortcutPortal::State::Unavailable);
