@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     // `gifrec --toggle` and the desktop's shortcut both do what F2 does.
     const auto toggleRecording = [&window] { window.Recording().ToggleRecording(); };
     app::ToggleService toggle(toggleRecording);
-    toggle.Register();
+    window.SetRemoteStopAvailable(toggle.Register());
     app::BindToggleShortcut(*desktop, toggleRecording);
     return application->exec();
 }

@@ -109,7 +109,9 @@ std::filesystem::path RecordingController::OutputPath() const {
 }
 
 void RecordingController::StartRecording() {
-    const bool minimising = view_.CaptureMode() == 0;
+    const int mode = view_.CaptureMode();
+    const bool minimising =
+        IsScreenMode(mode) || (mode == kRegionMode && view_.MinimisingKeepsWindowShown());
     if (minimising) view_.MinimiseMainWindow();
     SetPlaySpeedPosition(view_.PlaySpeedPosition());
 

@@ -24,6 +24,15 @@ inline constexpr const char* kOutputFolderName = "GIF动画";
 // How long a full-screen recording's first grab waits for the minimised window to leave.
 inline constexpr std::chrono::milliseconds kMinimiseWait{500};
 
+// The capture modes after full screen, window pick and region: all monitors, then one each.
+inline constexpr int kRegionMode = 2;
+inline constexpr int kFirstMonitorMode = 3;
+// Whether the mode records whole screens (full screen, all monitors, one monitor), which the
+// main window must not be part of.
+inline bool IsScreenMode(int mode) {
+    return mode == 0 || mode >= kFirstMonitorMode;
+}
+
 // One per program run; a new recording reuses it.
 struct RecordingState {
     std::unique_ptr<Encoder> gifMaker;

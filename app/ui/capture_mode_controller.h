@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/core/settings.h"
 #include "app/ui/region_frame_window.h"
@@ -41,7 +42,14 @@ class CaptureModeController : public QObject {
                           RegionChooser chooser = {}, QTimer* highlightTimer = nullptr);
     ~CaptureModeController() override;
 
+    // Where the desktop has several monitors, adds the modes "all monitors" and one for each
+    // monitor by name to the mode list, after the three of its own.
+    void AddMonitorModes();
+
     void OnCaptureModeChanged(int index);
+    // Writes a screen mode's region again: the screen's size in grab pixels may be known only
+    // once grabs run (a scaled Wayland output).
+    void RefreshScreenRegion();
     void OnModeButtonClick();
 
     // Whether the region frame window is open, and closing it (a recording's stop does).
@@ -60,6 +68,8 @@ class CaptureModeController : public QObject {
 
   private:
     void OpenRegionFrame();
+    // The region of a screen mode (full screen, all monitors, one monitor).
+    CaptureRegion ScreenModeRegion(int index);
 
     QPointer<QWidget> mainWindow_;
     QPointer<QComboBox> modeList_;
@@ -69,6 +79,7 @@ class CaptureModeController : public QObject {
     RegionChooser chooser_;
     WindowPicker picker_;
     std::unique_ptr<RegionFrameWindow> frame_;
+    std::vector<platform::Monitor> monitors_;  // those of the monitor modes, in list order
 };
 
 }  // namespace app

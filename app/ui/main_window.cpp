@@ -183,8 +183,8 @@ void MainWindow::ApplyDefaults() {
                          desktop_.CanPickWindows() ? tr("选择窗口") : tr("选择窗口(不可用)"),
                          tr("选择区域")});
     modeList_->setCurrentIndex(0);
-    const platform::Size screen = desktop_.ScreenSize();
-    SetRegion({0, 0, screen.width, screen.height});
+    const platform::Rect screen = desktop_.PrimaryScreen();
+    SetRegion({screen.left, screen.top, screen.right, screen.bottom});
     keyWatcher_->Watch(500, {kKeyRecordToggle});
     const CaptureRegion region = Region();
     settings_.Update([&](CaptureSettings& s) {
@@ -278,15 +278,6 @@ int MainWindow::PlaySpeedPosition() const {
     return playSpeed_->value();
 }
 
-void MainWindow::MinimiseMainWindow() {
-    showMinimized();
-}
-
-void MainWindow::RestoreMainWindow() {
-    if (feedback_) feedback_->Stop();  // the stop has begun: the window is back
-    showNormal();
-}
-
 void MainWindow::SetStatusText(const std::string& text) {
     statusLine_->setText(FromUtf8(text));
 }
@@ -328,6 +319,8 @@ void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber) {
         this,
         [this, recording, frameNumber] {
             controller_->OnFrameCaptured(recording, frameNumber);
+            // The window stayed in sight: how to stop matters more than the count.
+            if (!stayNote_.isEmpty() && controller_->IsRecording()) statusLine_->setText(stayNote_);
             if (controller_->IsRecording()) feedback_->SetFrameCount(frameNumber);
         },
         Qt::QueuedConnection);

@@ -81,8 +81,16 @@ class MainWindow : public QMainWindow, public RecorderView {
     void SetRecordButtonCaption(const std::string& caption) override;
     int CaptureMode() const override;
     int PlaySpeedPosition() const override;
+    // Where minimising fails (a tiling desktop, an X11 window manager that ignores it), the
+    // window is hidden for the recording if it can be stopped unseen; otherwise it stays and the
+    // status line says how to stop (main_window_hiding.cpp).
     void MinimiseMainWindow() override;
     void RestoreMainWindow() override;
+    bool MinimisingKeepsWindowShown() const override;
+    // Whether `gifrec --toggle` (or the desktop's shortcut bound to the same toggle) reaches this
+    // window, so that a recording can be stopped while it is hidden.
+    void SetRemoteStopAvailable(bool available) { remoteStop_ = available; }
+    bool HiddenForRecording() const { return hiddenForRecording_; }
     void SetStatusText(const std::string& text) override;
     void StopWatchingKeys() override;
     void WatchRecordKeys() override;
@@ -138,6 +146,10 @@ class MainWindow : public QMainWindow, public RecorderView {
     void BuildMenus();
     void OnMakeWatermarkItem();
 
+    bool CanBeStoppedUnseen() const;
+    void HideForRecording();
+    void StayInSight();
+
     void OnWatchedKey(int keyCode, int modifiers);
     void OnPreviewClosed();
     void OnBackgroundDone(const std::function<void()>& done);
@@ -174,6 +186,9 @@ class MainWindow : public QMainWindow, public RecorderView {
     QAction* exactColoursAction_ = nullptr;
     std::thread background_;  // the save; joined before the controller goes
     bool closeAfterSave_ = false;
+    bool remoteStop_ = false;
+    bool hiddenForRecording_ = false;
+    QString stayNote_;  // the status line's note while the window stays in a recording
 
     // Last, so that it (and a running worker) is gone before the widgets.
     std::unique_ptr<RecordingController> controller_;

@@ -1,6 +1,7 @@
 #include "platform/wayland/wayland_desktop.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <mutex>
 
@@ -105,11 +106,35 @@ class Cast {
     bool starting_ = false;
 };
 
+bool DesktopMinimisesWindows(const std::string& currentDesktop) {
+    // Lower-cased names of the desktops whose compositor keeps minimised windows somewhere.
+    static const char* const kFloating[] = {"gnome",  "kde",   "plasma", "cinnamon", "mate",
+                                            "xfce",   "lxqt",  "budgie", "labwc",    "wayfire",
+                                            "cosmic", "unity", "deepin"};
+    std::string lower;
+    for (char c : currentDesktop) lower += char(std::tolower(static_cast<unsigned char>(c)));
+    size_t from = 0;
+    while (from <= lower.size()) {
+        size_t to = lower.find(':', from);
+        if (to == std::string::npos) to = lower.size();
+        const std::string name = lower.substr(from, to - from);
+        for (const char* floating : kFloating) {
+            if (name == floating) return true;
+        }
+        from = to + 1;
+    }
+    return false;
+}
+
 WaylandDesktop::WaylandDesktop(Size screenHint)
     : WaylandDesktop(std::make_shared<Cast>(), screenHint, true) {}
 
 WaylandDesktop::WaylandDesktop(std::shared_ptr<Cast> cast, Size screenHint, bool mayStart)
-    : cast_(std::move(cast)), screenHint_(screenHint), mayStart_(mayStart) {}
+    : cast_(std::move(cast)),
+      screenHint_(screenHint),
+      mayStart_(mayStart),
+      minimises_(DesktopMinimisesWindows(
+          std::getenv("XDG_CURRENT_DESKTOP") ? std::getenv("XDG_CURRENT_DESKTOP") : "")) {}
 
 WaylandDesktop::~WaylandDesktop() = default;
 

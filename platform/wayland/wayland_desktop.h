@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/desktop.h"
 
@@ -13,6 +14,10 @@ namespace platform::wayland {
 
 class Cast;
 class ShortcutPortal;
+
+// Whether the desktop named by XDG_CURRENT_DESKTOP (a colon-separated list) minimises windows:
+// the floating ones do, the tiling compositors have nowhere to put a minimised window.
+bool DesktopMinimisesWindows(const std::string& currentDesktop);
 
 class WaylandDesktop final : public Desktop {
   public:
@@ -39,6 +44,7 @@ class WaylandDesktop final : public Desktop {
     std::optional<Size> ChooseWindow() override;
     void UseWindowSource(bool window) override;
     bool CanPlaceOverlays() override { return false; }
+    bool CanMinimiseWindows() override { return minimises_; }
     void BindToggleShortcut(const std::string& description,
                             std::function<void()> activated) override;
 
@@ -47,6 +53,7 @@ class WaylandDesktop final : public Desktop {
     std::shared_ptr<Cast> cast_;
     Size screenHint_;
     bool mayStart_;
+    bool minimises_;
     std::optional<bool> windowsOffered_;
     std::unique_ptr<ShortcutPortal> shortcut_;
 };

@@ -1,0 +1,66 @@
+// The main window out of its own recording: minimised where the desktop minimises, else hidden
+// while something else can stop the recording, else left in sight with a note on how to stop.
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
+
+#include "app/ui/main_window.h"
+
+namespace app {
+
+namespace {
+// An X11 window manager takes well under this to unmap a window it minimises; the first grab
+// waits longer (kMinimiseWait) for the window to have gone.
+constexpr int kMinimiseCheckMs = 250;
+}  // namespace
+
+bool MainWindow::MinimisingKeepsWindowShown() const {
+    return !desktop_.CanMinimiseWindows();
+}
+
+bool MainWindow::CanBeStoppedUnseen() const {
+    // F2 reaches us only where the desktop shows us the keyboard; a Wayland desktop does not.
+    return remoteStop_ || QSystemTrayIcon::isSystemTrayAvailable() || desktop_.CanPlaceOverlays();
+}
+
+void MainWindow::MinimiseMainWindow() {
+    if (!desktop_.CanMinimiseWindows()) {
+        if (CanBeStoppedUnseen()) {
+            HideForRecording();
+        } else {
+            StayInSight();
+        }
+        return;
+    }
+    showMinimized();
+    QTimer::singleShot(kMinimiseCheckMs, this, [this] {
+        const QWindow* window = windowHandle();
+        if (!controller_->IsRecording() || hiddenForRecording_ || !window) return;
+        // Still mapped: the window manager ignored the request.
+        if (window->isExposed() && isVisible()) HideForRecording();
+    });
+}
+
+void MainWindow::HideForRecording() {
+    hiddenForRecording_ = true;
+    hide();
+}
+
+void MainWindow::StayInSight() {
+    // Our window's place on a Wayland screen is the compositor's secret: it cannot be cut out of
+    // the frames, only named.
+    stayNote_ = tr("本窗口无法隐藏, 会被录进画面; 点击“停止”结束录制");
+    statusLine_->setText(stayNote_);
+}
+
+void MainWindow::RestoreMainWindow() {
+    if (feedback_) feedback_->Stop();  // the stop has begun: the window is back
+    stayNote_.clear();
+    if (hiddenForRecording_) {
+        hiddenForRecording_ = false;
+        show();
+    }
+    showNormal();
+}
+
+}  // namespace app
