@@ -44,7 +44,14 @@ int main(int argc, char** argv) {
 
     platform::Init();
     app::KeepFrameBuffersInHeap();
-    app::UsePhysicalPixels();
+    // Qt's platform plugin is not chosen yet: the variable that would choose it stands in.
+    if (platform::ChooseDesktop(platform::HintsFromEnvironment(
+            qEnvironmentVariable("QT_QPA_PLATFORM").toStdString())) ==
+        platform::DesktopKind::Wayland) {
+        app::UseCompositorScaling();
+    } else {
+        app::UsePhysicalPixels();
+    }
     std::optional<QApplication> application;
     {
         app::DisplayGuard guard;

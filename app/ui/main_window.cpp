@@ -33,9 +33,11 @@ class RowCaptions : public QLabel {
 
 // The primary screen less the desktop's panels, where Qt knows them for this screen.
 QRect AvailableAreaOf(platform::Desktop& desktop) {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    // Where our windows are not placed in the screen's pixels, they count Qt's.
+    if (!desktop.CanPlaceOverlays() && primary) return primary->availableGeometry();
     const platform::Rect screen = desktop.PrimaryScreen();
     const QRect whole(screen.left, screen.top, screen.Width(), screen.Height());
-    const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary && primary->geometry() == whole) return primary->availableGeometry() & whole;
     return whole;
 }

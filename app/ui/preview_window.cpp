@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace app {
@@ -44,9 +46,12 @@ void PreviewWindow::Open(const QString& path, const QRect& area) {
     file_.open(QIODevice::ReadOnly);
     movie_.setDevice(&file_);
     movie_.setCacheMode(QMovie::CacheNone);
+    // On a scaled output (Qt's own scaling, Wayland) one pixel of the GIF is one pixel of the
+    // screen: the window's size counts the screen's pixels over their ratio.
+    const double ratio = screen() ? screen()->devicePixelRatio() : 1.0;
     QSize size(0, 0);
     if (movie_.isValid() && movie_.jumpToFrame(0)) size = movie_.currentImage().size();
-    const QSize shown = ShownSize(size, area.size());
+    const QSize shown = ShownSize(size, area.size() * ratio);
     if (shown != size) {
         // Frames are decoded at the shown size from the start again.
         movie_.setScaledSize(shown);
@@ -55,19 +60,29 @@ void PreviewWindow::Open(const QString& path, const QRect& area) {
         movie_.jumpToFrame(0);
         size = shown;
     }
+    const QSize logical(int(std::ceil(size.width() / ratio)),
+                        int(std::ceil(size.height() / ratio)));
 
     // A one-pixel margin around the picture.
-    setFixedSize(size.width() + 2, size.height() + 2);
+    setFixedSize(logical.width() + 2, logical.height() + 2);
     move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
     picture_->setGeometry(1, 1, width() - 2, height() - 2);
-    if (!size.isEmpty()) {
+    if (size.isEmpty()) return;
+    showing_ = true;
+    if (ratio == 1.0) {
         picture_->setMovie(&movie_);
-        movie_.start();
+    } else {
+        connect(&movie_, &QMovie::frameChanged, this, [this, ratio] {
+            QPixmap frame = movie_.currentPixmap();
+            frame.setDevicePixelRatio(ratio);
+            picture_->setPixmap(frame);
+        });
     }
+    movie_.start();
 }
 
 QSize PreviewWindow::PictureSize() const {
-    return picture_->movie() ? movie_.currentImage().size() : QSize(0, 0);
+    return showing_ ? movie_.currentImage().size() : QSize(0, 0);
 }
 
 void PreviewWindow::mouseDoubleClickEvent(QMouseEvent*) {

@@ -41,6 +41,7 @@ class PreviewWindow : public QWidget {
     QFile file_;
     QMovie movie_;
     bool closedSignalled_ = false;
+    bool showing_ = false;  // a picture was read
 };
 
 }  // namespace app

@@ -63,8 +63,11 @@ RegionSelectionWindow::RegionSelectionWindow(const QPixmap& frozenScreen, Select
 QPoint RegionSelectionWindow::ToScreen(QPointF windowPoint) const {
     const double sx = width() > 0 ? double(area_.width()) / width() : 1.0;
     const double sy = height() > 0 ? double(area_.height()) / height() : 1.0;
-    return area_.topLeft() + QPoint(int(std::floor(windowPoint.x() * sx + 1e-9)),
-                                    int(std::floor(windowPoint.y() * sy + 1e-9)));
+    // The pointer reaches a Wayland client in 1/256ths of its pixels: a point of the output's
+    // pixel grid may arrive a hair short of it, which must not drop it to the pixel before.
+    constexpr double kSlack = 1.0 / 64;
+    return area_.topLeft() + QPoint(int(std::floor(windowPoint.x() * sx + kSlack)),
+                                    int(std::floor(windowPoint.y() * sy + kSlack)));
 }
 
 QPoint RegionSelectionWindow::ToWindow(QPoint screenPoint) const {
@@ -198,29 +201,35 @@ QRect ToQRect(const platform::Rect& r) {
 
 }  // namespace
 
-std::optional<CaptureRegion> SelectRegion(QWidget* parent, platform::Desktop* desktop) {
+FrozenScreen FreezeScreen(platform::Desktop* desktop) {
     QScreen* screen = QGuiApplication::primaryScreen();
-    const bool placeable = !desktop || desktop->CanPlaceOverlays();
-    QPixmap frozen;
-    QRect area(QPoint(0, 0), screen->size());
-    QList<QRect> monitors;
+    FrozenScreen frozen;
+    frozen.area = QRect(QPoint(0, 0), screen->size());
     if (!desktop) {
-        frozen = screen->grabWindow(0, 0, 0, area.width(), area.height());
-    } else {
-        // The cast's monitor counts in the stream's pixels, known once the cast runs.
-        if (!placeable) desktop->PrepareCapture();
-        const std::vector<platform::Monitor> all = desktop->Monitors();
-        for (const platform::Monitor& monitor : all) monitors.append(ToQRect(monitor.rect));
-        // A window of ours covers every monitor where it can be placed, else the cast's one as a
-        // full-screen window.
-        area = ToQRect(placeable ? platform::BoundingRect(all) : desktop->PrimaryScreen());
-        std::vector<uint8_t> bmp;
-        if (desktop->GrabInto(area.left(), area.top(), area.width(), area.height(), bmp))
-            frozen = QPixmap::fromImage(PictureOfGrab(bmp, area.width(), area.height()));
+        frozen.picture = screen->grabWindow(0, 0, 0, frozen.area.width(), frozen.area.height());
+        return frozen;
     }
-    RegionSelectionWindow window(frozen, ProgramSelectionState(), parent, area);
-    window.SetMonitors(monitors);
-    if (!placeable) window.setWindowState(Qt::WindowFullScreen);
+    frozen.placeable = desktop->CanPlaceOverlays();
+    // The cast's monitor counts in the stream's pixels, known once the cast runs.
+    if (!frozen.placeable) desktop->PrepareCapture();
+    const std::vector<platform::Monitor> all = desktop->Monitors();
+    for (const platform::Monitor& monitor : all) frozen.monitors.append(ToQRect(monitor.rect));
+    // A window of ours covers every monitor where it can be placed, else the cast's one as a
+    // full-screen window.
+    frozen.area =
+        ToQRect(frozen.placeable ? platform::BoundingRect(all) : desktop->PrimaryScreen());
+    const QRect& a = frozen.area;
+    std::vector<uint8_t> bmp;
+    if (desktop->GrabInto(a.left(), a.top(), a.width(), a.height(), bmp))
+        frozen.picture = QPixmap::fromImage(PictureOfGrab(bmp, a.width(), a.height()));
+    return frozen;
+}
+
+std::optional<CaptureRegion> SelectRegion(QWidget* parent, platform::Desktop* desktop) {
+    const FrozenScreen frozen = FreezeScreen(desktop);
+    RegionSelectionWindow window(frozen.picture, ProgramSelectionState(), parent, frozen.area);
+    window.SetMonitors(frozen.monitors);
+    if (!frozen.placeable) window.setWindowState(Qt::WindowFullScreen);
     window.exec();
     return window.ChosenRegion();
 }

@@ -80,9 +80,22 @@ class RegionSelectionWindow : public QDialog {
     std::optional<CaptureRegion> chosen_;
 };
 
+// The screen as the selection shows it: the picture, the rectangle of the screen it shows in
+// screen pixels, the monitors in it, and whether our window can be put over that rectangle (else
+// it goes full-screen where the desktop puts it).
+struct FrozenScreen {
+    QPixmap picture;
+    QRect area;
+    QList<QRect> monitors;
+    bool placeable = true;
+};
+
+// `desktop` supplies the monitors and the picture (on Wayland the cast's monitor); without one,
+// the toolkit's primary screen.
+FrozenScreen FreezeScreen(platform::Desktop* desktop);
+
 // Freezes every monitor, lets the user drag a region on them and returns that region, or nothing
-// when the selection was given up. `desktop` supplies the monitors and the frozen picture (on
-// Wayland the cast's monitor); without one, the toolkit's primary screen.
+// when the selection was given up.
 std::optional<CaptureRegion> SelectRegion(QWidget* parent, platform::Desktop* desktop = nullptr);
 
 }  // namespace app

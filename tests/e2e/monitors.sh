@@ -6,56 +6,15 @@
 # The screen: the left monitor (1280 x 720, primary) blue, the right one (1024 x 768) green, an
 # orange square across their border at x 1200..1359, y 300..399.
 set -euo pipefail
-command -v Xorg >/dev/null && [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] \
-  || { echo "SKIP: Xorg with the dummy driver is not installed (scripts/deps.sh test)"; exit 77; }
-[ "$(id -u)" -eq 0 ] || { echo "SKIP: Xorg with a config of our own needs root"; exit 77; }
-
+source "$(dirname "$0")/dummy_xorg.bash"
 xorg_dir=$(mktemp -d)
-mkdir -p "$xorg_dir/conf.d"
-cat >"$xorg_dir/xorg.conf" <<'EOF'
-Section "ServerFlags"
-  Option "AutoAddDevices" "false"
-  Option "AutoEnableDevices" "false"
-  Option "DontVTSwitch" "true"
-EndSection
-Section "Device"
-  Identifier "dummy"
-  Driver "dummy"
-  VideoRam 256000
-EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0-1000.0
-  VertRefresh 5.0-200.0
-  Modeline "1280x720" 74.25 1280 1390 1430 1650 720 725 730 750
-  Modeline "1024x768" 65.0 1024 1048 1184 1344 768 771 777 806
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "dummy"
-  Monitor "monitor"
-  DefaultDepth 24
-  SubSection "Display"
-    Depth 24
-    Virtual 2304 768
-    Modes "1280x720"
-  EndSubSection
-EndSection
-EOF
-Xorg -displayfd 3 -config "$xorg_dir/xorg.conf" -configdir "$xorg_dir/conf.d" \
-  -logfile "$xorg_dir/log" -nolisten tcp -noreset 3>"$xorg_dir/display" >/dev/null 2>&1 &
-xorg_pid=$!
-for _ in $(seq 100); do [ -s "$xorg_dir/display" ] && break; sleep 0.1; done
-[ -s "$xorg_dir/display" ] || { echo "SKIP: Xorg did not start"; kill "$xorg_pid"; exit 77; }
-export DISPLAY=":$(head -n1 "$xorg_dir/display")"
-
+start_dummy_xorg "$xorg_dir" 1280x720 1024x768 ||
+  { kill "${dummy_xorg_pid:-}" 2>/dev/null; rm -rf "$xorg_dir"; echo "SKIP: no Xorg with the dummy driver and two monitors (scripts/deps.sh test; root)"; exit 77; }
 source "$(dirname "$0")/common.bash"
-pids+=("$xorg_pid")
+pids+=("$dummy_xorg_pid")
+trap 'cleanup; rm -rf "$xorg_dir"' EXIT
 frames=$build/tests/e2e/wayland/gif_frames
 
-xrandr --addmode DUMMY1 1024x768
-xrandr --output DUMMY0 --mode 1280x720 --primary --output DUMMY1 --mode 1024x768 --right-of DUMMY0
-[ "$(xrandr --listmonitors | head -n1)" = "Monitors: 2" ] || fail "the server has no two monitors"
 convert -size 2304x768 xc:'#2040E0' -fill '#20C040' -draw 'rectangle 1280,0 2303,767' \
   -fill '#E08020' -draw 'rectangle 1200,300 1359,399' "$work/root.png"
 display -window root "$work/root.png" || true  # it sets the picture, then complains of no window
