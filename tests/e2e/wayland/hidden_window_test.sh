@@ -1,7 +1,7 @@
 # Out of its own recording on a desktop that cannot minimise (sway): a full-screen recording
 # started and stopped with --toggle hides gifrec's window, which then is not in the GIF, and the
 # stop brings it back. A second gifrec, which --toggle does not reach (the first one has the
-# name) and which has no tray, keeps its window on the screen: it is in its GIF.
+# name when it starts) and which has no tray, keeps its window on the screen: it is in its GIF.
 
 coproc pointer { "$build/tests/e2e/wayland/virtual_pointer" 1920 1080 2>"$logs/pointer.log"; }
 pids+=("$pointer_PID")
@@ -41,6 +41,9 @@ rm -f "$output_dir"/*.gif
 second=$!
 pids+=("$second")
 wait_for 10 window_of "$second" || fail "the second gifrec's window did not show"
+# The test session's portal casts to one program at a time; the second keeps no name either way.
+kill "$first"
+wait "$first" 2>/dev/null || true
 sleep 0.5
 swaymsg "[pid=$second] border none, floating enable, move position $wx $wy" >/dev/null
 sleep 0.5
