@@ -321,8 +321,7 @@ void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber) {
         this,
         [this, recording, frameNumber] {
             controller_->OnFrameCaptured(recording, frameNumber);
-            // The window stayed in sight: how to stop matters more than the count.
-            if (!stayNote_.isEmpty() && controller_->IsRecording()) statusLine_->setText(stayNote_);
+            if (controller_->IsRecording()) NoteFrameCount(frameNumber);
             if (controller_->IsRecording()) feedback_->SetFrameCount(frameNumber);
         },
         Qt::QueuedConnection);

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,7 +84,7 @@ class MainWindow : public QMainWindow, public RecorderView {
     int PlaySpeedPosition() const override;
     // Where minimising fails (a tiling desktop, an X11 window manager that ignores it), the
     // window is hidden for the recording if it can be stopped unseen; otherwise it stays and the
-    // status line says how to stop (main_window_hiding.cpp).
+    // status line says how to stop (main_window_recording.cpp).
     void MinimiseMainWindow() override;
     void RestoreMainWindow() override;
     bool MinimisingKeepsWindowShown() const override;
@@ -149,6 +150,8 @@ class MainWindow : public QMainWindow, public RecorderView {
     bool CanBeStoppedUnseen() const;
     void HideForRecording();
     void StayInSight();
+    // After the count: the note of a window that stayed, or that the rate is not kept.
+    void NoteFrameCount(uint32_t frames);
 
     void OnWatchedKey(int keyCode, int modifiers);
     void OnPreviewClosed();
@@ -188,7 +191,8 @@ class MainWindow : public QMainWindow, public RecorderView {
     bool closeAfterSave_ = false;
     bool remoteStop_ = false;
     bool hiddenForRecording_ = false;
-    QString stayNote_;  // the status line's note while the window stays in a recording
+    QString stayNote_;              // the status line's note while the window stays in a recording
+    QElapsedTimer recordingClock_;  // from the first frame counted
 
     // Last, so that it (and a running worker) is gone before the widgets.
     std::unique_ptr<RecordingController> controller_;

@@ -6,8 +6,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QtEndian>
 
 #include <cmath>
+#include <cstring>
 
 namespace app {
 
@@ -189,8 +191,11 @@ QImage PictureOfGrab(const std::vector<uint8_t>& bmp, int width, int height) {
     QImage picture(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = bmp.data() + 54 + size_t(height - 1 - y) * size_t(width) * 4;
-        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < width; ++x) out[x] = qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+        // Blue, green, red, 0 in memory is 0x00RRGGBB read little-endian: opaque once the top
+        // byte is set. One pass a row, which the compiler turns into vector code.
+        auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y));
+        std::memcpy(out, row, size_t(width) * 4);
+        for (int x = 0; x < width; ++x) out[x] = qFromLittleEndian(out[x]) | 0xFF000000u;
     }
     return picture;
 }

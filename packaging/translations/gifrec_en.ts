@@ -248,7 +248,12 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>app::MainWindow</name>
     <message>
-        <location filename="../../app/ui/main_window_hiding.cpp"/>
+        <location filename="../../app/ui/main_window_recording.cpp"/>
+        <source>录制中，帧数 %1: 画面太大, 每秒只录到 %2 帧 (设定 %3 帧)</source>
+        <translation>Recording, frame %1: the screen is too large, %2 frames a second of the %3 set</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_recording.cpp"/>
         <source>本窗口无法隐藏, 会被录进画面; 点击“停止”结束录制</source>
         <translation>This window cannot be hidden and is in the recording; click “Stop” to end it</translation>
     </message>

@@ -1,9 +1,11 @@
-// The main window out of its own recording: minimised where the desktop minimises, else hidden
-// while something else can stop the recording, else left in sight with a note on how to stop.
+// The main window during a recording: out of it (minimised where the desktop minimises, else
+// hidden while something else can stop the recording, else left in sight with a note on how to
+// stop), and the status line's word when the screen is too large for the rate asked.
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
 
+#include "app/core/frame_rate_check.h"
 #include "app/ui/main_window.h"
 
 namespace app {
@@ -53,9 +55,28 @@ void MainWindow::StayInSight() {
     statusLine_->setText(stayNote_);
 }
 
+void MainWindow::NoteFrameCount(uint32_t frames) {
+    if (frames <= 1) recordingClock_.start();
+    if (!stayNote_.isEmpty()) {
+        // The window stayed in sight: how to stop matters more than the count.
+        statusLine_->setText(stayNote_);
+        return;
+    }
+    if (!recordingClock_.isValid()) return;
+    const int interval = settings_.Snapshot().frameIntervalPosition * 50;
+    const std::optional<double> reached =
+        RateShortfall(interval, frames - 1, std::chrono::milliseconds(recordingClock_.elapsed()));
+    if (!reached) return;
+    statusLine_->setText(tr("录制中，帧数 %1: 画面太大, 每秒只录到 %2 帧 (设定 %3 帧)")
+                             .arg(frames)
+                             .arg(*reached, 0, 'f', 1)
+                             .arg(1000.0 / interval, 0, 'f', 1));
+}
+
 void MainWindow::RestoreMainWindow() {
     if (feedback_) feedback_->Stop();  // the stop has begun: the window is back
     stayNote_.clear();
+    recordingClock_.invalidate();
     if (hiddenForRecording_) {
         hiddenForRecording_ = false;
         show();
