@@ -69,7 +69,15 @@ CaptureRegion CaptureModeController::ScreenModeRegion(int index) {
 
 void CaptureModeController::RefreshScreenRegion() {
     const int index = modeList_->currentIndex();
-    if (IsScreenMode(index) && region_.write) region_.write(ScreenModeRegion(index));
+    if (!IsScreenMode(index) || !region_.read || !region_.write) return;
+    // Only the region the mode wrote, not one set since by other means.
+    if (!(region_.read() == writtenScreenRegion_)) return;
+    WriteScreenRegion(index);
+}
+
+void CaptureModeController::WriteScreenRegion(int index) {
+    writtenScreenRegion_ = ScreenModeRegion(index);
+    if (region_.write) region_.write(writtenScreenRegion_);
 }
 
 void CaptureModeController::OnCaptureModeChanged(int index) {
@@ -78,7 +86,7 @@ void CaptureModeController::OnCaptureModeChanged(int index) {
     // First: the screen's size below is the monitor's only while grabs show the monitor.
     desktop_.UseWindowSource(index == 1 && desktop_.CanPickWindows());
     if (IsScreenMode(index)) {
-        if (region_.write) region_.write(ScreenModeRegion(index));
+        WriteScreenRegion(index);
         modeList_->setFixedWidth(Px(kWideList));
         modeButton_->hide();
         return;

@@ -47,9 +47,11 @@ class CaptureModeController : public QObject {
     void AddMonitorModes();
 
     void OnCaptureModeChanged(int index);
-    // Writes a screen mode's region again: the screen's size in grab pixels may be known only
-    // once grabs run (a scaled Wayland output).
+    // Writes a screen mode's region again, unless it was changed since the mode wrote it: the
+    // screen's size in grab pixels may be known only once grabs run (a scaled Wayland output).
+    // The start of the program counts as the full-screen mode's write of `region`.
     void RefreshScreenRegion();
+    void SetWrittenScreenRegion(const CaptureRegion& region) { writtenScreenRegion_ = region; }
     void OnModeButtonClick();
 
     // Whether the region frame window is open, and closing it (a recording's stop does).
@@ -70,6 +72,7 @@ class CaptureModeController : public QObject {
     void OpenRegionFrame();
     // The region of a screen mode (full screen, all monitors, one monitor).
     CaptureRegion ScreenModeRegion(int index);
+    void WriteScreenRegion(int index);
 
     QPointer<QWidget> mainWindow_;
     QPointer<QComboBox> modeList_;
@@ -80,6 +83,7 @@ class CaptureModeController : public QObject {
     WindowPicker picker_;
     std::unique_ptr<RegionFrameWindow> frame_;
     std::vector<platform::Monitor> monitors_;  // those of the monitor modes, in list order
+    CaptureRegion writtenScreenRegion_{};      // the last region a screen mode wrote
 };
 
 }  // namespace app

@@ -45,6 +45,7 @@ void MainWindow::WireFeatures() {
         {[this] { return Region(); }, [this](const CaptureRegion& region) { SetRegion(region); }},
         {}, highlightTimer_);
     captureMode_->AddMonitorModes();
+    captureMode_->SetWrittenScreenRegion(Region());
     connect(captureMode_, &CaptureModeController::regionFrameShownChanged, this,
             [this](bool shown) {
                 if (controller_) controller_->SetRegionFrameShown(shown);
