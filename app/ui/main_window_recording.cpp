@@ -13,7 +13,7 @@ namespace app {
 namespace {
 // An X11 window manager takes well under this to unmap a window it minimises; the first grab
 // waits longer (kMinimiseWait) for the window to have gone.
-constexpr int kMinimiseCheckMs = 250;
+constexpr int kMinimiseCheckMs = 400;
 }  // namespace
 
 bool MainWindow::MinimisingKeepsWindowShown() const {
