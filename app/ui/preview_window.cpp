@@ -72,11 +72,13 @@ void PreviewWindow::Open(const QString& path, const QRect& area) {
     if (ratio == 1.0) {
         picture_->setMovie(&movie_);
     } else {
-        connect(&movie_, &QMovie::frameChanged, this, [this, ratio] {
+        const auto showFrame = [this, ratio] {
             QPixmap frame = movie_.currentPixmap();
             frame.setDevicePixelRatio(ratio);
             picture_->setPixmap(frame);
-        });
+        };
+        connect(&movie_, &QMovie::frameChanged, this, showFrame);
+        showFrame();  // a GIF of one image changes no frame
     }
     movie_.start();
 }
