@@ -191,6 +191,10 @@ class Desktop {
     // is only found out by trying.
     virtual bool CanMinimiseWindows() { return true; }
 
+    // Where the monitor that grabs show lies among the toolkit's screens, in the toolkit's own
+    // (logical) pixels, where the desktop tells: a full-screen window of ours belongs there.
+    virtual std::optional<Point> GrabbedMonitorOrigin() { return std::nullopt; }
+
     // Whether our own windows can be put at screen coordinates: the region frame around the
     // region, and the cursor overlay that draws the pointer into the grabs. Where they cannot,
     // the grabs carry the pointer themselves.

@@ -200,6 +200,25 @@ QImage PictureOfGrab(const std::vector<uint8_t>& bmp, int width, int height) {
     return picture;
 }
 
+// The toolkit's screen that shows the recorded monitor (which need not be the one with the
+// focus): where the desktop tells its place, the screen there; else the one screen of its size in
+// device pixels, if only one has it.
+QScreen* RecordedScreen(platform::Desktop& desktop, QSize pixels) {
+    const std::optional<platform::Point> origin = desktop.GrabbedMonitorOrigin();
+    QScreen* found = nullptr;
+    int matches = 0;
+    for (QScreen* candidate : QGuiApplication::screens()) {
+        const QRect g = candidate->geometry();
+        const bool match = origin ? g.topLeft() == QPoint(origin->x, origin->y)
+                                  : (g.size() * candidate->devicePixelRatio()) == pixels;
+        if (match) {
+            found = candidate;
+            ++matches;
+        }
+    }
+    return matches == 1 ? found : nullptr;
+}
+
 QRect ToQRect(const platform::Rect& r) {
     return QRect(r.left, r.top, r.Width(), r.Height());
 }
@@ -223,6 +242,7 @@ FrozenScreen FreezeScreen(platform::Desktop* desktop) {
     // full-screen window.
     frozen.area =
         ToQRect(frozen.placeable ? platform::BoundingRect(all) : desktop->PrimaryScreen());
+    if (!frozen.placeable) frozen.screen = RecordedScreen(*desktop, frozen.area.size());
     const QRect& a = frozen.area;
     std::vector<uint8_t> bmp;
     if (desktop->GrabInto(a.left(), a.top(), a.width(), a.height(), bmp))
@@ -234,6 +254,7 @@ std::optional<CaptureRegion> SelectRegion(QWidget* parent, platform::Desktop* de
     const FrozenScreen frozen = FreezeScreen(desktop);
     RegionSelectionWindow window(frozen.picture, ProgramSelectionState(), parent, frozen.area);
     window.SetMonitors(frozen.monitors);
+    if (frozen.screen) window.setScreen(frozen.screen);
     if (!frozen.placeable) window.setWindowState(Qt::WindowFullScreen);
     window.exec();
     return window.ChosenRegion();

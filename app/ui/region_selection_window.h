@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
+#include <QScreen>
 
 #include <cstdint>
 #include <optional>
@@ -88,6 +89,7 @@ struct FrozenScreen {
     QRect area;
     QList<QRect> monitors;
     bool placeable = true;
+    QScreen* screen = nullptr;  // where the full-screen window goes, where known
 };
 
 // `desktop` supplies the monitors and the picture (on Wayland the cast's monitor); without one,

@@ -69,6 +69,13 @@ class Cast {
         return stream_;
     }
 
+    // Where the portal said the running monitor lies in the compositor's layout.
+    std::optional<Point> MonitorOrigin() const {
+        std::lock_guard lock(mutex_);
+        if (!stream_ || streamSource_ != kSourceMonitor) return std::nullopt;
+        return origin_;
+    }
+
   private:
     CaptureProblem Begin(uint32_t source) {
         const std::string tokenPath =
@@ -82,6 +89,9 @@ class Cast {
         std::lock_guard lock(mutex_);
         stream_ = std::move(stream);
         streamSource_ = source;
+        // A portal that gives no size has given no place either.
+        origin_ = started.stream.size.width > 0 ? std::optional<Point>(started.stream.position)
+                                                : std::nullopt;
         session_ = std::move(started.session);
         return CaptureProblem::NoProblem;
     }
@@ -99,6 +109,7 @@ class Cast {
     mutable std::mutex mutex_;
     std::shared_ptr<PipeWireStream> stream_;
     uint32_t streamSource_ = 0;
+    std::optional<Point> origin_;
     std::unique_ptr<ScreenCastPortal> session_;
     // The opening thread's alone.
     uint32_t source_ = kSourceMonitor;
@@ -145,6 +156,10 @@ std::unique_ptr<Desktop> WaylandDesktop::OpenAnother() {
 Rect WaylandDesktop::PrimaryScreen() {
     if (std::optional<Size> size = cast_->MonitorSize()) return {0, 0, size->width, size->height};
     return {0, 0, screenHint_.width, screenHint_.height};
+}
+
+std::optional<Point> WaylandDesktop::GrabbedMonitorOrigin() {
+    return cast_->MonitorOrigin();
 }
 
 bool WaylandDesktop::CanPickWindows() {

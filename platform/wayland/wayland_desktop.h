@@ -45,6 +45,7 @@ class WaylandDesktop final : public Desktop {
     void UseWindowSource(bool window) override;
     bool CanPlaceOverlays() override { return false; }
     bool CanMinimiseWindows() override { return minimises_; }
+    std::optional<Point> GrabbedMonitorOrigin() override;
     void BindToggleShortcut(const std::string& description,
                             std::function<void()> activated) override;
 
