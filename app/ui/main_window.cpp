@@ -307,6 +307,7 @@ void MainWindow::ShowPreview(const std::string& path) {
     connect(preview_, &PreviewWindow::closed, this, &MainWindow::OnPreviewClosed);
     preview_->Open(FromUtf8(path), AvailableArea());
     preview_->show();
+    NoteRateAfterSave();
     // F2 does not record while the preview is open; a press is told why.
     previewKeys_->Clear();
     previewKeys_->Watch(500, {kKeyRecordToggle});

@@ -152,6 +152,7 @@ class MainWindow : public QMainWindow, public RecorderView {
     void StayInSight();
     // After the count: the note of a window that stayed, or that the rate is not kept.
     void NoteFrameCount(uint32_t frames);
+    void NoteRateAfterSave();
 
     void OnWatchedKey(int keyCode, int modifiers);
     void OnPreviewClosed();
@@ -193,6 +194,7 @@ class MainWindow : public QMainWindow, public RecorderView {
     bool hiddenForRecording_ = false;
     QString stayNote_;              // the status line's note while the window stays in a recording
     QElapsedTimer recordingClock_;  // from the first frame counted
+    QString rateShortfall_;         // the rate the recording fell short at, if it did
 
     // Last, so that it (and a running worker) is gone before the widgets.
     std::unique_ptr<RecordingController> controller_;

@@ -56,7 +56,10 @@ void MainWindow::StayInSight() {
 }
 
 void MainWindow::NoteFrameCount(uint32_t frames) {
-    if (frames <= 1) recordingClock_.start();
+    if (frames <= 1) {
+        recordingClock_.start();
+        rateShortfall_.clear();
+    }
     if (!stayNote_.isEmpty()) {
         // The window stayed in sight: how to stop matters more than the count.
         statusLine_->setText(stayNote_);
@@ -67,10 +70,17 @@ void MainWindow::NoteFrameCount(uint32_t frames) {
     const std::optional<double> reached =
         RateShortfall(interval, frames - 1, std::chrono::milliseconds(recordingClock_.elapsed()));
     if (!reached) return;
-    statusLine_->setText(tr("录制中，帧数 %1: 画面太大, 每秒只录到 %2 帧 (设定 %3 帧)")
-                             .arg(frames)
-                             .arg(*reached, 0, 'f', 1)
-                             .arg(1000.0 / interval, 0, 'f', 1));
+    rateShortfall_ = tr("画面太大, 每秒只录到 %1 帧 (设定 %2 帧)")
+                         .arg(*reached, 0, 'f', 1)
+                         .arg(1000.0 / interval, 0, 'f', 1);
+    statusLine_->setText(tr("录制中，帧数 %1: %2").arg(frames).arg(rateShortfall_));
+}
+
+void MainWindow::NoteRateAfterSave() {
+    // The window was out of sight while the recording fell short: the word stays after the save.
+    if (rateShortfall_.isEmpty()) return;
+    statusLine_->setText(statusLine_->text() + QStringLiteral("; ") + rateShortfall_);
+    rateShortfall_.clear();
 }
 
 void MainWindow::RestoreMainWindow() {

@@ -249,8 +249,13 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
     <name>app::MainWindow</name>
     <message>
         <location filename="../../app/ui/main_window_recording.cpp"/>
-        <source>录制中，帧数 %1: 画面太大, 每秒只录到 %2 帧 (设定 %3 帧)</source>
-        <translation>Recording, frame %1: the screen is too large, %2 frames a second of the %3 set</translation>
+        <source>录制中，帧数 %1: %2</source>
+        <translation>Recording, frame %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_recording.cpp"/>
+        <source>画面太大, 每秒只录到 %1 帧 (设定 %2 帧)</source>
+        <translation>the screen is too large: %1 frames a second of the %2 set</translation>
     </message>
     <message>
         <location filename="../../app/ui/main_window_recording.cpp"/>
