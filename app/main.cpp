@@ -51,7 +51,14 @@ int main(int argc, char** argv) {
 
     platform::Init();
     app::KeepFrameBuffersInHeap();
-    app::UsePhysicalPixels();
+    // Qt's platform plugin is not chosen yet: the variable that would choose it stands in.
+    if (platform::ChooseDesktop(platform::HintsFromEnvironment(
+            qEnvironmentVariable("QT_QPA_PLATFORM").toStdString())) ==
+        platform::DesktopKind::Wayland) {
+        app::UseCompositorScaling();
+    } else {
+        app::UsePhysicalPixels();
+    }
     std::optional<QApplication> application;
     {
         app::DisplayGuard guard;
@@ -112,7 +119,7 @@ int main(int argc, char** argv) {
     const auto toggleRecording = [&window] { window.Recording().ToggleRecording(); };
     const auto togglePause = [&window] { window.Recording().TogglePause(); };
     app::ToggleService toggle(toggleRecording, togglePause);
-    toggle.Register();
+    window.SetRemoteStopAvailable(toggle.Register());
     app::BindRecordingShortcuts(*desktop, toggleRecording, togglePause);
     return application->exec();
 }

@@ -1,4 +1,5 @@
-# Sourced by the recording benchmarks: a private 1920x1080 Xvfb as DISPLAY and a private home
+# Sourced by the recording benchmarks: a private 1920x1080 Xvfb (GIFREC_BENCH_SCREEN=WxH for
+# another size) as DISPLAY and a private home
 # whose desktop folder is $HOME/Desktop, so that a run never touches the user's screen, files
 # or recordings. Everything started goes into `pids` and ends with the script, as `work` does.
 display=${GIFREC_BENCH_DISPLAY:-:$((90 + RANDOM % 400))}
@@ -11,7 +12,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${GIFREC_BENCH_SCREEN:-1920x1080}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

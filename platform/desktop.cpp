@@ -34,6 +34,18 @@ bool StartBmp32(int32_t width, int32_t height, std::vector<uint8_t>& bmp) {
     return true;
 }
 
+Rect BoundingRect(const std::vector<Monitor>& monitors) {
+    if (monitors.empty()) return {};
+    Rect all = monitors.front().rect;
+    for (const Monitor& monitor : monitors) {
+        all.left = std::min(all.left, monitor.rect.left);
+        all.top = std::min(all.top, monitor.rect.top);
+        all.right = std::max(all.right, monitor.rect.right);
+        all.bottom = std::max(all.bottom, monitor.rect.bottom);
+    }
+    return all;
+}
+
 Size Desktop::ScreenSize() {
     Rect r = PrimaryScreen();
     return {r.Width(), r.Height()};

@@ -63,6 +63,17 @@ struct Rect {
     }
 };
 
+// One monitor of the desktop; `name` as the window system calls it (an output such as "HDMI-1").
+struct Monitor {
+    std::string name;
+    Rect rect;
+    bool primary = false;
+    friend bool operator==(const Monitor&, const Monitor&) = default;
+};
+
+// The smallest rectangle holding every monitor; empty for none.
+Rect BoundingRect(const std::vector<Monitor>& monitors);
+
 // Virtual key codes as the recorder names keys (the Windows numbering: F2 is 113).
 namespace key {
 inline constexpr int kBackspace = 0x08;
@@ -103,6 +114,10 @@ class Desktop {
     // The primary monitor in physical pixels, in the coordinates the other calls use.
     virtual Rect PrimaryScreen() = 0;
     Size ScreenSize();
+
+    // Every monitor in the coordinates of the other calls, in the window system's order. Where
+    // the desktop tells of none apart, the primary screen alone, without a name.
+    virtual std::vector<Monitor> Monitors() { return {{"", PrimaryScreen(), true}}; }
 
     // The pointer's hot spot on the screen; nothing when it is on another screen.
     virtual std::optional<Point> PointerPosition() = 0;
@@ -172,6 +187,15 @@ class Desktop {
         std::function<void()> activated;
     };
     virtual void BindShortcuts(std::vector<Shortcut> shortcuts) { static_cast<void>(shortcuts); }
+
+    // Whether the desktop takes a window out of sight when it is asked to minimise it. Tiling
+    // Wayland compositors (sway, Hyprland) ignore the request; an X11 window manager that does
+    // is only found out by trying.
+    virtual bool CanMinimiseWindows() { return true; }
+
+    // Where the monitor that grabs show lies among the toolkit's screens, in the toolkit's own
+    // (logical) pixels, where the desktop tells: a full-screen window of ours belongs there.
+    virtual std::optional<Point> GrabbedMonitorOrigin() { return std::nullopt; }
 
     // Whether our own windows can be put at screen coordinates: the region frame around the
     // region, and the cursor overlay that draws the pointer into the grabs. Where they cannot,

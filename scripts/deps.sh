@@ -11,7 +11,8 @@ run=(qt6-wayland)
 test=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool xclip x11-utils openbox
       desktop-file-utils appstream lintian dpkg-dev binutils imagemagick x11-apps trayer
       sway xwayland pipewire wireplumber xdg-desktop-portal xdg-desktop-portal-wlr wtype dbus
-      dbus-user-session pipewire-bin xterm)
+      dbus-user-session pipewire-bin xterm python3 xserver-xorg-core xserver-xorg-video-dummy
+      x11-xserver-utils)
 
 wanted=("${build[@]}" "${run[@]}")
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")

@@ -16,10 +16,15 @@ class RecorderView {
     // The record button's caption is the only record of whether a recording runs.
     virtual std::string RecordButtonCaption() const = 0;
     virtual void SetRecordButtonCaption(const std::string& caption) = 0;
-    virtual int CaptureMode() const = 0;  // 0 full screen, 1 window pick, 2 region
+    // 0 full screen, 1 window pick, 2 region; from kFirstMonitorMode on, where the desktop has
+    // several monitors: all of them, then each one.
+    virtual int CaptureMode() const = 0;
     virtual int PlaySpeedPosition() const = 0;
 
     virtual void MinimiseMainWindow() = 0;
+    // Whether minimising leaves the window on the screen (a tiling desktop), so that a region
+    // recording must take it out of sight as a full-screen one does.
+    virtual bool MinimisingKeepsWindowShown() const { return false; }
     virtual void RestoreMainWindow() = 0;
     virtual void SetStatusText(const std::string& text) = 0;
 

@@ -145,7 +145,7 @@ std::string RecordingController::RealTimeStatusText(uint32_t frameNumber, double
 // The record button already says "停止"; F2 or the button now cancels instead.
 void RecordingController::BeginCountdown() {
     countingDown_ = true;
-    minimisedForCountdown_ = view_.CaptureMode() == 0;
+    minimisedForCountdown_ = IsScreenMode(view_.CaptureMode());
     if (minimisedForCountdown_) view_.MinimiseMainWindow();
     OnCountdownStep(++countdownNumber_, kCountdownSeconds);
 }
@@ -184,7 +184,9 @@ std::filesystem::path RecordingController::OutputPath() const {
 }
 
 void RecordingController::StartRecording() {
-    const bool minimising = view_.CaptureMode() == 0;
+    const int mode = view_.CaptureMode();
+    const bool minimising =
+        IsScreenMode(mode) || (mode == kRegionMode && view_.MinimisingKeepsWindowShown());
     if (minimising && !minimisedForCountdown_) view_.MinimiseMainWindow();
     minimisedForCountdown_ = false;
     paused_ = false;

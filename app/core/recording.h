@@ -29,6 +29,15 @@ inline constexpr int kCountdownClearMs = 100;
 // The same for the paused title and tray icon before the first grab after a resume.
 inline constexpr int kResumeSettleMs = 100;
 
+// The capture modes after full screen, window pick and region: all monitors, then one each.
+inline constexpr int kRegionMode = 2;
+inline constexpr int kFirstMonitorMode = 3;
+// Whether the mode records whole screens (full screen, all monitors, one monitor), which the
+// main window must not be part of.
+inline bool IsScreenMode(int mode) {
+    return mode == 0 || mode >= kFirstMonitorMode;
+}
+
 // One per program run; a new recording reuses it.
 struct RecordingState {
     std::unique_ptr<Encoder> gifMaker;

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 
+#include "app/core/recording.h"
 #include "app/ui/region_selection_window.h"
 #include "app/ui/steering_caption.h"
 #include "app/ui/ui_scale.h"
@@ -45,14 +46,47 @@ CaptureModeController::~CaptureModeController() {
     if (frame_) frame_->close();
 }
 
+void CaptureModeController::AddMonitorModes() {
+    std::vector<platform::Monitor> monitors = desktop_.Monitors();
+    if (monitors.size() < 2) return;
+    modeList_->addItem(tr("所有显示器"));
+    monitors_.push_back({"", platform::BoundingRect(monitors), false});
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const QString name = monitors[i].name.empty() ? QString::number(i + 1)
+                                                      : QString::fromStdString(monitors[i].name);
+        modeList_->addItem(tr("显示器 %1").arg(name));
+        monitors_.push_back(monitors[i]);
+    }
+}
+
+CaptureRegion CaptureModeController::ScreenModeRegion(int index) {
+    // Full screen is the primary monitor, wherever it lies among the others.
+    platform::Rect screen = desktop_.PrimaryScreen();
+    if (index >= kFirstMonitorMode && size_t(index - kFirstMonitorMode) < monitors_.size())
+        screen = monitors_[size_t(index - kFirstMonitorMode)].rect;
+    return CaptureRegion{screen.left, screen.top, screen.right, screen.bottom};
+}
+
+void CaptureModeController::RefreshScreenRegion() {
+    const int index = modeList_->currentIndex();
+    if (!IsScreenMode(index) || !region_.read || !region_.write) return;
+    // Only the region the mode wrote, not one set since by other means.
+    if (!(region_.read() == writtenScreenRegion_)) return;
+    WriteScreenRegion(index);
+}
+
+void CaptureModeController::WriteScreenRegion(int index) {
+    writtenScreenRegion_ = ScreenModeRegion(index);
+    if (region_.write) region_.write(writtenScreenRegion_);
+}
+
 void CaptureModeController::OnCaptureModeChanged(int index) {
     picker_.Cancel();
-    if (index == 0 || index == 1) CloseRegionFrame();
+    if (index != kRegionMode) CloseRegionFrame();
     // First: the screen's size below is the monitor's only while grabs show the monitor.
     desktop_.UseWindowSource(index == 1 && desktop_.CanPickWindows());
-    if (index == 0) {
-        platform::Size screen = desktop_.ScreenSize();
-        if (region_.write) region_.write(CaptureRegion{0, 0, screen.width, screen.height});
+    if (IsScreenMode(index)) {
+        WriteScreenRegion(index);
         modeList_->setFixedWidth(Px(kWideList));
         modeButton_->hide();
         return;

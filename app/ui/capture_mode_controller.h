@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/core/settings.h"
 #include "app/ui/region_frame_window.h"
@@ -41,7 +42,16 @@ class CaptureModeController : public QObject {
                           RegionChooser chooser = {}, QTimer* highlightTimer = nullptr);
     ~CaptureModeController() override;
 
+    // Where the desktop has several monitors, adds the modes "all monitors" and one for each
+    // monitor by name to the mode list, after the three of its own.
+    void AddMonitorModes();
+
     void OnCaptureModeChanged(int index);
+    // Writes a screen mode's region again, unless it was changed since the mode wrote it: the
+    // screen's size in grab pixels may be known only once grabs run (a scaled Wayland output).
+    // The start of the program counts as the full-screen mode's write of `region`.
+    void RefreshScreenRegion();
+    void SetWrittenScreenRegion(const CaptureRegion& region) { writtenScreenRegion_ = region; }
     void OnModeButtonClick();
 
     // Whether the region frame window is open, and closing it (a recording's stop does).
@@ -62,6 +72,10 @@ class CaptureModeController : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The region of a screen mode (full screen, all monitors, one monitor).
+    CaptureRegion ScreenModeRegion(int index);
+    void WriteScreenRegion(int index);
+
     QPointer<QWidget> mainWindow_;
     QPointer<QComboBox> modeList_;
     QPointer<QAbstractButton> modeButton_;
@@ -70,6 +84,8 @@ class CaptureModeController : public QObject {
     RegionChooser chooser_;
     WindowPicker picker_;
     std::unique_ptr<RegionFrameWindow> frame_;
+    std::vector<platform::Monitor> monitors_;  // those of the monitor modes, in list order
+    CaptureRegion writtenScreenRegion_{};      // the last region a screen mode wrote
 };
 
 }  // namespace app

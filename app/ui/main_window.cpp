@@ -33,9 +33,11 @@ class RowCaptions : public QLabel {
 
 // The primary screen less the desktop's panels, where Qt knows them for this screen.
 QRect AvailableAreaOf(platform::Desktop& desktop) {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    // Where our windows are not placed in the screen's pixels, they count Qt's.
+    if (!desktop.CanPlaceOverlays() && primary) return primary->availableGeometry();
     const platform::Rect screen = desktop.PrimaryScreen();
     const QRect whole(screen.left, screen.top, screen.Width(), screen.Height());
-    const QScreen* primary = QGuiApplication::primaryScreen();
     if (primary && primary->geometry() == whole) return primary->availableGeometry() & whole;
     return whole;
 }
@@ -191,8 +193,8 @@ void MainWindow::ApplyDefaults() {
                          desktop_.CanPickWindows() ? tr("选择窗口") : tr("选择窗口(不可用)"),
                          tr("选择区域")});
     modeList_->setCurrentIndex(0);
-    const platform::Size screen = desktop_.ScreenSize();
-    SetRegion({0, 0, screen.width, screen.height});
+    const platform::Rect screen = desktop_.PrimaryScreen();
+    SetRegion({screen.left, screen.top, screen.right, screen.bottom});
     keyWatcher_->Watch(500, {kKeyRecordToggle});
     const CaptureRegion region = Region();
     settings_.Update([&](CaptureSettings& s) {
@@ -288,15 +290,6 @@ int MainWindow::PlaySpeedPosition() const {
     return playSpeed_->value();
 }
 
-void MainWindow::MinimiseMainWindow() {
-    showMinimized();
-}
-
-void MainWindow::RestoreMainWindow() {
-    if (feedback_) feedback_->Stop();  // the stop has begun: the window is back
-    showNormal();
-}
-
 void MainWindow::SetStatusText(const std::string& text) {
     statusLine_->setText(FromUtf8(text));
 }
@@ -325,6 +318,7 @@ void MainWindow::ShowPreview(const std::string& path) {
     preview_->SetMakerOptions(controller_->State().makerOptions);
     preview_->Open(FromUtf8(path), AvailableArea());
     preview_->show();
+    NoteRateAfterSave();
     // F2 does not record while the preview is open; a press is told why.
     previewKeys_->Clear();
     previewKeys_->Watch(500, {kKeyRecordToggle});
@@ -339,6 +333,7 @@ void MainWindow::PostFrameCount(uint64_t recording, uint32_t frameNumber, double
         this,
         [this, recording, frameNumber, framesPerSecond] {
             controller_->OnFrameCaptured(recording, frameNumber, framesPerSecond);
+            if (controller_->IsRecording()) NoteFrameCount(frameNumber);
             if (controller_->IsRecording()) feedback_->SetFrameCount(frameNumber);
         },
         Qt::QueuedConnection);

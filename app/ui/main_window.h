@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,8 +91,16 @@ class MainWindow : public QMainWindow, public RecorderView {
     void SetRecordButtonCaption(const std::string& caption) override;
     int CaptureMode() const override;
     int PlaySpeedPosition() const override;
+    // Where minimising fails (a tiling desktop, an X11 window manager that ignores it), the
+    // window is hidden for the recording if it can be stopped unseen; otherwise it stays and the
+    // status line says how to stop (main_window_recording.cpp).
     void MinimiseMainWindow() override;
     void RestoreMainWindow() override;
+    bool MinimisingKeepsWindowShown() const override;
+    // Whether `gifrec --toggle` (or the desktop's shortcut bound to the same toggle) reaches this
+    // window, so that a recording can be stopped while it is hidden.
+    void SetRemoteStopAvailable(bool available) { remoteStop_ = available; }
+    bool HiddenForRecording() const { return hiddenForRecording_; }
     void SetStatusText(const std::string& text) override;
     void StopWatchingKeys() override;
     void WatchRecordKeys() override;
@@ -180,6 +189,13 @@ class MainWindow : public QMainWindow, public RecorderView {
     void SettingsChanged();
     void StartRememberingSettings(const SettingsLoad& remembered, RememberedSettingsStore* store);
 
+    bool CanBeStoppedUnseen() const;
+    void HideForRecording();
+    void StayInSight();
+    // After the count: the note of a window that stayed, or that the rate is not kept.
+    void NoteFrameCount(uint32_t frames);
+    void NoteRateAfterSave();
+
     void OnWatchedKey(int keyCode, int modifiers);
     void OnPreviewClosed();
     void OnBackgroundDone(const std::function<void()>& done);
@@ -222,6 +238,11 @@ class MainWindow : public QMainWindow, public RecorderView {
     bool idleModeButton_ = false;
     std::thread background_;  // the save; joined before the controller goes
     bool closeAfterSave_ = false;
+    bool remoteStop_ = false;
+    bool hiddenForRecording_ = false;
+    QString stayNote_;              // the status line's note while the window stays in a recording
+    QElapsedTimer recordingClock_;  // from the first frame counted
+    QString rateShortfall_;         // the rate the recording fell short at, if it did
 
     RememberedSettingsStore* settingsStore_ = nullptr;
     RememberedSettings remembered_;            // also the choices no control shows yet

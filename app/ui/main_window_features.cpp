@@ -46,6 +46,8 @@ void MainWindow::WireFeatures() {
         this, modeList_, modeButton_, desktop_,
         {[this] { return Region(); }, [this](const CaptureRegion& region) { SetRegion(region); }},
         {}, highlightTimer_);
+    captureMode_->AddMonitorModes();
+    captureMode_->SetWrittenScreenRegion(Region());
     connect(captureMode_, &CaptureModeController::regionFrameShownChanged, this,
             [this](bool shown) {
                 if (controller_) controller_->SetRegionFrameShown(shown);
@@ -210,6 +212,7 @@ QString MainWindow::CaptureProblemText(platform::CaptureProblem problem) {
 
 std::string MainWindow::CheckCapture() {
     const QString problem = CaptureProblemText(desktop_.PrepareCapture());
+    if (problem.isEmpty() && captureMode_) captureMode_->RefreshScreenRegion();
     if (!problem.isEmpty()) std::fprintf(stderr, "gifrec: %s\n", problem.toLocal8Bit().constData());
     return problem.toStdString();
 }

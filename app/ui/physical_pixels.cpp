@@ -16,4 +16,9 @@ void UsePhysicalPixels() {
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
 }
 
+void UseCompositorScaling() {
+    RememberUserScaleFactor();
+    qunsetenv("QT_SCALE_FACTOR");
+}
+
 }  // namespace app

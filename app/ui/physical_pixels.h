@@ -8,4 +8,10 @@ namespace app {
 // ui_scale.h keeps for the layout and the fonts).
 void UsePhysicalPixels();
 
+// Before the QApplication is made, for a session whose screen comes from a Wayland compositor:
+// there our windows are never placed at screen pixels, and grabs count the stream's pixels, so
+// Qt keeps its own scaling and the windows are drawn sharp on a scaled output. The region
+// selection maps its pointer to the stream's pixels itself.
+void UseCompositorScaling();
+
 }  // namespace app

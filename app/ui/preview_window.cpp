@@ -4,8 +4,10 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QPixmap>
+#include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -86,7 +88,13 @@ void PreviewWindow::Open(const QString& path, const QRect& area) {
     else
         strip_->ShowMessage(tr("无法打开：%1").arg(QString::fromStdString(error)));
     const QSize strip = strip_->sizeHint();
-    shown_ = ShownSize(size, area.size() - QSize(0, strip.height()));
+    // On a scaled output (Qt's own scaling, Wayland) one pixel of the GIF is one pixel of the
+    // screen: the picture's size in the window's units is its pixels over the ratio.
+    ratio_ = screen() ? screen()->devicePixelRatio() : 1.0;
+    const QSize fitted = ShownSize(size, (area.size() - QSize(0, strip.height())) * ratio_);
+    shown_ =
+        QSize(int(std::ceil(fitted.width() / ratio_)), int(std::ceil(fitted.height() / ratio_)));
+    shownPixels_ = fitted;
 
     // A one-pixel margin around the picture, the strip below it.
     const int width = std::max(shown_.width() + 2, strip.width());
@@ -128,10 +136,12 @@ void PreviewWindow::ShowFrame(uint32_t frame) {
         const std::vector<uint32_t>& pixels = session_.Picture(frame);
         const QImage image(reinterpret_cast<const uchar*>(pixels.data()), session_.Width(),
                            session_.Height(), session_.Width() * 4, QImage::Format_RGB32);
-        picture_->setPixmap(QPixmap::fromImage(
-            image.size() == shown_
+        QPixmap pixmap = QPixmap::fromImage(
+            image.size() == shownPixels_
                 ? image
-                : image.scaled(shown_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+                : image.scaled(shownPixels_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        pixmap.setDevicePixelRatio(ratio_);
+        picture_->setPixmap(pixmap);
     } catch (const gif::LibraryError& failure) {
         ShowFailure(QString::fromStdString(ErrorTextOf(failure)));
         return;

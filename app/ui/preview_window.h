@@ -72,7 +72,9 @@ class PreviewWindow : public QWidget {
     EditorStrip* strip_;
     GifEditSession session_;
     QString path_;
-    QSize shown_;
+    QSize shown_;        // the picture in the window's units
+    QSize shownPixels_;  // and in the screen's pixels
+    double ratio_ = 1.0;
     uint32_t current_ = 0;
     bool playing_ = false;
     QTimer playTimer_, indexTimer_;
@@ -80,6 +82,7 @@ class PreviewWindow : public QWidget {
     std::thread saving_;
     bool closeAfterSave_ = false;
     bool closedSignalled_ = false;
+    bool showing_ = false;  // a picture was read
 };
 
 }  // namespace app

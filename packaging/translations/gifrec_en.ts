@@ -247,6 +247,16 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>app::CaptureModeController</name>
     <message>
+        <location filename="../../app/ui/capture_mode_controller.cpp"/>
+        <source>显示器 %1</source>
+        <translation>Monitor %1</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/capture_mode_controller.cpp"/>
+        <source>所有显示器</source>
+        <translation>All monitors</translation>
+    </message>
+    <message>
         <location filename="../../app/ui/capture_mode_controller.cpp" line="72"/>
         <source>点击此按钮, 在桌面给出的窗口列表中选择要录制的窗口</source>
         <translation>Click this button and choose the window to record in the list the desktop shows</translation>
@@ -353,6 +363,21 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 </context>
 <context>
     <name>app::MainWindow</name>
+    <message>
+        <location filename="../../app/ui/main_window_recording.cpp"/>
+        <source>录制中，帧数 %1: %2</source>
+        <translation>Recording, frame %1: %2</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_recording.cpp"/>
+        <source>画面太大, 每秒只录到 %1 帧 (设定 %2 帧)</source>
+        <translation>the screen is too large: %1 frames a second of the %2 set</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_recording.cpp"/>
+        <source>本窗口无法隐藏, 会被录进画面; 点击“停止”结束录制</source>
+        <translation>This window cannot be hidden and is in the recording; click “Stop” to end it</translation>
+    </message>
     <message>
         <location filename="../../app/ui/main_window.cpp" line="77"/>
         <source>GIF 录屏</source>

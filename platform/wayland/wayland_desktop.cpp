@@ -1,6 +1,7 @@
 #include "platform/wayland/wayland_desktop.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <mutex>
 
@@ -68,6 +69,13 @@ class Cast {
         return stream_;
     }
 
+    // Where the portal said the running monitor lies in the compositor's layout.
+    std::optional<Point> MonitorOrigin() const {
+        std::lock_guard lock(mutex_);
+        if (!stream_ || streamSource_ != kSourceMonitor) return std::nullopt;
+        return origin_;
+    }
+
   private:
     CaptureProblem Begin(uint32_t source) {
         const std::string tokenPath =
@@ -81,6 +89,9 @@ class Cast {
         std::lock_guard lock(mutex_);
         stream_ = std::move(stream);
         streamSource_ = source;
+        // A portal that gives no size has given no place either.
+        origin_ = started.stream.size.width > 0 ? std::optional<Point>(started.stream.position)
+                                                : std::nullopt;
         session_ = std::move(started.session);
         return CaptureProblem::NoProblem;
     }
@@ -98,6 +109,7 @@ class Cast {
     mutable std::mutex mutex_;
     std::shared_ptr<PipeWireStream> stream_;
     uint32_t streamSource_ = 0;
+    std::optional<Point> origin_;
     std::unique_ptr<ScreenCastPortal> session_;
     // The opening thread's alone.
     uint32_t source_ = kSourceMonitor;
@@ -105,11 +117,35 @@ class Cast {
     bool starting_ = false;
 };
 
+bool DesktopMinimisesWindows(const std::string& currentDesktop) {
+    // Lower-cased names of the desktops whose compositor keeps minimised windows somewhere.
+    static const char* const kFloating[] = {"gnome",  "kde",   "plasma", "cinnamon", "mate",
+                                            "xfce",   "lxqt",  "budgie", "labwc",    "wayfire",
+                                            "cosmic", "unity", "deepin"};
+    std::string lower;
+    for (char c : currentDesktop) lower += char(std::tolower(static_cast<unsigned char>(c)));
+    size_t from = 0;
+    while (from <= lower.size()) {
+        size_t to = lower.find(':', from);
+        if (to == std::string::npos) to = lower.size();
+        const std::string name = lower.substr(from, to - from);
+        for (const char* floating : kFloating) {
+            if (name == floating) return true;
+        }
+        from = to + 1;
+    }
+    return false;
+}
+
 WaylandDesktop::WaylandDesktop(Size screenHint)
     : WaylandDesktop(std::make_shared<Cast>(), screenHint, true) {}
 
 WaylandDesktop::WaylandDesktop(std::shared_ptr<Cast> cast, Size screenHint, bool mayStart)
-    : cast_(std::move(cast)), screenHint_(screenHint), mayStart_(mayStart) {}
+    : cast_(std::move(cast)),
+      screenHint_(screenHint),
+      mayStart_(mayStart),
+      minimises_(DesktopMinimisesWindows(
+          std::getenv("XDG_CURRENT_DESKTOP") ? std::getenv("XDG_CURRENT_DESKTOP") : "")) {}
 
 WaylandDesktop::~WaylandDesktop() = default;
 
@@ -120,6 +156,10 @@ std::unique_ptr<Desktop> WaylandDesktop::OpenAnother() {
 Rect WaylandDesktop::PrimaryScreen() {
     if (std::optional<Size> size = cast_->MonitorSize()) return {0, 0, size->width, size->height};
     return {0, 0, screenHint_.width, screenHint_.height};
+}
+
+std::optional<Point> WaylandDesktop::GrabbedMonitorOrigin() {
+    return cast_->MonitorOrigin();
 }
 
 bool WaylandDesktop::CanPickWindows() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/desktop.h"
 
@@ -13,6 +14,10 @@ namespace platform::wayland {
 
 class Cast;
 class ShortcutPortal;
+
+// Whether the desktop named by XDG_CURRENT_DESKTOP (a colon-separated list) minimises windows:
+// the floating ones do, the tiling compositors have nowhere to put a minimised window.
+bool DesktopMinimisesWindows(const std::string& currentDesktop);
 
 class WaylandDesktop final : public Desktop {
   public:
@@ -40,12 +45,15 @@ class WaylandDesktop final : public Desktop {
     void UseWindowSource(bool window) override;
     bool CanPlaceOverlays() override { return false; }
     void BindShortcuts(std::vector<Shortcut> shortcuts) override;
+    bool CanMinimiseWindows() override { return minimises_; }
+    std::optional<Point> GrabbedMonitorOrigin() override;
 
   private:
     WaylandDesktop(std::shared_ptr<Cast> cast, Size screenHint, bool mayStart);
     std::shared_ptr<Cast> cast_;
     Size screenHint_;
     bool mayStart_;
+    bool minimises_;
     std::optional<bool> windowsOffered_;
     std::unique_ptr<ShortcutPortal> shortcut_;
 };

@@ -69,10 +69,10 @@ std::unique_ptr<Desktop> X11Desktop::OpenAnother() {
     return other;
 }
 
-Rect X11Desktop::PrimaryScreen() {
+std::vector<Monitor> X11Desktop::Monitors() {
     Display* dpy = impl_->Dpy();
     impl_->TakeRootResizes();
-    Rect whole{0, 0, impl_->rootWidth, impl_->rootHeight};
+    const std::vector<Monitor> whole{{"", {0, 0, impl_->rootWidth, impl_->rootHeight}, true}};
 
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!XRRQueryExtension(dpy, &eventBase, &errorBase) || !XRRQueryVersion(dpy, &major, &minor) ||
@@ -80,18 +80,26 @@ Rect X11Desktop::PrimaryScreen() {
         return whole;
     x11::ErrorTrap trap(dpy);
     int count = 0;
-    std::unique_ptr<XRRMonitorInfo, decltype(&XRRFreeMonitors)> monitors(
+    std::unique_ptr<XRRMonitorInfo, decltype(&XRRFreeMonitors)> found(
         XRRGetMonitors(dpy, impl_->root, True, &count), &XRRFreeMonitors);
-    if (!monitors || count <= 0) return whole;
-    const XRRMonitorInfo* chosen = &monitors.get()[0];
-    for (int i = 0; i < count; ++i) {
-        if (monitors.get()[i].primary) {
-            chosen = &monitors.get()[i];
-            break;
-        }
+    std::vector<Monitor> monitors;
+    for (int i = 0; found && i < count; ++i) {
+        const XRRMonitorInfo& info = found.get()[i];
+        if (info.width <= 0 || info.height <= 0) continue;
+        XFreePtr<char> name(info.name ? XGetAtomName(dpy, info.name) : nullptr);
+        monitors.push_back({name ? std::string(name.get()) : std::string(),
+                            {info.x, info.y, info.x + info.width, info.y + info.height},
+                            info.primary != 0});
     }
-    if (chosen->width <= 0 || chosen->height <= 0) return whole;
-    return {chosen->x, chosen->y, chosen->x + chosen->width, chosen->y + chosen->height};
+    return monitors.empty() ? whole : monitors;
+}
+
+Rect X11Desktop::PrimaryScreen() {
+    const std::vector<Monitor> monitors = Monitors();
+    for (const Monitor& monitor : monitors) {
+        if (monitor.primary) return monitor.rect;
+    }
+    return monitors.front().rect;
 }
 
 std::optional<Point> X11Desktop::PointerPosition() {

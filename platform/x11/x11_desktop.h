@@ -29,7 +29,10 @@ class X11Desktop final : public Desktop {
     GrabMethod ActiveGrabMethod() const;
 
     std::unique_ptr<Desktop> OpenAnother() override;
+    // The primary RandR monitor (the first one where none is primary); the whole screen where
+    // the server has no monitors to tell (RandR before 1.5).
     Rect PrimaryScreen() override;
+    std::vector<Monitor> Monitors() override;
     std::optional<Point> PointerPosition() override;
     bool GrabInto(int32_t left, int32_t top, int32_t width, int32_t height,
                   std::vector<uint8_t>& bmp) override;

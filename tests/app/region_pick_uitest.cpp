@@ -26,6 +26,15 @@ bool Same(const CaptureRegion& got, CaptureRegion want) {
            got.bottom == want.bottom;
 }
 
+// Two monitors, the primary one on the right.
+class TwoMonitors : public platform::NullDesktop {
+  public:
+    std::vector<platform::Monitor> Monitors() override {
+        return {{"DP-1", {0, 0, 1280, 720}, false}, {"HDMI-2", {1280, 0, 2304, 768}, true}};
+    }
+    platform::Rect PrimaryScreen() override { return {1280, 0, 2304, 768}; }
+};
+
 }  // namespace
 
 class RegionPickTest : public QObject {
@@ -38,6 +47,7 @@ class RegionPickTest : public QObject {
     void releaseOverTheMainWindowEndsThePickWithoutChoosing();
     void aModeChangeEndsThePick();
     void regionModeOpensTheSelectionThenTheFrame();
+    void monitorModesRecordAllOrOneMonitor();
 
   private:
     QPoint ButtonCentre() const;
@@ -194,6 +204,46 @@ void RegionPickTest::regionModeOpensTheSelectionThenTheFrame() {
     QVERIFY(Same(region_, {100, 100, 300, 200}));
     controller_->OnModeButtonClick();  // caption "采集": no selection
     QCOMPARE(choices_, 2);
+}
+
+void RegionPickTest::monitorModesRecordAllOrOneMonitor() {
+    TwoMonitors desktop;
+    QComboBox list;
+    list.addItems({"全屏", "窗口", "区域"});
+    QPushButton button;
+    CaptureRegion region{};
+    CaptureModeController controller(
+        nullptr, &list, &button, desktop,
+        {[&] { return region; }, [&](const CaptureRegion& r) { region = r; }},
+        [] { return std::optional<CaptureRegion>(); });
+    controller.AddMonitorModes();
+    QCOMPARE(list.count(), 6);
+    QCOMPARE(list.itemText(3), QStringLiteral("所有显示器"));
+    QCOMPARE(list.itemText(4), QStringLiteral("显示器 DP-1"));
+    QCOMPARE(list.itemText(5), QStringLiteral("显示器 HDMI-2"));
+    const struct {
+        int index;
+        CaptureRegion region;
+    } cases[] = {
+        {3, {0, 0, 2304, 768}},     // all monitors, the dead corner below the left one too
+        {4, {0, 0, 1280, 720}},     // by name
+        {5, {1280, 0, 2304, 768}},  // by name
+        {0, {1280, 0, 2304, 768}},  // full screen: the primary, off the origin
+    };
+    for (const auto& c : cases) {
+        button.show();
+        controller.OnCaptureModeChanged(c.index);
+        QVERIFY2(Same(region, c.region), qPrintable(QString::number(c.index)));
+        QVERIFY(button.isHidden());
+    }
+
+    // One monitor: nothing to choose between.
+    platform::NullDesktop single;
+    QComboBox plain;
+    plain.addItems({"全屏", "窗口", "区域"});
+    CaptureModeController alone(nullptr, &plain, &button, single, {});
+    alone.AddMonitorModes();
+    QCOMPARE(plain.count(), 3);
 }
 
 GIFREC_UI_TEST_MAIN(RegionPickTest)

@@ -37,6 +37,7 @@ class RegionSelectionTest : public QObject {
     void rightButtonWritesTheLastDragUnsorted();
     void clickWithoutMovementGivesAnEmptyRegion();
     void realPointerDragOverTheWindow();
+    void pointerMapsToTheScreenPixelsOfTheArea();
 };
 
 void RegionSelectionTest::readoutFollowsThePlacementTable() {
@@ -148,6 +149,41 @@ void RegionSelectionTest::realPointerDragOverTheWindow() {
     QVERIFY(testing_ui::Xdotool({"mouseup", "1"}));
     QTRY_VERIFY(window.ChosenRegion().has_value());
     QVERIFY(Same(window.ChosenRegion(), {400, 300, 800, 550}));
+}
+
+void RegionSelectionTest::pointerMapsToTheScreenPixelsOfTheArea() {
+    SelectionState state;
+    // A second monitor right of a 1280-pixel one: the window's (0, 0) is the screen's (1280, 0).
+    RegionSelectionWindow right(Backdrop(), state, nullptr, QRect(1280, 0, 1024, 768));
+    QCOMPARE(right.ToScreen(QPointF(100, 50)), QPoint(1380, 50));
+    QCOMPARE(right.ToWindow(QPoint(1380, 50)), QPoint(100, 50));
+
+    // A scaled output: the stream counts 1920x1080 where the window counts 960x540 (scale 2) or
+    // 1280x720 (1.5); a pointer a hair short of a pixel (Wayland's 1/256ths) keeps that pixel.
+    const struct {
+        QSize window;
+        QPointF at;
+        QPoint screen;
+    } cases[] = {
+        {{960, 540}, {150, 100}, {300, 200}},
+        {{960, 540}, {350, 250}, {700, 500}},
+        {{960, 540}, {100.5, 0.5}, {201, 1}},
+        {{1280, 720}, {200, 133.3359}, {300, 200}},
+        {{1280, 720}, {466.6641, 333.3320}, {700, 500}},
+    };
+    for (const auto& c : cases) {
+        RegionSelectionWindow scaled(Backdrop(), state, nullptr, QRect(0, 0, 1920, 1080));
+        scaled.resize(c.window);
+        QCOMPARE(scaled.ToScreen(c.at), c.screen);
+    }
+    RegionSelectionWindow scaled(Backdrop(), state, nullptr, QRect(0, 0, 1920, 1080));
+    scaled.resize(960, 540);
+    scaled.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&scaled));
+    QTest::mousePress(&scaled, Qt::LeftButton, {}, QPoint(150, 100));
+    QTest::mouseMove(&scaled, QPoint(300, 200));
+    QTest::mouseRelease(&scaled, Qt::LeftButton, {}, QPoint(350, 250));
+    QVERIFY(Same(scaled.ChosenRegion(), {300, 200, 700, 500}));
 }
 
 GIFREC_UI_TEST_MAIN(RegionSelectionTest)

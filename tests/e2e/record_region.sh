@@ -4,12 +4,25 @@
 source "$(dirname "$0")/common.bash"
 check=$build/tests/e2e/record_region_check
 
+# GIFREC_E2E_DPI=144|192: the desktop's Xft.dpi, which scales gifrec's windows but never the
+# region, which counts the screen's pixels.
+dpi=${GIFREC_E2E_DPI:-96}
+if [ "$dpi" != 96 ]; then
+  command -v xrdb >/dev/null || fail "xrdb is not installed (scripts/deps.sh test)"
+  resources=$(xrdb -query)
+  trap 'xrdb -load <<<"$resources"; cleanup' EXIT
+  echo "Xft.dpi: $dpi" | xrdb -merge
+fi
+# A 96-dpi length at the desktop's dpi.
+px() { echo $((($1 * dpi + 48) / 96)); }
+
 start_window_manager
 start_gifrec
 eval "$(xwininfo -id "$main_window" | sed -n 's/ *Absolute upper-left \([XY\]\): *\(-\?[0-9]*\)/\1=\2/p')"
-# The mode list and the mode button, below the 20-pixel menu bar, inside the settings group.
-list_x=$((X + 8 + 72 + 40)) list_y=$((Y + 20 + 26))
-button_x=$((X + 8 + 168 + 20)) button_y=$list_y
+# The mode list and the mode button, below the menu bar (20 pixels at 96 dpi), inside the
+# settings group.
+list_x=$((X + $(px $((8 + 72 + 40))))) list_y=$((Y + $(px $((20 + 26)))))
+button_x=$((X + $(px $((8 + 168 + 20))))) button_y=$list_y
 
 xdotool mousemove "$list_x" "$list_y" click 5 click 5   # the wheel: full screen -> region
 sleep 0.5

@@ -1,7 +1,9 @@
 // Prints what a recorded GIF shows, for the Wayland end-to-end tests: its size and frame count,
-// then per frame the colour most of the composed picture has and the share of black pixels.
-//   gif_frames FILE
-// prints "size W H frames N" and then "frame I RED GREEN BLUE BLACK%" lines.
+// then per frame the colour most of the composed picture has and the share of black pixels, and
+// the colours of the last composed picture at the points asked for.
+//   gif_frames FILE [X,Y ...]
+// prints "size W H frames N", then "frame I RED GREEN BLUE BLACK%" lines, then for each point
+// "pixel X Y RED GREEN BLUE" ("pixel X Y outside" when the point is off the picture).
 #include <gif_lib.h>
 
 #include <cstdint>
@@ -10,8 +12,8 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: gif_frames FILE\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: gif_frames FILE [X,Y ...]\n");
         return 2;
     }
     int error = 0;
@@ -55,6 +57,16 @@ int main(int argc, char** argv) {
         }
         std::printf("frame %d %u %u %u %zu\n", i, most >> 16, most >> 8 & 0xFF, most & 0xFF,
                     canvas.empty() ? 0 : black * 100 / canvas.size());
+    }
+    for (int i = 2; i < argc; ++i) {
+        int x = -1, y = -1;
+        if (std::sscanf(argv[i], "%d,%d", &x, &y) != 2 || x < 0 || y < 0 || x >= width ||
+            y >= height) {
+            std::printf("pixel %s outside\n", argv[i]);
+            continue;
+        }
+        const uint32_t c = canvas[size_t(y) * size_t(width) + size_t(x)];
+        std::printf("pixel %d %d %u %u %u\n", x, y, c >> 16, c >> 8 & 0xFF, c & 0xFF);
     }
     DGifCloseFile(gif, &error);
     return 0;

@@ -20,7 +20,9 @@ summary=$("$build/tests/e2e/wayland/gif_frames" "$gif") || fail "the GIF does no
 echo "$summary" | head -n1
 read -r _ width height _ frames <<<"$(echo "$summary" | head -n1)"
 [ "$width" = 1920 ] && [ "$height" = 1080 ] || fail "GIF is ${width}x$height, not the monitor's 1920x1080"
-[ "$frames" -ge 4 ] || fail "only $frames frames"
+# gifrec's window is out of the recording (sway cannot minimise it, so it is hidden): a still red
+# and a still blue screen may be merged into as few as two frames.
+[ "$frames" -ge 2 ] || fail "only $frames frames"
 colours=$(frame_colours "$gif")
 echo "colours in order: $colours"
 echo "$summary" | awk '$1 == "frame" && $6 > 50 {bad = 1} END {exit bad}' || fail "a frame is mostly black"
