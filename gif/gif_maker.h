@@ -93,6 +93,8 @@ class GifMaker {
 
     // What is stored, for callers that inspect it.
     size_t FrameCount() const { return store_ ? store_->Count() : 0; }
+    // The bytes of the stored frames: about what the file will take.
+    uint64_t StoredBytes() const { return store_ ? store_->Bytes() : 0; }
     // Frame `index`'s settings and colour table as stored, or nothing when it cannot be read.
     std::optional<FrameView> StoredFrameAt(size_t index, std::vector<uint8_t>& scratch) const;
     // Frame `index` decoded back into settings and indices. Throws LibraryError when the store

@@ -34,6 +34,8 @@ class Encoder {
     // Told the progress of every save, on the saving thread.
     virtual void SetSaveProgress(std::function<void(size_t written, size_t total)> /*progress*/) {}
     virtual bool HasFrames() { return true; }
+    // About what the GIF takes so far; safe to ask from any thread while frames are added.
+    virtual uint64_t BytesSoFar() const { return 0; }
     // The file layout and colour reduction of animations made by the next Create.
     virtual void SetOptions(const gif::MakerOptions& /*options*/) {}
 };

@@ -1,5 +1,7 @@
 #include "gif/gif_maker.h"
 
+#include <atomic>
+
 #include "app/core/encoder.h"
 #include "app/core/texts.h"
 
@@ -15,6 +17,7 @@ class GifMakerEncoder final : public Encoder {
     void Clear() override { gif::Clear(slot_); }
     bool Create(const gif::AnimationInfo& info) override {
         const bool created = gif::Create(slot_, info);
+        bytes_.store(0, std::memory_order_relaxed);
         if (slot_) {
             slot_->SetSaveProgress(progress_);
             slot_->SetOptions(options_);
@@ -22,8 +25,11 @@ class GifMakerEncoder final : public Encoder {
         return created;
     }
     bool AddFrame(const gif::FrameInfo& info, std::span<const uint8_t> picture) override {
-        return slot_ && slot_->AddFrame(info, std::nullopt, picture);
+        const bool added = slot_ && slot_->AddFrame(info, std::nullopt, picture);
+        if (slot_) bytes_.store(slot_->StoredBytes(), std::memory_order_relaxed);
+        return added;
     }
+    uint64_t BytesSoFar() const override { return bytes_.load(std::memory_order_relaxed); }
     bool SaveGif(const std::string& path) override { return slot_ && slot_->SaveGif(path); }
     std::string GetError() override {
         return slot_ ? slot_->GetErrorText(LibraryLanguage())
@@ -43,6 +49,7 @@ class GifMakerEncoder final : public Encoder {
     std::unique_ptr<gif::GifMaker> slot_;
     std::function<void(size_t, size_t)> progress_;
     gif::MakerOptions options_;
+    std::atomic<uint64_t> bytes_{0};  // written by the capture worker, read by the window
 };
 
 }  // namespace

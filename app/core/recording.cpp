@@ -135,11 +135,12 @@ std::string RecordingController::FrameStatusText(uint32_t frameNumber) {
     return Translated("RecordingController", "录制中，帧数 ") + std::to_string(frameNumber) + "hz";
 }
 
-std::string RecordingController::RealTimeStatusText(uint32_t frameNumber, double framesPerSecond) {
+std::string RecordingController::RealTimeStatusText(uint32_t frameNumber,
+                                                    double framesPerSecond) const {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.1f", framesPerSecond);
     return Translated("RecordingController", "录制中，帧数 ") + std::to_string(frameNumber) + ", " +
-           rate + "hz";
+           rate + "hz, " + MegabytesText(state_.gifMaker->BytesSoFar());
 }
 
 // The record button already says "停止"; F2 or the button now cancels instead.

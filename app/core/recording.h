@@ -38,6 +38,8 @@ inline bool IsScreenMode(int mode) {
     return mode == 0 || mode >= kFirstMonitorMode;
 }
 
+struct SizeLimitOutcome;
+
 // One per program run; a new recording reuses it.
 struct RecordingState {
     std::unique_ptr<Encoder> gifMaker;
@@ -47,7 +49,9 @@ struct RecordingState {
     std::unique_ptr<CaptureWorker> workerThread;
     bool regionFrameShown = false;
     // Recordings are saved in the optimised layout unless the user asks for whole frames.
-    gif::MakerOptions makerOptions{.optimise = true, .exactColours = false};
+    // Screen colours: what changed is found before any colour is reduced, one palette stays.
+    gif::MakerOptions makerOptions{.optimise = true, .exactColours = false, .screenColours = true};
+    uint64_t sizeLimitBytes = 0;  // a saved GIF larger than this is made again to fit; 0: none
 };
 
 // "MMDDhhmmss" of a local time.
@@ -94,6 +98,8 @@ class RecordingController {
     // delayFactor x 10 hundredths and the interval is slept after each frame's work. Countdown:
     // kCountdownSeconds before the first grab.
     void SetFixedDelays(bool fixed) { fixedDelays_ = fixed; }
+    // Applies to the saves from now on.
+    void SetSizeLimit(uint64_t bytes) { state_.sizeLimitBytes = bytes; }
     bool FixedDelays() const { return fixedDelays_; }
     void SetCountdown(bool on) { countdown_ = on; }
     bool Countdown() const { return countdown_; }
@@ -109,7 +115,7 @@ class RecordingController {
 
     static std::string FrameStatusText(uint32_t frameNumber);
     // In real time: the frames kept and how many a second.
-    static std::string RealTimeStatusText(uint32_t frameNumber, double framesPerSecond);
+    std::string RealTimeStatusText(uint32_t frameNumber, double framesPerSecond) const;
 
     // The save of the last stop is running; the record toggle is ignored until it ends.
     bool IsSaving() const { return saving_; }
@@ -136,6 +142,9 @@ class RecordingController {
     void BeginSave(const std::string& outputError = {});
     void OnSaveProgress(int percent);
     void FinishSave(bool saved, const std::string& outputError = {});
+    // A GIF over the size limit that could not be made again: kept, and the journal with it.
+    void FinishOverLimit(const SizeLimitOutcome& fit);
+    static std::string FitNote(const SizeLimitOutcome& fit);
 
     RecorderView& view_;
     SettingsStore& settings_;
@@ -157,6 +166,7 @@ class RecordingController {
     bool checkingCapture_ = false;
 
     bool fixedDelays_ = false;
+    std::string fitNote_;  // what the save's size limit traded, for the status line
     bool countdown_ = false;
     bool paused_ = false;
     bool countingDown_ = false;

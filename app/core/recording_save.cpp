@@ -7,6 +7,7 @@
 #include "app/core/output_file.h"
 #include "app/core/recording.h"
 #include "app/core/recording_journal.h"
+#include "app/core/size_limit.h"
 #include "app/core/texts.h"
 
 namespace app {
@@ -75,9 +76,25 @@ void RecordingController::BeginSave(const std::string& outputError) {
             view_.PostToUiThread([this, percent] { OnSaveProgress(percent); });
     });
     auto saved = std::make_shared<bool>(false);
+    auto fit = std::make_shared<SizeLimitOutcome>();
+    auto fitProgress = [this](int percent) {
+        view_.PostToUiThread([this, percent] { OnSaveProgress(percent); });
+    };
     view_.RunInBackground(
-        [&encoder, path = OutputPath().string(), saved] { *saved = encoder.SaveGif(path); },
-        [this, saved] { FinishSave(*saved); });
+        [&encoder, path = OutputPath().string(), saved, fit, fitProgress,
+         limit = state_.sizeLimitBytes, options = state_.makerOptions] {
+            *saved = encoder.SaveGif(path);
+            if (*saved && limit > 0) *fit = FitSavedGif(path, limit, options, fitProgress);
+        },
+        [this, saved, fit] {
+            if (*saved && !fit->ok) {
+                // The GIF is there but over the limit: the journal stays for 重新保存.
+                FinishOverLimit(*fit);
+                return;
+            }
+            fitNote_ = FitNote(*fit);
+            FinishSave(*saved);
+        });
 }
 
 void RecordingController::OnSaveProgress(int percent) {
@@ -96,11 +113,12 @@ void RecordingController::FinishSave(bool saved, const std::string& outputError)
         if (unsaved_) view_.SetResaveAvailable(false);
         unsaved_ = false;
         view_.CopyGifToClipboard(path);
+        const std::string note = std::exchange(fitNote_, {});
         if (reason.empty())
             view_.SetStatusText(Translated("RecordingController", "已保存 ") + state_.fileBaseName +
-                                ".gif");
+                                ".gif" + note);
         else
-            view_.ShowStoppedAndSaved(reason, state_.fileBaseName + ".gif");
+            view_.ShowStoppedAndSaved(reason, state_.fileBaseName + ".gif" + note);
         view_.ShowPreview(path);
         return;
     }
@@ -118,6 +136,23 @@ void RecordingController::FinishSave(bool saved, const std::string& outputError)
                             : error.empty() ? Translated("RecordingController", "保存失败")
                                             : error);
     }
+    view_.WatchRecordKeys();
+}
+
+std::string RecordingController::FitNote(const SizeLimitOutcome& fit) {
+    if (!fit.changed) return {};
+    return (fit.fits ? Translated("RecordingController", "（已压到 ")
+                     : Translated("RecordingController", "（仍超过大小上限: ")) +
+           MegabytesText(fit.bytes) + ", " + fit.traded + Translated("RecordingController", "）");
+}
+
+void RecordingController::FinishOverLimit(const SizeLimitOutcome& fit) {
+    saving_ = false;
+    view_.SetRecordButtonCaption(kCaptionIdle);
+    stopReason_.clear();
+    unsaved_ = true;
+    view_.SetResaveAvailable(true);
+    view_.ShowSaveFailed(Translated("RecordingController", "超过大小上限，无法压小: ") + fit.error);
     view_.WatchRecordKeys();
 }
 

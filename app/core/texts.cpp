@@ -1,5 +1,7 @@
 #include "app/core/texts.h"
 
+#include <cstdio>
+
 #include <atomic>
 
 #include "gif/base/message_language.h"
@@ -28,6 +30,12 @@ void SetLibraryLanguage(gif::Language language) {
 
 gif::Language LibraryLanguage() {
     return libraryLanguage.load();
+}
+
+std::string MegabytesText(uint64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", double(bytes) / 1e6);
+    return text;
 }
 
 std::string InterfaceLanguage(const std::string& commandLine, const std::string& localeName) {

@@ -4,6 +4,7 @@
 // tools find them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "gif/base/error_code.h"
@@ -18,6 +19,9 @@ std::string Translated(const char* context, const char* source);
 // The language the GIF library's errors are shown in; Chinese (its own texts) until set.
 void SetLibraryLanguage(gif::Language language);
 gif::Language LibraryLanguage();
+
+// A file size as "0.8 MB", "12.4 MB".
+std::string MegabytesText(uint64_t bytes);
 
 // "zh" or "en": the one given on the command line, else Chinese for a zh locale name
 // ("zh_CN", "zh_TW.UTF-8", "zh") and English for any other ("en_US", "C", "").

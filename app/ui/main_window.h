@@ -180,6 +180,10 @@ class MainWindow : public QMainWindow, public RecorderView {
     // Remembered settings (main_window_remembered.cpp). A checkable action, or a group of
     // exclusive actions each holding its value as data(), is set from a field now and at every
     // ApplySettings, and each change of it is written to that field and saved.
+    void BuildEncodingMenus(QMenu* tools);
+    QActionGroup* AddChoices(QMenu* menu, const QList<QPair<QString, int>>& choices, int checked);
+    // The colour, quality, size and limit choices into the recorder's settings.
+    void ApplyEncodingChoices();
     void BindRemembered(QAction* action, bool RememberedSettings::*field);
     void BindRemembered(QActionGroup* choices, int RememberedSettings::*field);
     void BindRemembered(QActionGroup* choices, std::string RememberedSettings::*field);
@@ -233,6 +237,9 @@ class MainWindow : public QMainWindow, public RecorderView {
     QAction* exactColoursAction_ = nullptr;
     QAction* fixedDelaysAction_ = nullptr;
     QAction* countdownAction_ = nullptr;
+    QActionGroup* qualityChoices_ = nullptr;
+    QActionGroup* scaleChoices_ = nullptr;
+    QActionGroup* limitChoices_ = nullptr;
     std::unique_ptr<CountdownWindow> countdown_;
     int idleListWidth_ = 0;  // the mode row as it was before the recording
     bool idleModeButton_ = false;

@@ -92,13 +92,11 @@ void MainWindow::BuildMenus() {
     for (QAction* action : {wholeFramesAction_, exactColoursAction_}) {
         action->setCheckable(true);
         action->setChecked(action == wholeFramesAction_ ? !options.optimise : options.exactColours);
-        connect(action, &QAction::toggled, this, [this] {
-            controller_->SetMakerOptions({.optimise = !wholeFramesAction_->isChecked(),
-                                          .exactColours = exactColoursAction_->isChecked()});
-        });
+        connect(action, &QAction::toggled, this, &MainWindow::ApplyEncodingChoices);
     }
     BindRemembered(wholeFramesAction_, &RememberedSettings::wholeFrames);
     BindRemembered(exactColoursAction_, &RememberedSettings::exactColours);
+    BuildEncodingMenus(tools);
     tools->addSeparator();
     BuildLanguageMenu(tools);
     tools->addSeparator();
@@ -111,6 +109,61 @@ void MainWindow::BuildMenus() {
     help->addAction(tr("关于"), this, [this] { OnAboutItem(this); });
 }
 
+QActionGroup* MainWindow::AddChoices(QMenu* menu, const QList<QPair<QString, int>>& choices,
+                                     int checked) {
+    auto* group = new QActionGroup(menu);
+    for (const auto& [text, value] : choices) {
+        QAction* action = menu->addAction(text);
+        action->setCheckable(true);
+        action->setData(value);
+        action->setChecked(value == checked);
+        group->addAction(action);
+        // Toggled also when remembered settings tick it, not only on a click.
+        connect(action, &QAction::toggled, this, &MainWindow::ApplyEncodingChoices);
+    }
+    return group;
+}
+
+void MainWindow::BuildEncodingMenus(QMenu* tools) {
+    // Quality 100 loses nothing beyond the palette; below, photos and gradients give way first.
+    QMenu* quality = tools->addMenu(tr("画质"));
+    quality->setObjectName(QStringLiteral("画质"));
+    qualityChoices_ = AddChoices(quality,
+                                 {{tr("100 (无损)"), 100},
+                                  {QStringLiteral("90"), 90},
+                                  {QStringLiteral("70"), 70},
+                                  {QStringLiteral("50"), 50}},
+                                 100);
+    QMenu* size = tools->addMenu(tr("输出尺寸"));
+    size->setObjectName(QStringLiteral("输出尺寸"));
+    scaleChoices_ = AddChoices(size, {{"100%", 100}, {"75%", 75}, {"50%", 50}}, 100);
+    QMenu* limit = tools->addMenu(tr("大小上限"));
+    limit->setObjectName(QStringLiteral("大小上限"));
+    limitChoices_ =
+        AddChoices(limit, {{tr("不限"), 0}, {"5 MB", 5}, {"10 MB", 10}, {"25 MB", 25}}, 0);
+    BindRemembered(qualityChoices_, &RememberedSettings::quality);
+    BindRemembered(scaleChoices_, &RememberedSettings::outputScalePercent);
+    BindRemembered(limitChoices_, &RememberedSettings::sizeLimitMegabytes);
+    ApplyEncodingChoices();
+}
+
+void MainWindow::ApplyEncodingChoices() {
+    const auto checked = [](QActionGroup* group, int fallback) {
+        return group && group->checkedAction() ? group->checkedAction()->data().toInt() : fallback;
+    };
+    const bool whole = wholeFramesAction_->isChecked();
+    const bool exact = exactColoursAction_->isChecked();
+    gif::MakerOptions options;
+    options.optimise = !whole;
+    options.exactColours = exact;
+    options.screenColours = !whole && !exact;  // the recorder's own colours unless asked otherwise
+    options.quality = checked(qualityChoices_, 100);
+    options.scalePercent = uint32_t(checked(scaleChoices_, 100));
+    controller_->SetMakerOptions(options);
+    // Decimal megabytes, as the sites that take 10 MB count them.
+    controller_->SetSizeLimit(uint64_t(checked(limitChoices_, 0)) * 1000 * 1000);
+}
+
 void MainWindow::BuildTimingMenu(QMenu* tools) {
     tools->addSeparator();
     fixedDelaysAction_ = tools->addAction(tr("固定帧延时"));
@@ -121,12 +174,14 @@ void MainWindow::BuildTimingMenu(QMenu* tools) {
         controller_->SetFixedDelays(fixed);
         OnPlaySpeedChanged(playSpeed_->value());
     });
+    BindRemembered(fixedDelaysAction_, &RememberedSettings::fixedDelays);
     countdownAction_ = tools->addAction(tr("开始前倒计时 3 秒"));
     countdownAction_->setObjectName(QStringLiteral("倒计时"));
     countdownAction_->setCheckable(true);
     countdownAction_->setChecked(controller_->Countdown());
     connect(countdownAction_, &QAction::toggled, this,
             [this](bool on) { controller_->SetCountdown(on); });
+    BindRemembered(countdownAction_, &RememberedSettings::countdown);
     tools->addSeparator();
 }
 

@@ -27,6 +27,8 @@ class FrameStore {
     virtual std::span<const uint8_t> Read(size_t index, std::vector<uint8_t>& scratch) const = 0;
     // Drops every frame.
     virtual void Clear() = 0;
+    // About the bytes the frames take (what the file will hold, give or take their headers).
+    virtual uint64_t Bytes() const = 0;
 };
 
 class MemoryFrameStore final : public FrameStore {
@@ -35,7 +37,7 @@ class MemoryFrameStore final : public FrameStore {
     size_t Count() const override { return records_.size(); }
     std::span<const uint8_t> Read(size_t index, std::vector<uint8_t>& scratch) const override;
     void Clear() override;
-    uint64_t Bytes() const { return bytes_; }
+    uint64_t Bytes() const override { return bytes_; }
 
   private:
     std::vector<std::vector<uint8_t>> records_;
@@ -65,6 +67,7 @@ class FileFrameStore final : public FrameStore {
     size_t Count() const override { return frames_.size(); }
     std::span<const uint8_t> Read(size_t index, std::vector<uint8_t>& scratch) const override;
     void Clear() override;
+    uint64_t Bytes() const override { return end_; }
 
     // An exclusive advisory lock on the file, held until the store is destroyed; false when
     // another open file holds it.
@@ -96,6 +99,7 @@ class SpillingFrameStore final : public FrameStore {
     size_t Count() const override;
     std::span<const uint8_t> Read(size_t index, std::vector<uint8_t>& scratch) const override;
     void Clear() override;
+    uint64_t Bytes() const override { return memory_.Bytes() + (file_ ? file_->Bytes() : 0); }
 
   private:
     uint64_t memoryBudget_;

@@ -36,7 +36,7 @@
 <context>
     <name>GifMakerEncoder</name>
     <message>
-        <location filename="../../app/core/gif_maker_encoder.cpp" line="30"/>
+        <location filename="../../app/core/gif_maker_encoder.cpp" line="36"/>
         <source>没有可保存的动画</source>
         <translation>There is no animation to save</translation>
     </message>
@@ -133,37 +133,60 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
     </message>
     <message>
         <location filename="../../app/core/recording.cpp" line="135"/>
-        <location filename="../../app/core/recording.cpp" line="141"/>
+        <location filename="../../app/core/recording.cpp" line="142"/>
         <source>录制中，帧数 </source>
         <translation>Recording, frame </translation>
     </message>
     <message>
-        <location filename="../../app/core/recording.cpp" line="175"/>
+        <location filename="../../app/core/recording.cpp" line="176"/>
         <source>已取消录制</source>
         <translation>Recording cancelled</translation>
     </message>
     <message>
-        <location filename="../../app/core/recording_save.cpp" line="100"/>
+        <location filename="../../app/core/recording_save.cpp" line="118"/>
         <source>已保存 </source>
         <translation>Saved </translation>
     </message>
     <message>
-        <location filename="../../app/core/recording_save.cpp" line="118"/>
+        <location filename="../../app/core/recording_save.cpp" line="136"/>
         <source>保存失败</source>
         <translation>Saving failed</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/recording_save.cpp" line="144"/>
+        <source>（已压到 </source>
+        <translation> (made to fit: </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/recording_save.cpp" line="145"/>
+        <source>（仍超过大小上限: </source>
+        <translation> (still over the size limit: </translation>
+    </message>
+    <message>
+        <location filename="../../app/core/recording_save.cpp" line="146"/>
+        <source>）</source>
+        <translation>)</translation>
+    </message>
+    <message>
+        <location filename="../../app/core/recording_save.cpp" line="155"/>
+        <source>超过大小上限，无法压小: </source>
+        <translation>Over the size limit and could not be made smaller: </translation>
     </message>
 </context>
 <context>
     <name>RememberedSettings</name>
     <message>
+        <location filename="../../app/core/remembered_settings.cpp" line="95"/>
         <source>默认设置, F2 开始或停止录制</source>
         <translation>Default settings; F2 records</translation>
     </message>
     <message>
+        <location filename="../../app/core/remembered_settings.cpp" line="97"/>
         <source>设置文件无法读取, 用默认设置</source>
         <translation>Settings unreadable; defaults</translation>
     </message>
     <message>
+        <location filename="../../app/core/remembered_settings.cpp" line="99"/>
         <source>设置文件已损坏, 用默认设置</source>
         <translation>Settings damaged; defaults</translation>
     </message>
@@ -247,32 +270,32 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>app::CaptureModeController</name>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="57"/>
         <source>显示器 %1</source>
         <translation>Monitor %1</translation>
     </message>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="52"/>
         <source>所有显示器</source>
         <translation>All monitors</translation>
     </message>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp" line="72"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="106"/>
         <source>点击此按钮, 在桌面给出的窗口列表中选择要录制的窗口</source>
         <translation>Click this button and choose the window to record in the list the desktop shows</translation>
     </message>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp" line="73"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="107"/>
         <source>按住此按钮, 把鼠标移到要录制的窗口上再松开</source>
         <translation>Hold this button down, move the pointer over the window to record and let go</translation>
     </message>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp" line="76"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="110"/>
         <source>点击后在冻结的屏幕上拖出要录制的矩形, 右键取上一次的区域</source>
         <translation>Click, then drag the rectangle to record on the frozen screen; a right click takes the last one</translation>
     </message>
     <message>
-        <location filename="../../app/ui/capture_mode_controller.cpp" line="65"/>
+        <location filename="../../app/ui/capture_mode_controller.cpp" line="99"/>
         <source>此桌面不让程序看到其他窗口, 无法选择窗口</source>
         <translation>This desktop shows programs no other windows: no window can be picked</translation>
     </message>
@@ -364,32 +387,32 @@ Records part of the screen, saves it as an animated GIF and copies it to the cli
 <context>
     <name>app::MainWindow</name>
     <message>
-        <location filename="../../app/ui/main_window_recording.cpp"/>
+        <location filename="../../app/ui/main_window_recording.cpp" line="76"/>
         <source>录制中，帧数 %1: %2</source>
         <translation>Recording, frame %1: %2</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_recording.cpp"/>
+        <location filename="../../app/ui/main_window_recording.cpp" line="73"/>
         <source>画面太大, 每秒只录到 %1 帧 (设定 %2 帧)</source>
         <translation>the screen is too large: %1 frames a second of the %2 set</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_recording.cpp"/>
+        <location filename="../../app/ui/main_window_recording.cpp" line="54"/>
         <source>本窗口无法隐藏, 会被录进画面; 点击“停止”结束录制</source>
         <translation>This window cannot be hidden and is in the recording; click “Stop” to end it</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="77"/>
+        <location filename="../../app/ui/main_window.cpp" line="81"/>
         <source>GIF 录屏</source>
         <translation>GIF Recorder</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="83"/>
+        <location filename="../../app/ui/main_window.cpp" line="87"/>
         <source>录制设置</source>
         <translation>Recording</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="90"/>
+        <location filename="../../app/ui/main_window.cpp" line="94"/>
         <source>录制范围
 帧间隔
 播放速度
@@ -404,107 +427,132 @@ B&amp;W
 Mark</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="185"/>
+        <location filename="../../app/ui/main_window.cpp" line="189"/>
         <source>按 F2 开始或停止录制</source>
         <translation>F2 starts and stops</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="187"/>
+        <location filename="../../app/ui/main_window.cpp" line="191"/>
         <source>开始或停止录制（F2）</source>
         <translation>Start or stop recording (F2)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="188"/>
+        <location filename="../../app/ui/main_window.cpp" line="192"/>
         <source>全屏</source>
         <translation>Screen</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="189"/>
+        <location filename="../../app/ui/main_window.cpp" line="193"/>
         <source>选择窗口</source>
         <translation>Window</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="190"/>
+        <location filename="../../app/ui/main_window.cpp" line="194"/>
         <source>选择区域</source>
         <translation>Region</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="210"/>
+        <location filename="../../app/ui/main_window.cpp" line="214"/>
         <source>请先双击预览窗口将其关闭, 再按 F2</source>
         <translation>Double-click the preview to close it, then press F2</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="77"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="79"/>
         <source>工具</source>
         <translation>Tools</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="78"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="80"/>
         <source>制作水印</source>
         <translation>Make Watermark</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="80"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="82"/>
         <source>重新保存</source>
         <translation>Save Again</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="85"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="87"/>
         <source>保存完整帧</source>
         <translation>Save Whole Frames</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="86"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="88"/>
         <source>精确颜色</source>
         <translation>Exact Colours</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="98"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="105"/>
         <source>帮助</source>
         <translation>Help</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="99"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="106"/>
         <source>使用教程</source>
         <translation>How to Use</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="100"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="107"/>
         <source>无法写入使用教程文件</source>
         <translation>Could not write the guide file</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="102"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="109"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="107"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="129"/>
+        <source>画质</source>
+        <translation>Quality</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="132"/>
+        <source>100 (无损)</source>
+        <translation>100 (lossless)</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="137"/>
+        <source>输出尺寸</source>
+        <translation>Output size</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="140"/>
+        <source>大小上限</source>
+        <translation>Size limit</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="143"/>
+        <source>不限</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="169"/>
         <source>固定帧延时</source>
         <translation>Fixed frame delays</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="115"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="178"/>
         <source>开始前倒计时 3 秒</source>
         <translation>Count down 3 s before recording</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="147"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="211"/>
         <source>继续录制（Shift+F2）</source>
         <translation>Resume recording (Shift+F2)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="147"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="211"/>
         <source>暂停录制（Shift+F2）</source>
         <translation>Pause recording (Shift+F2)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="156"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="221"/>
         <source>%1 秒后开始录制, 按 F2 取消</source>
         <translation>Recording in %1 s, F2 cancels</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="198"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="263"/>
         <source>无法录制: 请先点击“采集”, 在桌面给出的列表中选择要录制的窗口</source>
         <translation>Cannot record: first click “Pick” and choose the window to record in the list the desktop shows</translation>
     </message>
@@ -543,75 +591,82 @@ Mark</translation>
         </translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window.cpp" line="189"/>
+        <location filename="../../app/ui/main_window.cpp" line="193"/>
         <source>选择窗口(不可用)</source>
         <translation>Window (not here)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="182"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="247"/>
         <source>无法录制: 没有 D-Bus 会话, 找不到屏幕录制门户</source>
         <translation>Cannot record: no D-Bus session to find the screen-cast portal on</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="184"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="249"/>
         <source>无法录制: 桌面没有提供屏幕录制门户</source>
         <translation>Cannot record: the desktop offers no screen-cast portal</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="186"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="251"/>
         <source>无法录制: 屏幕录制未获允许</source>
         <translation>Cannot record: screen recording was not allowed</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="188"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="253"/>
         <source>无法录制: 屏幕录制门户出错</source>
         <translation>Cannot record: the screen-cast portal failed</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="190"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="255"/>
         <source>无法录制: 连接不上 PipeWire 视频流</source>
         <translation>Cannot record: the PipeWire stream could not be opened</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="192"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="257"/>
         <source>无法录制: 视频流没有送来画面</source>
         <translation>Cannot record: the stream sent no picture</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="194"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="259"/>
         <source>无法录制: Xwayland 下截屏全黑, 请以 Wayland 方式运行</source>
         <translation>Cannot record: under Xwayland the screen grabs are black; run gifrec as a Wayland program</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="196"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="261"/>
         <source>正在等待屏幕录制的授权</source>
         <translation>Waiting for permission to record the screen</translation>
     </message>
     <message>
+        <location filename="../../app/ui/main_window_features.cpp" line="103"/>
         <source>恢复默认设置</source>
         <translation>Restore Defaults</translation>
     </message>
     <message>
+        <location filename="../../app/ui/main_window_remembered.cpp" line="177"/>
         <source>界面语言</source>
         <translation>Interface Language</translation>
     </message>
     <message>
+        <location filename="../../app/ui/main_window_remembered.cpp" line="181"/>
         <source>跟随系统</source>
         <translation>Follow the System</translation>
     </message>
     <message>
+        <location filename="../../app/ui/main_window_remembered.cpp" line="190"/>
         <source>界面语言将在下次启动时生效</source>
         <translation>Language changes at next start</translation>
     </message>
     <message>
+        <location filename="../../app/ui/main_window_remembered.cpp" line="83"/>
         <source>录制或保存时不能恢复默认设置</source>
-        <translation>Can't restore while recording</translation>
+        <translation>Can&apos;t restore while recording</translation>
     </message>
     <message>
+        <location filename="../../app/ui/main_window_remembered.cpp" line="87"/>
         <source>已恢复默认设置</source>
         <translation>Default settings restored</translation>
     </message>
     <message>
+        <location filename="../../app/ui/main_window_remembered.cpp" line="119"/>
         <source>无法保存设置</source>
         <translation>Cannot save the settings</translation>
     </message>
@@ -619,72 +674,72 @@ Mark</translation>
 <context>
     <name>app::PreviewWindow</name>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="20"/>
+        <location filename="../../app/ui/preview_window.cpp" line="22"/>
         <source>预览</source>
         <translation>Preview</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="47"/>
         <location filename="../../app/ui/preview_window.cpp" line="49"/>
-        <location filename="../../app/ui/preview_window.cpp" line="193"/>
-        <location filename="../../app/ui/preview_window.cpp" line="281"/>
-        <location filename="../../app/ui/preview_window.cpp" line="284"/>
+        <location filename="../../app/ui/preview_window.cpp" line="51"/>
+        <location filename="../../app/ui/preview_window.cpp" line="203"/>
+        <location filename="../../app/ui/preview_window.cpp" line="291"/>
+        <location filename="../../app/ui/preview_window.cpp" line="294"/>
         <source>不能去掉所有的帧</source>
         <translation>At least one frame must stay</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="87"/>
+        <location filename="../../app/ui/preview_window.cpp" line="89"/>
         <source>无法打开：%1</source>
         <translation>Cannot open: %1</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="147"/>
+        <location filename="../../app/ui/preview_window.cpp" line="157"/>
         <source>无法读取：%1</source>
         <translation>Cannot read: %1</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="188"/>
+        <location filename="../../app/ui/preview_window.cpp" line="198"/>
         <source>先在时间轴上拖选要删除的帧</source>
         <translation>First drag over the frames to delete on the timeline</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="199"/>
+        <location filename="../../app/ui/preview_window.cpp" line="209"/>
         <source>还在读取帧，请稍候再保存</source>
         <translation>Still reading the frames; save again in a moment</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="203"/>
+        <location filename="../../app/ui/preview_window.cpp" line="213"/>
         <source>没有要保存的修改</source>
         <translation>There are no changes to save</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="208"/>
-        <location filename="../../app/ui/preview_window.cpp" line="214"/>
+        <location filename="../../app/ui/preview_window.cpp" line="218"/>
+        <location filename="../../app/ui/preview_window.cpp" line="224"/>
         <source>正在保存… %1%</source>
         <translation>Saving… %1%</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="235"/>
+        <location filename="../../app/ui/preview_window.cpp" line="245"/>
         <source>已保存，原文件已移到回收站；剪贴板里是新的GIF</source>
         <translation>Saved; the original is in the trash, and the new GIF is on the clipboard</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="236"/>
+        <location filename="../../app/ui/preview_window.cpp" line="246"/>
         <source>已保存，原文件保留为 %1；剪贴板里是新的GIF</source>
         <translation>Saved; the original is kept as %1, and the new GIF is on the clipboard</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="240"/>
+        <location filename="../../app/ui/preview_window.cpp" line="250"/>
         <source>保存失败：%1。原文件没有改动</source>
         <translation>Saving failed: %1. The original is unchanged</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="243"/>
+        <location filename="../../app/ui/preview_window.cpp" line="253"/>
         <source>保存失败：原文件无法移走（%1）。原文件没有改动</source>
         <translation>Saving failed: the original cannot be moved away (%1). The original is unchanged</translation>
     </message>
     <message>
-        <location filename="../../app/ui/preview_window.cpp" line="246"/>
+        <location filename="../../app/ui/preview_window.cpp" line="256"/>
         <source>保存失败：%1。原文件已放回原处</source>
         <translation>Saving failed: %1. The original is back in its place</translation>
     </message>

@@ -136,7 +136,7 @@ void MainWindowWiringTest::makerFromTheToolsMenuSetsTheWatermark() {
     // 制作水印, a separator, 固定帧延时, 开始前倒计时 3 秒, a separator, 重新保存, a separator,
     // 保存完整帧, 精确颜色, the colour, size and limit menus, a separator, 界面语言, a separator,
     // 恢复默认设置
-    QCOMPARE(tools.size(), 9);
+    QCOMPARE(tools.size(), 16);
     tools[0]->trigger();
     auto* maker = window->findChild<WatermarkMakerWindow*>();
     QVERIFY(maker);

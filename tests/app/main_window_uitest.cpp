@@ -182,7 +182,8 @@ class MainWindowTest : public QObject {
         QTest::qWait(30);
         desktop.SetKeyDown(113, false);
         QTRY_COMPARE(record->text(), QStringLiteral("停止"));
-        QTRY_VERIFY_WITH_TIMEOUT(status->text().endsWith(QStringLiteral("hz")), 10000);
+        // The frame count, the rate and the size so far.
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().endsWith(QStringLiteral(" MB")), 10000);
 
         // Other keys do nothing.
         desktop.SetKeyDown(81, true);

@@ -10,10 +10,11 @@ if ! in_mount_namespace "mount -t tmpfs -o size=1m gifrec-test \"$state_dir\""; 
 fi
 start_window_manager
 start_gifrec "${namespace_prefix[@]}"
-# Whole frames fill the store in seconds: 工具's second last entry, 保存完整帧.
+# Whole frames fill the store in seconds: 保存完整帧, seventh from 工具's end (恢复默认设置,
+# 界面语言, 大小上限, 输出尺寸, 画质, 精确颜色; separators are skipped).
 xdotool mousemove --window "$main_window" 20 10 click 1
 sleep 0.5
-xdotool key Up Up Return
+xdotool key Up Up Up Up Up Up Up Return
 sleep 0.3
 "$helper" draw 60 &
 pids+=($!)

@@ -35,11 +35,11 @@ if ls "$output_dir"/*.gif >/dev/null 2>&1; then fail "a GIF in the read-only fol
 ls "$state_dir"/*.frames >/dev/null 2>&1 || fail "the unsaved recording's journal is gone"
 
 make_writable || fail "could not make the folder writable again"
-# 工具 is the first menu; 重新保存 the third entry from its end.
+# 工具 is the first menu; 重新保存 the eighth entry from its end.
 xdotool mousemove --window "$main_window" 20 10 click 1
 sleep 0.5
 import -window root "$shots/resave_menu.png" 2>/dev/null || true
-xdotool key Up Up Up Return  # past 精确颜色 and 保存完整帧 (the separator is skipped)
+xdotool key Up Up Up Up Up Up Up Up Return  # past the colour and size entries (separators are skipped)
 wait_for 30 has_saved_gifs "$output_dir" || { import -window root "$shots/resave_failed.png" 2>/dev/null; cat "$work/gifrec.log"; fail "重新保存 wrote no GIF"; }
 gif=$(saved_gifs "$output_dir" | head -n1)
 frames=$("$helper" frames "$gif") || fail "giflib cannot read the GIF"

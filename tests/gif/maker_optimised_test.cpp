@@ -177,6 +177,7 @@ class FillingStore final : public FrameStore {
         return kept_.Read(index, scratch);
     }
     void Clear() override { kept_.Clear(); }
+    uint64_t Bytes() const override { return kept_.Bytes(); }
     size_t room_;
 
   private:
