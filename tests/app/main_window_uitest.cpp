@@ -225,7 +225,7 @@ class MainWindowTest : public QObject {
         QTest::qWait(30);
         desktop.SetKeyDown(113, false);
         QTRY_COMPARE(record->text(), QStringLiteral("停止"));
-        QTRY_VERIFY_WITH_TIMEOUT(status->text().endsWith(QStringLiteral("hz")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().endsWith(QStringLiteral(" MB")), 10000);
         record->click();
     }
 
