@@ -90,6 +90,7 @@ class EditWriter {
         // the copied frames after it paint over exactly the picture they were made for.
         options_.optimise = false;
         options_.exactColours = true;
+        options_.screenColours = false;  // its own palette would move colours past 256
     }
 
     void Write(const EditPlan& plan, const SaveProgress& progress) {
