@@ -5,6 +5,8 @@
 # per picture, its peak memory and the GIF's size.
 #
 #   bench/recording_4k.sh [BUILD_DIR] [SECONDS] [gifrec options...]   (defaults: build, 15)
+#   GIFREC_BENCH_OUTPUT_SIZE=50 records at that percent of the screen's size (the tools menu's
+#   output size, given through the settings file).
 set -euo pipefail
 build=${1:-build}
 seconds=${2:-15}
@@ -17,6 +19,11 @@ for tool in Xvfb openbox xterm xdotool; do
 done
 GIFREC_BENCH_SCREEN=${GIFREC_BENCH_SCREEN:-3840x2160}  # another size to compare with
 source "$(dirname "$0")/private_desktop.bash"
+if [ -n "${GIFREC_BENCH_OUTPUT_SIZE:-}" ]; then
+  mkdir -p "$XDG_CONFIG_HOME/gifrec"
+  printf '[gifrec]\nversion=1\n[tools]\noutputScalePercent=%s\n' "$GIFREC_BENCH_OUTPUT_SIZE" \
+    >"$XDG_CONFIG_HOME/gifrec/gifrec.conf"
+fi
 
 openbox >/dev/null 2>&1 &
 pids+=($!)
