@@ -83,11 +83,15 @@ void OptimisedIntake::AddScreen(const PixelView& picture, const FrameSettings& s
     const ColourRect now{shown_.data() + offset, picture.width};
     const ColourRect before{previous_.data() + offset, picture.width};
     const ColourRect shown{optimiser_.ShownRow(rect.y0) + rect.x0, width_};
-    mapped_.resize(size_t{w} * h);
-    screen_->Map(now, comparable ? &before : nullptr, shown, w, h, mapped_.data());
+    // What the rectangle is to show goes over the picture before, which it reads pixel by pixel
+    // just before: one picture less in memory (33 MB on a 4K screen).
+    if (!comparable) previous_.assign(shown_.size(), 0);
+    uint32_t* mapped = previous_.data() + offset;
+    screen_->Map(now, comparable ? &before : nullptr, shown, w, h, {mapped, picture.width});
+    optimiser_.Add({rect.x0, rect.y0, w, h, mapped, picture.width}, settings.delay,
+                   settings.comment);
     std::swap(previous_, shown_);
     previousWidth_ = picture.width;
-    optimiser_.Add({rect.x0, rect.y0, w, h, mapped_.data(), w}, settings.delay, settings.comment);
     StoreReady(store);
 }
 

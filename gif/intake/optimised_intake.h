@@ -53,7 +53,6 @@ class OptimisedIntake {
     IndexedImage part_;               // the changed rectangle, reduced on its own
     std::vector<uint32_t> previous_;  // the last exact-colours picture, for what changed
     uint32_t previousWidth_ = 0;
-    std::vector<uint32_t> mapped_;  // what the changed rectangle is to show
     std::optional<ScreenPalette> screen_;
 };
 

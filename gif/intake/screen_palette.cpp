@@ -56,7 +56,7 @@ bool ScreenPalette::GlobalServes(std::span<const CountedColour> colours, uint32_
 }
 
 void ScreenPalette::Map(ColourRect now, const ColourRect* before, ColourRect shown, uint32_t w,
-                        uint32_t h, uint32_t* out) {
+                        uint32_t h, MutableColourRect out) {
     CountChanged(now, before, w, h);
     // Room for a transparent entry where some pixels stay as they are.
     const int entries = unchanged_ ? 255 : 256;
@@ -79,7 +79,7 @@ void ScreenPalette::Map(ColourRect now, const ColourRect* before, ColourRect sho
         const uint32_t* row = now.Row(y);
         const uint32_t* old = before ? before->Row(y) : nullptr;
         const uint32_t* kept = shown.Row(y);
-        uint32_t* to = out + size_t{w} * y;
+        uint32_t* to = out.Row(y);
         uint32_t lastColour = 0xFFFFFFFFu, lastShown = 0;
         for (uint32_t x = 0; x < w; ++x) {
             const uint32_t colour = row[x];

@@ -21,6 +21,12 @@ struct ColourRect {
     const uint32_t* Row(uint32_t y) const { return pixels + stride * y; }
 };
 
+struct MutableColourRect {
+    uint32_t* pixels = nullptr;
+    size_t stride = 0;
+    uint32_t* Row(uint32_t y) const { return pixels + stride * y; }
+};
+
 class ScreenPalette {
   public:
     // `quality` 1 ... 100: how far a colour may be moved to a table entry.
@@ -29,8 +35,9 @@ class ScreenPalette {
     // Fills `out` (w x h, rows top first) with what each pixel of `now` is to show: a pixel
     // equal in `before` (when given) keeps `shown`, what the file shows there; every other
     // pixel becomes a colour of the global table or of the area's own table.
+    // `out` may be `before` itself: each pixel is read there before it is written.
     void Map(ColourRect now, const ColourRect* before, ColourRect shown, uint32_t w, uint32_t h,
-             uint32_t* out);
+             MutableColourRect out);
 
     // The largest weighted squared distance a colour may be moved to a global entry.
     static uint32_t Tolerance(int quality);
