@@ -54,9 +54,9 @@ wait_for 10 bash -c "! xdotool search --onlyvisible --name '^$preview_title\$' >
 
 # 固定帧延时: the tools menu's second entry.
 xdotool mousemove --window "$main_window" 20 10 click 1
-sleep 0.5
+sleep 1  # a loaded machine opens the menu late
 xdotool key Down Down Return
-sleep 0.3
+sleep 0.5
 press F2 >/dev/null
 sleep 3
 press F2 >/dev/null
