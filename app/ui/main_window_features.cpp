@@ -56,6 +56,10 @@ void MainWindow::WireFeatures() {
         this, {[this] { return Region(); },
                [this](const std::vector<platform::Rect>& hidden) {
                    settings_.Update([&](CaptureSettings& s) { s.hidden = hidden; });
+               },
+               [this] {
+                   const auto& maker = controller_->State().gifMaker;
+                   return maker ? maker->BytesSoFar() : 0;
                }});
     connect(feedback_, &RecordingFeedback::stopRequested, this, [this] {
         if (controller_ && controller_->IsRecording()) controller_->ToggleRecording();

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "app/core/texts.h"
+
 namespace app {
 namespace {
 
@@ -131,7 +133,9 @@ QString RecordingFeedback::ToolTip() const {
             .arg(elapsed)
             .arg(frames_);
     }
-    return tr("录制中 %1, 已录 %2 帧\n单击此图标停止录制").arg(elapsed).arg(frames_);
+    const QString size =
+        hooks_.bytes ? QString::fromStdString(", " + MegabytesText(hooks_.bytes())) : QString();
+    return tr("录制中 %1, 已录 %2 帧%3\n单击此图标停止录制").arg(elapsed).arg(frames_).arg(size);
 }
 
 bool RecordingFeedback::TitleWouldBeRecorded() const {

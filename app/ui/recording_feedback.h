@@ -33,6 +33,7 @@ class RecordingFeedback : public QObject {
         std::function<CaptureRegion()> region;  // the region being recorded
         // Receives the screen rectangles that frames must not show.
         std::function<void(const std::vector<platform::Rect>&)> hide;
+        std::function<uint64_t()> bytes;  // about what the GIF takes so far
     };
 
     RecordingFeedback(QWidget* mainWindow, Hooks hooks);

@@ -457,102 +457,102 @@ Mark</translation>
         <translation>Double-click the preview to close it, then press F2</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="79"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="83"/>
         <source>工具</source>
         <translation>Tools</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="80"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="84"/>
         <source>制作水印</source>
         <translation>Make Watermark</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="82"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="86"/>
         <source>重新保存</source>
         <translation>Save Again</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="87"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="91"/>
         <source>保存完整帧</source>
         <translation>Save Whole Frames</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="88"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="92"/>
         <source>精确颜色</source>
         <translation>Exact Colours</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="105"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="109"/>
         <source>帮助</source>
         <translation>Help</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="106"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="110"/>
         <source>使用教程</source>
         <translation>How to Use</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="107"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="111"/>
         <source>无法写入使用教程文件</source>
         <translation>Could not write the guide file</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="109"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="113"/>
         <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="129"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="133"/>
         <source>画质</source>
         <translation>Quality</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="132"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="136"/>
         <source>100 (无损)</source>
         <translation>100 (lossless)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="137"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="141"/>
         <source>输出尺寸</source>
         <translation>Output size</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="140"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="144"/>
         <source>大小上限</source>
         <translation>Size limit</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="143"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="147"/>
         <source>不限</source>
         <translation>None</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="169"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="173"/>
         <source>固定帧延时</source>
         <translation>Fixed frame delays</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="178"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="182"/>
         <source>开始前倒计时 3 秒</source>
         <translation>Count down 3 s before recording</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="211"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="215"/>
         <source>继续录制（Shift+F2）</source>
         <translation>Resume recording (Shift+F2)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="211"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="215"/>
         <source>暂停录制（Shift+F2）</source>
         <translation>Pause recording (Shift+F2)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="221"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="225"/>
         <source>%1 秒后开始录制, 按 F2 取消</source>
         <translation>Recording in %1 s, F2 cancels</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="263"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="267"/>
         <source>无法录制: 请先点击“采集”, 在桌面给出的列表中选择要录制的窗口</source>
         <translation>Cannot record: first click “Pick” and choose the window to record in the list the desktop shows</translation>
     </message>
@@ -596,47 +596,47 @@ Mark</translation>
         <translation>Window (not here)</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="247"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="251"/>
         <source>无法录制: 没有 D-Bus 会话, 找不到屏幕录制门户</source>
         <translation>Cannot record: no D-Bus session to find the screen-cast portal on</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="249"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="253"/>
         <source>无法录制: 桌面没有提供屏幕录制门户</source>
         <translation>Cannot record: the desktop offers no screen-cast portal</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="251"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="255"/>
         <source>无法录制: 屏幕录制未获允许</source>
         <translation>Cannot record: screen recording was not allowed</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="253"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="257"/>
         <source>无法录制: 屏幕录制门户出错</source>
         <translation>Cannot record: the screen-cast portal failed</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="255"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="259"/>
         <source>无法录制: 连接不上 PipeWire 视频流</source>
         <translation>Cannot record: the PipeWire stream could not be opened</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="257"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="261"/>
         <source>无法录制: 视频流没有送来画面</source>
         <translation>Cannot record: the stream sent no picture</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="259"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="263"/>
         <source>无法录制: Xwayland 下截屏全黑, 请以 Wayland 方式运行</source>
         <translation>Cannot record: under Xwayland the screen grabs are black; run gifrec as a Wayland program</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="261"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="265"/>
         <source>正在等待屏幕录制的授权</source>
         <translation>Waiting for permission to record the screen</translation>
     </message>
     <message>
-        <location filename="../../app/ui/main_window_features.cpp" line="103"/>
+        <location filename="../../app/ui/main_window_features.cpp" line="107"/>
         <source>恢复默认设置</source>
         <translation>Restore Defaults</translation>
     </message>
@@ -747,55 +747,55 @@ Mark</translation>
 <context>
     <name>app::RecordingFeedback</name>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="89"/>
-        <location filename="../../app/ui/recording_feedback.cpp" line="104"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="91"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="106"/>
         <source>暂停录制</source>
         <translation>Pause recording</translation>
     </message>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="91"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="93"/>
         <source>停止录制</source>
         <translation>Stop recording</translation>
     </message>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="104"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="106"/>
         <source>继续录制</source>
         <translation>Resume recording</translation>
     </message>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="120"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="122"/>
         <source>%1 秒后开始录制 - %2</source>
         <translation>Recording in %1 s - %2</translation>
     </message>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="122"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="124"/>
         <source>%1 已暂停 - %2</source>
         <translation>%1 paused - %2</translation>
     </message>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="123"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="125"/>
         <source>%1 录制中 - %2</source>
         <translation>%1 recording - %2</translation>
     </message>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="127"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="129"/>
         <source>%1 秒后开始录制
 按 F2 取消</source>
         <translation>Recording in %1 s
 F2 cancels</translation>
     </message>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="130"/>
+        <location filename="../../app/ui/recording_feedback.cpp" line="132"/>
         <source>已暂停 %1, 已录 %2 帧
 Shift+F2 继续, 单击此图标停止录制</source>
         <translation>Paused at %1, %2 frames
 Shift+F2 resumes, a click on this icon stops</translation>
     </message>
     <message>
-        <location filename="../../app/ui/recording_feedback.cpp" line="134"/>
-        <source>录制中 %1, 已录 %2 帧
+        <location filename="../../app/ui/recording_feedback.cpp" line="138"/>
+        <source>录制中 %1, 已录 %2 帧%3
 单击此图标停止录制</source>
-        <translation>Recording %1, %2 frames
+        <translation>Recording %1, %2 frames%3
 Click this icon to stop</translation>
     </message>
 </context>
