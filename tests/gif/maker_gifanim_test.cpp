@@ -116,6 +116,12 @@ TEST_F(GifanimMake, FailuresAndWrongCommandLines) {
           {"make", "-o", output_, "--delay", "65536", pictures_[0]},
           {"make", "-o", output_, "--delay", "x", pictures_[0]},
           {"make", "-o", output_, "--frobnicate", pictures_[0]},
+          {"make", "-o", output_, "--colours", "sepia", pictures_[0]},
+          {"make", "-o", output_, "--quality", "0", pictures_[0]},
+          {"make", "-o", output_, "--scale", "101", pictures_[0]},
+          {"make", "-o", output_, "--max-size", "10Q", pictures_[0]},
+          {"make", "-o", output_, pictures_[0], "--quality", "50"},
+          {"optimize", "--max-size"},
           {"make", "-o"},
           {"nosuchcommand"}}) {
         run = Gifanim(wrong);
