@@ -63,6 +63,12 @@ std::vector<uint8_t> WriteWithGiflib(const GiflibGifSpec& layout) {
     for (const auto& image : layout.images) {
         for (const auto& extension : image.extensions) PutExtension(file, extension);
         Map local = MakeMap(image.localPalette);
+        // giflib forgets, without freeing, the copy of the image before's local table when this
+        // image has none.
+        if (!local && file->Image.ColorMap) {
+            GifFreeMapObject(file->Image.ColorMap);
+            file->Image.ColorMap = nullptr;
+        }
         if (EGifPutImageDesc(file, image.left, image.top, image.width, image.height,
                              image.interlaced, local.get()) != GIF_OK)
             Die("image", file->Error);
