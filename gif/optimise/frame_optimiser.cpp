@@ -143,6 +143,7 @@ FrameOptimiser::Rect FrameOptimiser::ChangedRect(const ShownPicture& picture) co
 FrameOptimiser::Rect FrameOptimiser::Difference(const ShownPicture& picture, const uint32_t* other,
                                                 size_t otherStride) {
     Rect rect{UINT32_MAX, UINT32_MAX, 0, 0};
+    if (picture.width == 0) return rect;  // a screen of no width has no pixels to compare
     for (uint32_t y = 0; y < picture.height; ++y) {
         const uint32_t* now = picture.Row(y);
         const uint32_t* before = other + otherStride * y;

@@ -54,6 +54,11 @@ TEST(FuzzRegressions, EditsOfReaderInputs) {
         const std::vector<uint8_t> bytes = testsupport::ReadInput(path);
         gif::fuzzing::FuzzEdit(bytes.data(), bytes.size());
     }
+    for (const auto& path : FuzzInputs("edit")) {
+        SCOPED_TRACE(path.string());
+        const std::vector<uint8_t> bytes = testsupport::ReadInput(path);
+        gif::fuzzing::FuzzEdit(bytes.data(), bytes.size());
+    }
 }
 
 }  // namespace
