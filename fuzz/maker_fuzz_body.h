@@ -1,5 +1,6 @@
 // The maker's fuzz body, shared by the libFuzzer target and the test that replays the seeds:
-// AddFrame on arbitrary bytes with both reduction methods, then SaveGif into memory.
+// AddFrame on arbitrary bytes with both reduction methods, then SaveGif into memory. The last
+// byte also picks screen colours, their quality and a scale, so those paths see every picture.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,14 @@ inline bool FuzzMaker(const uint8_t* data, size_t size) {
     animation.Interlace = size > 0 && (data[size - 1] & 1);
     animation.exposition = "fuzz";
     maker.Create(animation);
+    const uint8_t choice = size > 0 ? data[size - 1] : 0;
+    if (choice & 2) {
+        static constexpr int kQualities[] = {100, 70, 40, 10};
+        maker.SetOptions({.optimise = true,
+                          .screenColours = true,
+                          .quality = kQualities[choice >> 2 & 3],
+                          .scalePercent = (choice & 16) ? 50u : 100u});
+    }
     FrameInfo frame;
     for (bool dither : {false, true}) {
         frame.Dither = dither;
@@ -40,8 +49,10 @@ inline bool FuzzMaker(const uint8_t* data, size_t size) {
     if (maker.FrameCount() == 0) return true;
     MemorySink sink;
     if (!maker.SaveGif(sink)) return false;
-    // Header, screen descriptor and global table at least, ending in the trailer.
-    return sink.bytes.size() >= 13 + 768 && sink.bytes.back() == 0x3B;
+    // Header, screen descriptor and global table at least (screen colours write a table of just
+    // the colours used), ending in the trailer.
+    const size_t least = (choice & 2) ? 13 + 6 : 13 + 768;
+    return sink.bytes.size() >= least && sink.bytes.back() == 0x3B;
 }
 
 }  // namespace gif::fuzzing
