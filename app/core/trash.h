@@ -1,4 +1,4 @@
-// Moving a file to the desktop's trash as the freedesktop.org trash specification lays it out:
+// Moving a file to the desktop's trash the way freedesktop.org desktops lay it out:
 // the file goes to `files/` of a trash folder under a name free there, with a `.trashinfo` of
 // the same name in `info/` saying where it came from and when. The home trash
 // ($XDG_DATA_HOME/Trash) serves files on its own file system; others go to the trash at the top

@@ -15,17 +15,17 @@ namespace {
 
 // Six frames of 8 x 8, each a different flat colour, delays 10, 20, ... 60.
 std::vector<uint8_t> SixFrames() {
-    GiflibGifSpec spec;
-    spec.width = spec.height = 8;
-    spec.globalPalette = RampPalette(8);
+    GiflibGifSpec layout;
+    layout.width = layout.height = 8;
+    layout.globalPalette = RampPalette(8);
     for (int i = 0; i < 6; ++i) {
         GiflibImageSpec image;
         image.extensions = {Control(0x04, 10 * (i + 1), 0)};
         image.width = image.height = 8;
         image.indices.assign(64, uint8_t(i + 1));
-        spec.images.push_back(image);
+        layout.images.push_back(image);
     }
-    return WriteWithGiflib(spec);
+    return WriteWithGiflib(layout);
 }
 
 class GifanimEdit : public ::testing::Test {

@@ -37,10 +37,10 @@ std::vector<uint8_t> OptimisedRecording(int frames) {
 // Frames with every disposal, transparency and a local table, starting on a partial frame so
 // that some of the screen shows nothing.
 std::vector<uint8_t> DisposalAnimation() {
-    GiflibGifSpec spec;
-    spec.width = 16;
-    spec.height = 12;
-    spec.globalPalette = RampPalette(16);
+    GiflibGifSpec layout;
+    layout.width = 16;
+    layout.height = 12;
+    layout.globalPalette = RampPalette(16);
     auto image = [](int packed, int delay, int left, int top, int w, int h, uint32_t seed) {
         GiflibImageSpec image;
         image.extensions = {Control(packed, delay, 0)};
@@ -48,14 +48,14 @@ std::vector<uint8_t> DisposalAnimation() {
         image.indices = TestIndices(w, h, 16, seed, true);
         return image;
     };
-    spec.images = {image(0x04, 10, 0, 0, 12, 10, 1), image(0x09, 7, 2, 2, 6, 5, 2),
-                   image(0x0D, 9, 4, 3, 5, 5, 3),    image(0x04, 4, 0, 0, 8, 8, 4),
-                   image(0x08, 6, 8, 4, 8, 8, 5),    image(0x05, 8, 1, 1, 3, 3, 6),
-                   image(0x0C, 5, 10, 6, 6, 6, 7),   image(0x04, 3, 3, 3, 4, 4, 8)};
-    spec.images[3].localPalette = DistinctPalette(4, 9);
-    spec.images[3].indices = TestIndices(8, 8, 4, 10, false);
-    spec.images[5].interlaced = true;
-    return WriteWithGiflib(spec);
+    layout.images = {image(0x04, 10, 0, 0, 12, 10, 1), image(0x09, 7, 2, 2, 6, 5, 2),
+                     image(0x0D, 9, 4, 3, 5, 5, 3),    image(0x04, 4, 0, 0, 8, 8, 4),
+                     image(0x08, 6, 8, 4, 8, 8, 5),    image(0x05, 8, 1, 1, 3, 3, 6),
+                     image(0x0C, 5, 10, 6, 6, 6, 7),   image(0x04, 3, 3, 3, 4, 4, 8)};
+    layout.images[3].localPalette = DistinctPalette(4, 9);
+    layout.images[3].indices = TestIndices(8, 8, 4, 10, false);
+    layout.images[5].interlaced = true;
+    return WriteWithGiflib(layout);
 }
 
 class GifEdit : public ::testing::Test {
