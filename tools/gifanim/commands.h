@@ -10,6 +10,8 @@
 // shows in English in both languages until its Chinese is added.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -30,6 +32,9 @@ struct Command {
 struct Registration {
     explicit Registration(const Command& command);
 };
+
+// A whole decimal number from `min` to `max`, or nothing.
+std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t max, uint32_t min = 0);
 
 // Every registered command, sorted by name.
 std::vector<Command> Commands();

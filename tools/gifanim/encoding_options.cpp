@@ -11,14 +11,6 @@
 namespace gifanim {
 namespace {
 
-std::optional<uint32_t> Number(const std::string& text, uint32_t min, uint32_t max) {
-    uint32_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
-        return {};
-    return value;
-}
-
 std::string MegaBytes(uint64_t bytes) {
     char text[32];
     std::snprintf(text, sizeof text, "%.2f MB", double(bytes) / 1e6);
@@ -73,9 +65,7 @@ Taken TakeEncodingOption(const std::vector<std::string>& args, size_t& i, Encodi
         }
     } else {
         const bool percent = arg != "--scale-width";
-        const std::optional<uint32_t> n = arg == "--quality" ? Number(value, 1, 100)
-                                          : percent          ? Number(value, 1, 100)
-                                                             : Number(value, 1, 65535);
+        const std::optional<uint32_t> n = ParseNumber(value, percent ? 100 : 65535, 1);
         if (!n) {
             error = arg + (percent ? Say({" needs a number from 1 to 100", " 要有 1 到 100 的数"})
                                    : Say({" needs a width in pixels", " 要有以像素计的宽度"}));

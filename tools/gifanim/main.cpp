@@ -1,6 +1,7 @@
 // gifanim: command-line front end of the GIF library. The subcommands register themselves
 // (commands.h); this file only dispatches.
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -74,6 +75,14 @@ std::vector<Command> Commands() {
     std::sort(sorted.begin(), sorted.end(),
               [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
     return sorted;
+}
+
+std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t max, uint32_t min) {
+    uint32_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < min || value > max)
+        return {};
+    return value;
 }
 
 void PrintCommandList(std::ostream& out) {

@@ -120,13 +120,6 @@ std::string NeedsNumber(const std::string& option, uint32_t max) {
            Say({"", " 之间的数"});
 }
 
-std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t max) {
-    uint32_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value > max) return {};
-    return value;
-}
-
 // Fills `plan` from the command line; returns an exit status on a usage error.
 std::optional<int> ParseArguments(const std::vector<std::string>& args, Plan& plan) {
     gif::FrameInfo frame;

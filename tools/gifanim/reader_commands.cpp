@@ -15,13 +15,6 @@
 namespace gifanim {
 namespace {
 
-std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t max) {
-    uint32_t value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value > max) return {};
-    return value;
-}
-
 // "#RRGGBB" to red + 256 * green + 65536 * blue.
 std::optional<uint32_t> ParseColour(const std::string& text) {
     if (text.size() != 7 || text[0] != '#') return {};
