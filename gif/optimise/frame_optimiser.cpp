@@ -320,7 +320,15 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     encoder_.Encode(rows_, w, variant.frame.imageData, minCodeSize);
     if (!variant.transparent) return;
     // Free choice between transparency and the colour often gives less data, but not always:
-    // the smaller of the two is kept. Alternatives beyond the code size stay transparent.
+    // the smaller of the two is kept.
+    AlternativeRows(w, minCodeSize, transparentIndex);
+    either_.clear();
+    encoder_.EncodeEither(rows_, alternativeRows_, w, transparentIndex, either_, minCodeSize);
+    if (either_.size() < variant.frame.imageData.size()) variant.frame.imageData.swap(either_);
+}
+
+void FrameOptimiser::AlternativeRows(uint32_t w, uint32_t minCodeSize, uint8_t transparentIndex) {
+    // Alternatives beyond the code size stay transparent.
     const uint32_t limit = 1u << minCodeSize;
     alternativeRows_.clear();
     for (const uint8_t* row : rows_) {
@@ -329,9 +337,6 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
             if (either[x] >= limit) either[x] = transparentIndex;
         alternativeRows_.push_back(either);
     }
-    either_.clear();
-    encoder_.EncodeEither(rows_, alternativeRows_, w, transparentIndex, either_, minCodeSize);
-    if (either_.size() < variant.frame.imageData.size()) variant.frame.imageData.swap(either_);
 }
 
 void FrameOptimiser::SetQuality(int quality) {
@@ -390,15 +395,7 @@ void FrameOptimiser::EncodeLossy(const Rect& rect, Variant& variant, uint32_t mi
     }
     const uint8_t transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
     alternativeRows_.clear();
-    if (variant.transparent) {
-        const uint32_t limit = 1u << minCodeSize;
-        for (const uint8_t* row : rows_) {
-            uint8_t* either = alternatives_.data() + (row - indices_.data());
-            for (uint32_t x = 0; x < w; ++x)
-                if (either[x] >= limit) either[x] = transparentIndex;
-            alternativeRows_.push_back(either);
-        }
-    }
+    if (variant.transparent) AlternativeRows(w, minCodeSize, transparentIndex);
     encoder_.EncodeLossy(writableRows_, alternativeRows_, looseRows_, near_, w, transparentIndex,
                          variant.frame.imageData, minCodeSize);
     variant.shown.resize(size_t{w} * h);

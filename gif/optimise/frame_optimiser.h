@@ -98,6 +98,8 @@ class FrameOptimiser {
     void EncodeVariant(const ShownPicture& picture, const Rect& rect, Variant& variant);
     // The lossy form of a variant whose indices_ and alternatives_ are set; fills its shown.
     void EncodeLossy(const Rect& rect, Variant& variant, uint32_t minCodeSize);
+    // alternativeRows_ in the order of rows_, each alternative a value the code size can hold.
+    void AlternativeRows(uint32_t w, uint32_t minCodeSize, uint8_t transparentIndex);
     // Marks loose_: the changed pixels of the rectangle that loss may touch.
     void MarkLoose(const ShownPicture& picture, const Rect& rect);
     void MakeGlobalTable(const RectColours& colours);
