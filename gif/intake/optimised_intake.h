@@ -24,7 +24,7 @@ class OptimisedIntake {
     // Screen colours from now on: plain pictures go through AddScreen, at this quality.
     void UseScreenColours(int quality) {
         screen_.emplace(quality);
-        optimiser_.SetQuality(quality);
+        optimiser_.UseScreenColours(quality);
     }
     bool ScreenColours() const { return screen_.has_value(); }
 

@@ -45,32 +45,63 @@ class BitPacker {
 };
 
 // The code width and the next free code. After each code given out the codes may widen; at the
-// widest, a full table is followed by a clear code and starts afresh.
+// widest, a full table is followed by a clear code and starts afresh. A deferred clear keeps a
+// full table for as long as its strings serve: until a window of codes covers less than 4/5 of
+// the pixels per code of the best window since the table filled.
 struct CodeWidth {
-    explicit CodeWidth(uint32_t minCodeSize)
-        : minCodeSize(minCodeSize), clearCode(1u << minCodeSize), firstFree(clearCode + 2) {
+    CodeWidth(uint32_t minCodeSize, bool deferClear)
+        : minCodeSize(minCodeSize),
+          clearCode(1u << minCodeSize),
+          firstFree(clearCode + 2),
+          deferClear(deferClear) {
         Restart();
     }
     void Restart() {
         size = minCodeSize + 1;
         growAt = 1u << size;
         nextFree = firstFree;
+        windowStart = kNoWindow;
     }
-    // After code `assigned` was given out; true when the table must be emptied and restarted
-    // (the clear code is already written).
-    bool Widen(uint32_t assigned, BitPacker& packer) {
+    // After code `assigned` was given out, before the pixel at `position`; true when the table
+    // must be emptied and restarted (the clear code is already written).
+    bool Widen(uint32_t assigned, uint64_t position, BitPacker& packer) {
+        ++codesOut;
         if (assigned != growAt) return false;
         if (size < 12) {
             ++size;
             growAt <<= 1;
             return false;
         }
+        if (deferClear && !RateDropped(position)) return false;
         packer.Put(clearCode, size);
         return true;
     }
 
     const uint32_t minCodeSize, clearCode, firstFree;
+    const bool deferClear;
     uint32_t size = 0, growAt = 0, nextFree = 0;
+
+  private:
+    static constexpr uint64_t kNoWindow = UINT64_MAX;
+    static constexpr uint64_t kWindowCodes = 256;
+
+    bool RateDropped(uint64_t position) {
+        if (windowStart == kNoWindow) {
+            windowStart = position;
+            windowCodes = codesOut;
+            bestRate = 0;
+            return false;
+        }
+        if (codesOut - windowCodes < kWindowCodes) return false;
+        const uint64_t rate = (position - windowStart) * 1024 / (codesOut - windowCodes);
+        if (rate * 5 < bestRate * 4) return true;
+        bestRate = std::max(bestRate, rate);
+        windowStart = position;
+        windowCodes = codesOut;
+        return false;
+    }
+
+    uint64_t codesOut = 0, windowStart = kNoWindow, windowCodes = 0, bestRate = 0;
 };
 
 // The first index at or after `x` where the row is no longer `value`.
@@ -134,7 +165,7 @@ void LzwEncoder::ReserveScratch(uint64_t pixels) {
 
 size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_t width,
                                    uint32_t minCodeSize) {
-    CodeWidth codes(minCodeSize);
+    CodeWidth codes(minCodeSize, false);
     if (lastMinCodeSize_ < 8) RestoreSinglePixels(lastMinCodeSize_);
     lastMinCodeSize_ = minCodeSize;
     ReserveScratch(uint64_t(rows.size()) * width);
@@ -203,7 +234,7 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
                 }
                 ++codes.nextFree;
             }
-            if (codes.Widen(assigned, packer)) {
+            if (codes.Widen(assigned, 0, packer)) {
                 ClearDictionary(codes.firstFree, codes.nextFree);
                 codes.Restart();
             }
@@ -217,15 +248,17 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
 }
 
 // Greedy, pixel by pixel, without the run shortcut: the first value that extends the current
-// string is taken (the pixel's own, its free alternative, then its near values where loss is
-// allowed); when none does, the new string starts with the value that repeats the last one
-// written, so that runs keep growing. `taken`, when given, gets the values written.
+// string is taken (the pixel's own, then its alternative); where loss is allowed, the near
+// value closest to the colour wanted. The error a lossy pixel leaves is half carried to the next,
+// so that a stretch of them keeps its mean colour. When no value extends the string, the new
+// string starts with the value that repeats the last one written, so that runs keep growing.
+// `taken`, when given, gets the values written.
 size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
                                    std::span<const uint8_t* const> alternatives,
                                    std::span<const uint8_t* const> lossy, const NearValues* near,
-                                   std::span<uint8_t* const> taken, uint32_t width, uint8_t free,
-                                   uint32_t minCodeSize) {
-    CodeWidth codes(minCodeSize);
+                                   std::span<uint8_t* const> taken, uint32_t width,
+                                   uint32_t minCodeSize, bool deferClear) {
+    CodeWidth codes(minCodeSize, deferClear);
     ReserveScratch(uint64_t(rows.size()) * width);
     BitPacker packer(scratch_.get());
     uint16_t* const child = child_.get();
@@ -238,10 +271,11 @@ size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
         const uint8_t* other = alternatives.empty() ? nullptr : alternatives[r];
         const uint8_t* loose = lossy.empty() ? nullptr : lossy[r];
         uint8_t* written = taken.empty() ? nullptr : taken[r];
+        int carry[3] = {0, 0, 0};
         for (uint32_t x = 0; x < width; ++x) {
             const uint32_t pixel = row[x];
-            const uint32_t alternative = other && pixel == free ? other[x] : free;
-            const bool either = other && alternative != free;
+            const uint32_t alternative = other ? other[x] : pixel;
+            const bool either = alternative != pixel;
             uint32_t value = pixel;
             uint32_t known = 0;
             if (first) {
@@ -250,37 +284,61 @@ size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
                 if (written) written[x] = uint8_t(prefix);
                 continue;
             }
+            const bool lossyPixel = loose && loose[x];
+            int wanted[3];
+            if (lossyPixel) {
+                const uint32_t own = near->colours[pixel];
+                wanted[0] = int(own >> 16 & 0xFF) + carry[0];
+                wanted[1] = int(own >> 8 & 0xFF) + carry[1];
+                wanted[2] = int(own & 0xFF) + carry[2];
+            }
             known = child[pixel << 12 | prefix];
             if (!known && either && (known = child[alternative << 12 | prefix]))
                 value = alternative;
-            if (!known && loose && loose[x]) {
-                for (const uint8_t near : (*near)[pixel])
-                    if ((known = child[uint32_t(near) << 12 | prefix])) {
-                        value = near;
-                        break;
+            if (!known && lossyPixel) {
+                uint32_t closest = near->tolerance + 1;
+                for (const uint8_t candidate : near->values[pixel]) {
+                    const uint32_t code = child[uint32_t(candidate) << 12 | prefix];
+                    if (!code) continue;
+                    const uint32_t c = near->colours[candidate];
+                    const int dr = int(c >> 16 & 0xFF) - wanted[0];
+                    const int dg = int(c >> 8 & 0xFF) - wanted[1];
+                    const int db = int(c & 0xFF) - wanted[2];
+                    const uint32_t d = uint32_t(2 * dr * dr + 4 * dg * dg + 3 * db * db);
+                    if (d < closest) {
+                        closest = d;
+                        known = code;
+                        value = candidate;
                     }
+                }
             }
-            if (known) {
-                prefix = known;
-                last = value;
-                if (written) written[x] = uint8_t(value);
-                continue;
+            if (!known) {
+                value = either && alternative == last ? alternative : pixel;
+                packer.Put(prefix, codes.size);
+                const uint32_t assigned = codes.nextFree;
+                if (codes.nextFree < kCodeLimit) {
+                    const uint32_t slot = value << 12 | prefix;
+                    child[slot] = uint16_t(codes.nextFree);
+                    slotOf[codes.nextFree] = slot;
+                    ++codes.nextFree;
+                }
+                if (codes.Widen(assigned, uint64_t(r) * width + x, packer)) {
+                    ClearDictionary(codes.firstFree, codes.nextFree);
+                    codes.Restart();
+                }
+                known = value;
             }
-            const uint32_t next = either && alternative == last ? alternative : pixel;
-            packer.Put(prefix, codes.size);
-            const uint32_t assigned = codes.nextFree;
-            if (codes.nextFree < kCodeLimit) {
-                const uint32_t slot = next << 12 | prefix;
-                child[slot] = uint16_t(codes.nextFree);
-                slotOf[codes.nextFree] = slot;
-                ++codes.nextFree;
+            if (lossyPixel) {
+                const uint32_t c = near->colours[value];
+                carry[0] = (wanted[0] - int(c >> 16 & 0xFF)) / 2;
+                carry[1] = (wanted[1] - int(c >> 8 & 0xFF)) / 2;
+                carry[2] = (wanted[2] - int(c & 0xFF)) / 2;
+            } else {
+                carry[0] = carry[1] = carry[2] = 0;
             }
-            if (codes.Widen(assigned, packer)) {
-                ClearDictionary(codes.firstFree, codes.nextFree);
-                codes.Restart();
-            }
-            prefix = last = next;
-            if (written) written[x] = uint8_t(next);
+            prefix = known;
+            last = value;
+            if (written) written[x] = uint8_t(value);
         }
     }
     if (!first) packer.Put(prefix, codes.size);
@@ -291,9 +349,9 @@ size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
 
 void LzwEncoder::EncodeEither(std::span<const uint8_t* const> rows,
                               std::span<const uint8_t* const> alternatives, uint32_t width,
-                              uint8_t free, std::vector<uint8_t>& out, uint32_t minCodeSize) {
+                              std::vector<uint8_t>& out, uint32_t minCodeSize, bool deferClear) {
     const size_t length =
-        ChooseToScratch(rows, alternatives, {}, nullptr, {}, width, free, minCodeSize);
+        ChooseToScratch(rows, alternatives, {}, nullptr, {}, width, minCodeSize, deferClear);
     out.push_back(uint8_t(minCodeSize));
     AppendSubBlocks({scratch_.get(), length}, out);
 }
@@ -301,11 +359,10 @@ void LzwEncoder::EncodeEither(std::span<const uint8_t* const> rows,
 void LzwEncoder::EncodeLossy(std::span<uint8_t* const> rows,
                              std::span<const uint8_t* const> alternatives,
                              std::span<const uint8_t* const> lossy, const NearValues& near,
-                             uint32_t width, uint8_t free, std::vector<uint8_t>& out,
-                             uint32_t minCodeSize) {
+                             uint32_t width, std::vector<uint8_t>& out, uint32_t minCodeSize) {
     const std::vector<const uint8_t*> read(rows.begin(), rows.end());
     const size_t length =
-        ChooseToScratch(read, alternatives, lossy, &near, rows, width, free, minCodeSize);
+        ChooseToScratch(read, alternatives, lossy, &near, rows, width, minCodeSize, true);
     out.push_back(uint8_t(minCodeSize));
     AppendSubBlocks({scratch_.get(), length}, out);
 }

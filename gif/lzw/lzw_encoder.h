@@ -35,21 +35,29 @@ class LzwEncoder {
     void EncodeStream(std::span<const uint8_t* const> rows, uint32_t width,
                       std::vector<uint8_t>& stream, uint32_t minCodeSize = 8);
 
-    // As Encode, where a pixel of `rows` that equals `free` may be written as its value in
-    // `alternatives` instead (rows in the same order): both show the same there, so the encoder
-    // takes whichever continues the string it is matching. `free` in `alternatives` means none.
+    // As Encode, where a pixel may instead be written as its value in `alternatives` (rows in
+    // the same order, equal to the pixel where there is no choice): both show the same there, so
+    // the encoder takes whichever continues the string it is matching. `deferClear` keeps a full
+    // code table while its strings still serve, instead of clearing it at once.
     void EncodeEither(std::span<const uint8_t* const> rows,
-                      std::span<const uint8_t* const> alternatives, uint32_t width, uint8_t free,
-                      std::vector<uint8_t>& out, uint32_t minCodeSize);
+                      std::span<const uint8_t* const> alternatives, uint32_t width,
+                      std::vector<uint8_t>& out, uint32_t minCodeSize, bool deferClear = false);
 
-    // Values that may stand for a value where a little loss is allowed, nearest first.
-    using NearValues = std::array<std::vector<uint8_t>, 256>;
-    // As EncodeEither (`alternatives` may be empty: no free pixels), where a pixel whose `lossy`
-    // entry is set may also be written as one of near[its value] when that continues the string.
-    // The values taken are written back into `rows`: what the frame shows.
+    // What loss may do: per value the values that may stand for it (nearest first), the colour
+    // 0xRRGGBB of each value, and how far (ColourDistance) a value taken may be from the colour
+    // wanted, which is the pixel's own plus half the error left by the pixel before.
+    struct NearValues {
+        std::array<std::vector<uint8_t>, 256> values;
+        std::array<uint32_t, 256> colours{};
+        uint32_t tolerance = 0;
+    };
+    // As EncodeEither with a deferred clear (`alternatives` may be empty: no choices), where a
+    // pixel whose `lossy` entry is set may also be written as one of near.values[its value]
+    // when that continues the string. The values taken are written back into `rows`: what the
+    // frame shows.
     void EncodeLossy(std::span<uint8_t* const> rows, std::span<const uint8_t* const> alternatives,
                      std::span<const uint8_t* const> lossy, const NearValues& near, uint32_t width,
-                     uint8_t free, std::vector<uint8_t>& out, uint32_t minCodeSize);
+                     std::vector<uint8_t>& out, uint32_t minCodeSize);
 
   private:
     // Encodes into scratch_ and returns the stream's length.
@@ -58,8 +66,8 @@ class LzwEncoder {
     size_t ChooseToScratch(std::span<const uint8_t* const> rows,
                            std::span<const uint8_t* const> alternatives,
                            std::span<const uint8_t* const> lossy, const NearValues* near,
-                           std::span<uint8_t* const> taken, uint32_t width, uint8_t free,
-                           uint32_t minCodeSize);
+                           std::span<uint8_t* const> taken, uint32_t width, uint32_t minCodeSize,
+                           bool deferClear);
     void ReserveScratch(uint64_t pixels);
     void ClearDictionary(uint32_t firstFree, uint32_t nextFree);
     void RestoreSinglePixels(uint32_t minCodeSize);

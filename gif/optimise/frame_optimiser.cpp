@@ -266,36 +266,32 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     indices_.resize(size_t{w} * h);
     const ColourSet& lookup = variant.global ? globalColours_ : *variant.colours;
     uint32_t lastColour = ColourSet::kNone;
-    uint8_t lastIndex = 0;
+    int lastIndex = -1;
     int maxIndex = std::max(variant.transparentIndex, 1);
     // An unchanged pixel shows the same whether it is transparent or its own colour: where the
     // table has that colour, the encoder may take either.
     const uint8_t transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
-    if (variant.transparent) alternatives_.assign(size_t{w} * h, transparentIndex);
+    if (variant.transparent) alternatives_.resize(size_t{w} * h);
     for (uint32_t y = rect.y0; y < rect.y1; ++y) {
         const uint32_t* now = picture.Row(y - picture.top) - picture.left;
         const uint32_t* before = canvas_.data() + size_t{width_} * y;
         uint8_t* out = indices_.data() + size_t{w} * (y - rect.y0);
         uint8_t* either =
             variant.transparent ? alternatives_.data() + size_t{w} * (y - rect.y0) : nullptr;
-        for (uint32_t x = rect.x0; x < rect.x1; ++x) {
+        for (uint32_t x = rect.x0; x < rect.x1; ++x, ++out) {
             const uint32_t colour = now[x];
-            if (variant.transparent && colour == before[x]) {
-                *out++ = transparentIndex;
-                if (colour == lastColour) {
-                    either[x - rect.x0] = lastIndex;
-                } else if (const int index = lookup.Lookup(colour); index >= 0) {
-                    either[x - rect.x0] = uint8_t(index);
-                }
-                continue;
-            }
             if (colour != lastColour) {
                 lastColour = colour;
-                const int index = lookup.Lookup(colour);
-                lastIndex = uint8_t(index);
-                maxIndex = std::max(maxIndex, index);
+                lastIndex = lookup.Lookup(colour);
             }
-            *out++ = lastIndex;
+            if (variant.transparent && colour == before[x]) {
+                *out = transparentIndex;
+                either[x - rect.x0] = lastIndex >= 0 ? uint8_t(lastIndex) : transparentIndex;
+                continue;
+            }
+            maxIndex = std::max(maxIndex, lastIndex);
+            *out = uint8_t(lastIndex);
+            if (either) either[x - rect.x0] = uint8_t(lastIndex);
         }
     }
     FileRowOrder(
@@ -310,54 +306,92 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
         header.tableBits = tableBits;
     }
     header.transparency = variant.transparent;
-    header.transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
+    header.transparentIndex = transparentIndex;
     variant.frame.imageData.clear();
     const uint32_t minCodeSize = std::max<uint32_t>(2, TableBits(size_t(maxIndex) + 1));
+    if (variant.transparent) {
+        AlternativeRows(w, minCodeSize);
+        if (screenColours_) ShowOneColourStretches(w, h, transparentIndex);
+    }
     if (lossTolerance_ > 0) {
         EncodeLossy(rect, variant, minCodeSize);
         return;
     }
-    encoder_.Encode(rows_, w, variant.frame.imageData, minCodeSize);
-    if (!variant.transparent) return;
+    if (!variant.transparent) {
+        encoder_.Encode(rows_, w, variant.frame.imageData, minCodeSize);
+        return;
+    }
+    encoder_.EncodeEither(rows_, alternativeRows_, w, variant.frame.imageData, minCodeSize,
+                          screenColours_);
+    if (screenColours_) return;
     // Free choice between transparency and the colour often gives less data, but not always:
     // the smaller of the two is kept.
-    AlternativeRows(w, minCodeSize, transparentIndex);
     either_.clear();
-    encoder_.EncodeEither(rows_, alternativeRows_, w, transparentIndex, either_, minCodeSize);
-    if (either_.size() < variant.frame.imageData.size()) variant.frame.imageData.swap(either_);
+    encoder_.Encode(rows_, w, either_, minCodeSize);
+    if (either_.size() <= variant.frame.imageData.size()) variant.frame.imageData.swap(either_);
 }
 
-void FrameOptimiser::AlternativeRows(uint32_t w, uint32_t minCodeSize, uint8_t transparentIndex) {
-    // Alternatives beyond the code size stay transparent.
+void FrameOptimiser::AlternativeRows(uint32_t w, uint32_t minCodeSize) {
+    // An unchanged pixel whose colour the code size cannot hold stays transparent.
     const uint32_t limit = 1u << minCodeSize;
     alternativeRows_.clear();
     for (const uint8_t* row : rows_) {
         uint8_t* either = alternatives_.data() + (row - indices_.data());
         for (uint32_t x = 0; x < w; ++x)
-            if (either[x] >= limit) either[x] = transparentIndex;
+            if (either[x] >= limit) either[x] = row[x];
         alternativeRows_.push_back(either);
     }
 }
 
-void FrameOptimiser::SetQuality(int quality) {
+void FrameOptimiser::ShowOneColourStretches(uint32_t w, uint32_t h, uint8_t transparentIndex) {
+    // A stretch of unchanged pixels of one colour is first offered as that colour, which joins
+    // the changed pixels of that colour beside it (a background); a stretch of several colours
+    // as transparency, one value for all of them.
+    for (uint32_t y = 0; y < h; ++y) {
+        uint8_t* row = indices_.data() + size_t{w} * y;
+        uint8_t* other = alternatives_.data() + size_t{w} * y;
+        for (uint32_t x = 0; x < w;) {
+            if (row[x] != transparentIndex || other[x] == transparentIndex) {
+                ++x;
+                continue;
+            }
+            uint32_t end = x + 1;
+            bool oneColour = true;
+            for (; end < w && row[end] == transparentIndex; ++end)
+                oneColour = oneColour && other[end] == other[x];
+            if (oneColour)
+                for (uint32_t i = x; i < end; ++i) std::swap(row[i], other[i]);
+            x = end;
+        }
+    }
+}
+
+void FrameOptimiser::UseScreenColours(int quality) {
+    screenColours_ = true;
+    // The loss allowed grows with the square of the quality lost; at 70, about 20 levels a
+    // channel.
     const uint32_t lost = uint32_t(100 - std::clamp(quality, 1, 100));
-    lossTolerance_ = lost * lost;
+    lossTolerance_ = 4 * lost * lost;
 }
 
 void FrameOptimiser::MarkLoose(const ShownPicture& picture, const Rect& rect) {
+    // Loss is for photos and gradients: never a pixel inside a flat run (across or down), one
+    // beside an edge, or pure white or black, so flat areas, lines and text keep their colours.
     const uint32_t w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
     loose_.assign(size_t{w} * h, 0);
-    for (uint32_t y = rect.y0; y < rect.y1; ++y) {
+    for (uint32_t y = rect.y0 + 1; y + 1 < rect.y1; ++y) {
         const uint32_t* now = picture.Row(y - picture.top) - picture.left;
-        const uint32_t* up = y > rect.y0 ? now - picture.stride : nullptr;
-        const uint32_t* down = y + 1 < rect.y1 ? now + picture.stride : nullptr;
+        const uint32_t* up = now - picture.stride;
+        const uint32_t* down = now + picture.stride;
         const uint32_t* before = canvas_.data() + size_t{width_} * y;
         uint8_t* out = loose_.data() + size_t{w} * (y - rect.y0);
         for (uint32_t x = rect.x0 + 1; x + 1 < rect.x1; ++x) {
             const uint32_t c = now[x];
-            if (c == before[x] || c == now[x - 1] || c == now[x + 1]) continue;
-            if (IsEdge(c, now[x - 1]) || IsEdge(c, now[x + 1]) || (up && IsEdge(c, up[x])) ||
-                (down && IsEdge(c, down[x])))
+            if (c == before[x] || c == 0xFFFFFF || c == 0 || (c == now[x - 1] && c == now[x + 1]) ||
+                (c == up[x] && c == down[x]))
+                continue;
+            if (IsEdge(c, now[x - 1]) || IsEdge(c, now[x + 1]) || IsEdge(c, up[x]) ||
+                IsEdge(c, down[x]))
                 continue;
             out[x - rect.x0] = 1;
         }
@@ -368,23 +402,27 @@ void FrameOptimiser::EncodeLossy(const Rect& rect, Variant& variant, uint32_t mi
     const uint32_t w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
     const ColourSet& lookup = variant.global ? globalColours_ : *variant.colours;
     const int entries = std::min<int>(lookup.Size(), 1 << minCodeSize);
-    auto colourOf = [&](int index) {
-        return variant.global ? EntryOf(globalTable_, size_t(index)) : lookup.Colour(index);
-    };
-    // Per entry, the others close enough, nearest first; never the transparent entry.
-    for (int i = 0; i < 256; ++i) near_[size_t(i)].clear();
+    for (int i = 0; i < entries; ++i)
+        near_.colours[size_t(i)] =
+            variant.global ? EntryOf(globalTable_, size_t(i)) : lookup.Colour(i);
+    // Per entry, the others that a pixel carrying some error may still take, nearest first;
+    // never the transparent entry.
+    constexpr size_t kNearest = 24;
+    const uint32_t reach = 2 * lossTolerance_;
+    near_.tolerance = lossTolerance_;
     std::vector<std::pair<uint32_t, uint8_t>> close;
-    for (int i = 0; i < entries; ++i) {
-        if (i == variant.transparentIndex) continue;
+    for (int i = 0; i < 256; ++i) {
+        near_.values[size_t(i)].clear();
+        if (i >= entries || i == variant.transparentIndex) continue;
         close.clear();
         for (int j = 0; j < entries; ++j) {
             if (j == i || j == variant.transparentIndex) continue;
-            const uint32_t d = ColourDistance(colourOf(i), colourOf(j));
-            if (d <= lossTolerance_) close.emplace_back(d, uint8_t(j));
+            const uint32_t d = ColourDistance(near_.colours[size_t(i)], near_.colours[size_t(j)]);
+            if (d <= reach) close.emplace_back(d, uint8_t(j));
         }
-        std::sort(close.begin(), close.end());
-        for (size_t k = 0; k < close.size() && k < 8; ++k)
-            near_[size_t(i)].push_back(close[k].second);
+        const size_t kept = std::min(close.size(), kNearest);
+        std::partial_sort(close.begin(), close.begin() + long(kept), close.end());
+        for (size_t k = 0; k < kept; ++k) near_.values[size_t(i)].push_back(close[k].second);
     }
     writableRows_.clear();
     looseRows_.clear();
@@ -393,19 +431,18 @@ void FrameOptimiser::EncodeLossy(const Rect& rect, Variant& variant, uint32_t mi
         writableRows_.push_back(indices_.data() + offset);
         looseRows_.push_back(loose_.data() + offset);
     }
-    const uint8_t transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
-    alternativeRows_.clear();
-    if (variant.transparent) AlternativeRows(w, minCodeSize, transparentIndex);
-    encoder_.EncodeLossy(writableRows_, alternativeRows_, looseRows_, near_, w, transparentIndex,
+    if (!variant.transparent) alternativeRows_.clear();
+    encoder_.EncodeLossy(writableRows_, alternativeRows_, looseRows_, near_, w,
                          variant.frame.imageData, minCodeSize);
+    const uint8_t transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
     variant.shown.resize(size_t{w} * h);
     for (uint32_t y = 0; y < h; ++y) {
         const uint8_t* row = indices_.data() + size_t{w} * y;
         const uint32_t* before = canvas_.data() + size_t{width_} * (rect.y0 + y) + rect.x0;
         uint32_t* out = variant.shown.data() + size_t{w} * y;
         for (uint32_t x = 0; x < w; ++x)
-            out[x] =
-                variant.transparent && row[x] == transparentIndex ? before[x] : colourOf(row[x]);
+            out[x] = variant.transparent && row[x] == transparentIndex ? before[x]
+                                                                       : near_.colours[row[x]];
     }
 }
 
@@ -439,6 +476,8 @@ bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std:
         return false;
     }
     if (lossTolerance_ > 0) MarkLoose(picture, rect);
+    // With screen colours the transparent form offers every pixel the opaque one has.
+    if (screenColours_ && transparent) opaque.reset();
     if (opaque) EncodeVariant(picture, rect, *opaque);
     if (transparent) EncodeVariant(picture, rect, *transparent);
     Variant& best = !opaque                                                     ? *transparent

@@ -63,9 +63,12 @@ class FrameOptimiser {
     size_t ReadyCount() const { return ready_.size(); }
     std::optional<EncodedFrame> TakeReady();
 
-    // Below 100, a changed pixel of a photo or gradient (no flat run, no edge) may be written
-    // as a nearby table colour where that continues the LZW string; the further, the lower.
-    void SetQuality(int quality);
+    // For pictures of a screen whose colours were already chosen: the transparent form of a
+    // rectangle alone, unchanged stretches of one colour offered as that colour, and a full
+    // LZW table kept while it serves. Below quality 100, a changed pixel of a photo or gradient
+    // (no flat run, no edge) may be written as a nearby table colour where that continues the
+    // LZW string; the further, the lower the quality.
+    void UseScreenColours(int quality);
 
     // What the screen shows on row y, width pixels.
     const uint32_t* ShownRow(uint32_t y) const { return canvas_.data() + size_t{width_} * y; }
@@ -99,7 +102,8 @@ class FrameOptimiser {
     // The lossy form of a variant whose indices_ and alternatives_ are set; fills its shown.
     void EncodeLossy(const Rect& rect, Variant& variant, uint32_t minCodeSize);
     // alternativeRows_ in the order of rows_, each alternative a value the code size can hold.
-    void AlternativeRows(uint32_t w, uint32_t minCodeSize, uint8_t transparentIndex);
+    void AlternativeRows(uint32_t w, uint32_t minCodeSize);
+    void ShowOneColourStretches(uint32_t w, uint32_t h, uint8_t transparentIndex);
     // Marks loose_: the changed pixels of the rectangle that loss may touch.
     void MarkLoose(const ShownPicture& picture, const Rect& rect);
     void MakeGlobalTable(const RectColours& colours);
@@ -129,8 +133,9 @@ class FrameOptimiser {
     std::vector<uint8_t> alternatives_;  // per pixel of indices_: what else shows the same
     std::vector<const uint8_t*> alternativeRows_;
     std::vector<uint8_t> either_;  // image data taking either where it may
-    uint32_t lossTolerance_ = 0;   // 0: lossless
-    std::vector<uint8_t> loose_;   // per pixel of indices_
+    bool screenColours_ = false;
+    uint32_t lossTolerance_ = 0;  // 0: lossless
+    std::vector<uint8_t> loose_;  // per pixel of indices_
     std::vector<const uint8_t*> looseRows_;
     std::vector<uint8_t*> writableRows_;
     LzwEncoder::NearValues near_;
