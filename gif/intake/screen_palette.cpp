@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "gif/base/pixel_runs.h"
+
 namespace gif {
 namespace {
 
@@ -32,7 +34,7 @@ void ScreenPalette::CountChanged(ColourRect now, const ColourRect* before, uint3
         while (x < w) {
             if (old && row[x] == old[x]) {
                 unchanged_ = true;
-                ++x;
+                x = MatchEnd(row, old, x + 1, w);
                 continue;
             }
             // A run of one colour counts at once.
