@@ -267,6 +267,9 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     const ColourSet& lookup = variant.global ? globalColours_ : *variant.colours;
     uint32_t lastColour = ColourSet::kNone;
     uint8_t lastIndex = 0;
+    // The same for the unchanged pixels, which leave lastColour as it is.
+    uint32_t lastKept = ColourSet::kNone;
+    int lastKeptIndex = -1;
     int maxIndex = std::max(variant.transparentIndex, 1);
     // An unchanged pixel shows the same whether it is transparent or its own colour: where the
     // table has that colour, the encoder may take either.
@@ -284,9 +287,13 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
                 *out++ = transparentIndex;
                 if (colour == lastColour) {
                     either[x - rect.x0] = lastIndex;
-                } else if (const int index = lookup.Lookup(colour); index >= 0) {
-                    either[x - rect.x0] = uint8_t(index);
+                    continue;
                 }
+                if (colour != lastKept) {
+                    lastKept = colour;
+                    lastKeptIndex = lookup.Lookup(colour);
+                }
+                if (lastKeptIndex >= 0) either[x - rect.x0] = uint8_t(lastKeptIndex);
                 continue;
             }
             if (colour != lastColour) {
@@ -328,13 +335,14 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
 }
 
 void FrameOptimiser::AlternativeRows(uint32_t w, uint32_t minCodeSize, uint8_t transparentIndex) {
-    // Alternatives beyond the code size stay transparent.
+    // Alternatives beyond the code size stay transparent; at 8 bits every value fits.
     const uint32_t limit = 1u << minCodeSize;
     alternativeRows_.clear();
     for (const uint8_t* row : rows_) {
         uint8_t* either = alternatives_.data() + (row - indices_.data());
-        for (uint32_t x = 0; x < w; ++x)
-            if (either[x] >= limit) either[x] = transparentIndex;
+        if (limit < 256)
+            for (uint32_t x = 0; x < w; ++x)
+                either[x] = either[x] >= limit ? transparentIndex : either[x];
         alternativeRows_.push_back(either);
     }
 }
