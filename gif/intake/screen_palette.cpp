@@ -66,14 +66,14 @@ void ScreenPalette::Map(ColourRect now, const ColourRect* before, ColourRect sho
     PaletteMatcher* matcher = &global_;
     bool exact = false;
     if (!haveGlobal_) {
-        global_.Reset(QuantiseColours(colours, 256));
+        global_.Reset(QuantiseColours(colours, 256, global_));
         haveGlobal_ = true;
     } else {
         // Colours that a table can hold exactly move only at a lower quality.
         const bool few = changed_.Exact() && colours.size() <= size_t(entries);
         if (!GlobalServes(colours, few && lossless_ ? 0 : tolerance_)) {
             exact = few;
-            if (!exact) local_.Reset(QuantiseColours(colours, entries));
+            if (!exact) local_.Reset(QuantiseColours(colours, entries, local_));
             matcher = &local_;
         }
     }
