@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gif/base/colour_math.h"
+#include "gif/base/pixel_runs.h"
 #include "gif/base/records.h"
 #include "gif/store/frame_encoder.h"
 
@@ -176,11 +177,21 @@ FrameOptimiser::RectColours FrameOptimiser::CollectColours(const ShownPicture& p
                 return colours;
             }
             if (!changed) {
-                ++colours.unchanged;
-                if (colour == kUnset) {
-                    colours.unchangedUnset = true;
-                    continue;
+                // A stretch of unchanged pixels at once; of its colours only the new ones count.
+                const uint32_t end = MatchEnd(now, before, x + 1, rect.x1);
+                colours.unchanged += end - x;
+                for (; x < end; ++x) {
+                    const uint32_t kept = now[x];
+                    if (kept == lastAll) continue;
+                    if (kept == kUnset) {
+                        colours.unchangedUnset = true;
+                        continue;
+                    }
+                    lastAll = kept;
+                    if (colours.allFit && colours.all.Find(kept) < 0) colours.allFit = false;
                 }
+                --x;
+                continue;
             } else if (colour != lastChanged) {
                 lastChanged = colour;
                 if (colours.changedFit && colours.changed.Find(colour) < 0)
