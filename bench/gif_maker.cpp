@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <string>
 
 #include "gif/gif_maker.h"
 #include "gif/intake/colour_reduction.h"
@@ -328,5 +329,33 @@ void BM_MakerAddFrameRecording(benchmark::State& state) {
     state.SetLabel("1920x1080 32-bit BMP, changing screen-like content");
 }
 BENCHMARK(BM_MakerAddFrameRecording)->Unit(benchmark::kMillisecond);
+
+// Screen colours, as the recorder adds its pictures: a page scrolling a few rows a picture,
+// given as pixels (no decoding). Per picture: what changed, its palette, the optimised frame.
+void BM_MakerScreenColoursScrolling(benchmark::State& state) {
+    constexpr uint32_t kPictures = 8;
+    std::vector<bitmap::Image24> pictures;
+    for (uint32_t i = 0; i < kPictures; ++i)
+        pictures.push_back(gifbench::ScreenLike(kWidth, kHeight, i));
+    gif::GifMaker maker;
+    maker.Create({});
+    gif::MakerOptions options;
+    options.screenColours = true;
+    options.quality = int(state.range(0));
+    maker.SetOptions(options);
+    gif::FrameInfo info;
+    info.DelayTime = 10;
+    uint32_t picture = 0;
+    for (auto _ : state) {
+        if (!maker.AddPicture(info, gif::ViewOf(pictures[picture++ % kPictures]))) {
+            state.SkipWithError(maker.GetError().c_str());
+            break;
+        }
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kPixels));
+    state.SetLabel("1920x1080 scrolling screen-like pictures, quality " +
+                   std::to_string(state.range(0)));
+}
+BENCHMARK(BM_MakerScreenColoursScrolling)->Arg(100)->Arg(70)->Unit(benchmark::kMillisecond);
 
 }  // namespace

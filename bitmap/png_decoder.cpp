@@ -1,4 +1,4 @@
-// PNG through libpng: every colour type is widened to BGRA and composed over black.
+// PNG through libpng: every colour type is widened to BGR, with alpha composed over black.
 //
 // libpng reports errors by longjmp. The jumps land in ReadHeader and ReadPixels, which own no
 // objects with destructors, and no C++ frame lies between them and libpng; everything that
@@ -50,8 +50,14 @@ struct PngHeader {
     uint32_t width;
     uint32_t height;
     bool interlaced;
-    bool deep;  // 16 bits a channel
+    bool deep;    // 16 bits a channel
+    bool direct;  // 8-bit BGR rows with no alpha: libpng writes them where they belong
 };
+
+// Bytes of a pixel as libpng hands the rows over.
+size_t PixelBytes(const PngHeader& header) {
+    return header.direct ? 3 : header.deep ? 8 : 4;
+}
 
 bool ReadHeader(png_structp png, png_infop info, PngHeader& header) {
     if (setjmp(png_jmpbuf(png))) return false;
@@ -64,13 +70,15 @@ bool ReadHeader(png_structp png, png_infop info, PngHeader& header) {
     png_set_expand(png);  // palette and small grey depths to 8 bits, tRNS to an alpha channel
     header.deep = png_get_bit_depth(png, info) == 16;
     if (!(colourType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(png);
-    if (!(colourType & PNG_COLOR_MASK_ALPHA) && !png_get_valid(png, info, PNG_INFO_tRNS))
-        png_set_filler(png, header.deep ? 0xFFFF : 0xFF, PNG_FILLER_AFTER);
+    const bool opaque =
+        !(colourType & PNG_COLOR_MASK_ALPHA) && !png_get_valid(png, info, PNG_INFO_tRNS);
+    header.direct = opaque && !header.deep;
+    if (opaque && header.deep) png_set_filler(png, 0xFFFF, PNG_FILLER_AFTER);
     png_set_bgr(png);
     if (header.interlaced) png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    return png_get_channels(png, info) == 4 &&
-           png_get_rowbytes(png, info) == size_t{header.width} * (header.deep ? 8 : 4);
+    return png_get_channels(png, info) == (header.direct ? 3 : 4) &&
+           png_get_rowbytes(png, info) == size_t{header.width} * PixelBytes(header);
 }
 
 void StoreRow(const uint8_t* bgra, uint8_t* dst, uint32_t width) {
@@ -103,12 +111,20 @@ void StoreAnyRow(const uint8_t* bgra, uint8_t* dst, uint32_t width, bool deep) {
 }
 
 // `rows` holds one row buffer per picture row for interlaced pictures, otherwise one buffer that
-// every row passes through.
+// every row passes through; none for direct rows.
 bool ReadPixels(png_structp png, png_bytepp rows, const PngHeader& header, uint8_t* pixels,
                 size_t stride) {
     const uint32_t width = header.width, height = header.height;
     if (setjmp(png_jmpbuf(png))) return false;
-    if (header.interlaced) {
+    if (header.direct) {
+        if (header.interlaced) {
+            for (uint32_t y = 0; y < height; ++y) rows[y] = pixels + stride * (height - 1 - y);
+            png_read_image(png, rows);
+        } else {
+            for (uint32_t y = 0; y < height; ++y)
+                png_read_row(png, pixels + stride * (height - 1 - y), nullptr);
+        }
+    } else if (header.interlaced) {
         png_read_image(png, rows);
         for (uint32_t y = 0; y < height; ++y)
             StoreAnyRow(rows[y], pixels + stride * (height - 1 - y), width, header.deep);
@@ -144,13 +160,18 @@ DecodeStatus DecodePng(std::span<const uint8_t> data, Image24& out, const Decode
     png_set_read_fn(reader.png, &source, ReadFromMemory);
     // The header passed our limits above; libpng holds to the same sides.
     png_set_user_limits(reader.png, width, height);
+#ifdef PNG_IGNORE_ADLER32
+    // The chunks' CRCs already guard the compressed data; zlib's checksum of what it inflates
+    // again is a sixth of the decoding.
+    png_set_option(reader.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
 
     PngHeader header{};
     if (!ReadHeader(reader.png, reader.info, header))
         return source.outOfMemory ? DecodeStatus::OutOfMemory : DecodeStatus::NotAPicture;
     if (header.width != width || header.height != height) return DecodeStatus::NotAPicture;
 
-    const size_t rowBytes = size_t{header.width} * (header.deep ? 8 : 4);
+    const size_t rowBytes = header.direct ? 0 : size_t{header.width} * PixelBytes(header);
     const uint32_t bufferRows = header.interlaced ? header.height : 1;
     std::vector<uint8_t> buffer(rowBytes * bufferRows);
     std::vector<png_bytep> rows(bufferRows);

@@ -5,7 +5,6 @@
 namespace gif {
 namespace {
 
-constexpr uint32_t kEmptyKey = 0xFFFFFFFFu;
 constexpr size_t kFirstCapacity = 1024;
 
 }  // namespace
@@ -61,15 +60,6 @@ void ColourCache::Grow() {
     used_ = 0;
     for (size_t i = 0; i < keys.size(); ++i)
         if (keys[i] != kEmptyKey) Put(keys[i], values[i]);
-}
-
-int ColourCache::Find(uint32_t colour) const {
-    if (keys_.empty()) return kMissing;
-    const size_t mask = keys_.size() - 1;
-    for (size_t slot = HashColour(colour) & mask; keys_[slot] != kEmptyKey;
-         slot = (slot + 1) & mask)
-        if (keys_[slot] == colour) return values_[slot];
-    return kMissing;
 }
 
 void ColourCache::Put(uint32_t colour, int value) {

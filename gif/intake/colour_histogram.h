@@ -37,12 +37,14 @@ class ColourCache {
   public:
     static constexpr int kMissing = -1;
     void Clear();
+    // Inline: asked once per colour change of a picture's pixels.
     int Find(uint32_t colour) const;
     void Put(uint32_t colour, int value);
 
   private:
     void Grow();
 
+    static constexpr uint32_t kEmptyKey = 0xFFFFFFFFu;  // never a 24-bit colour
     std::vector<uint32_t> keys_;
     std::vector<int32_t> values_;
     size_t used_ = 0;
@@ -50,6 +52,15 @@ class ColourCache {
 
 inline uint32_t HashColour(uint32_t colour) {
     return colour * 2654435761u;
+}
+
+inline int ColourCache::Find(uint32_t colour) const {
+    if (keys_.empty()) return kMissing;
+    const size_t mask = keys_.size() - 1;
+    for (size_t slot = HashColour(colour) & mask; keys_[slot] != kEmptyKey;
+         slot = (slot + 1) & mask)
+        if (keys_[slot] == colour) return values_[slot];
+    return kMissing;
 }
 
 }  // namespace gif

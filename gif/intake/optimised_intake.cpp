@@ -1,6 +1,8 @@
 #include "gif/intake/optimised_intake.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "gif/base/library_error.h"
 #include "gif/store/encoded_frame.h"
@@ -52,19 +54,44 @@ void OptimisedIntake::Add(const IndexedImage& image, const FrameSettings& settin
     StoreReady(store);
 }
 
-FrameOptimiser::Rect OptimisedIntake::TakePicture(const PixelView& source) {
-    shown_.resize(size_t{source.width} * source.height);
-    for (uint32_t y = 0; y < source.height; ++y) {
-        const uint8_t* p = source.Row(source.height - 1 - y);
-        uint32_t* out = shown_.data() + size_t{source.width} * y;
-        for (uint32_t x = 0; x < source.width; ++x, p += source.bytesPerPixel)
-            out[x] = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+namespace {
+
+// A row of 3- or 4-byte BGR(x) pixels as 0xRRGGBB. Four bytes at a time where that stays
+// inside the row: on a little-endian machine they hold blue, green and red from the bottom up.
+void ConvertRow(const uint8_t* p, uint32_t bytesPerPixel, uint32_t width, uint32_t* out) {
+    uint32_t x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        const uint32_t whole = bytesPerPixel == 4 ? width : width - std::min(width, 1u);
+        for (; x < whole; ++x) {
+            uint32_t v;
+            std::memcpy(&v, p + size_t{bytesPerPixel} * x, 4);
+            out[x] = v & 0xFFFFFF;
+        }
     }
-    const ShownPicture whole{0, 0, source.width, source.height, shown_.data(), source.width};
-    FrameOptimiser::Rect rect{0, 0, source.width, source.height};
-    if (previous_.size() == shown_.size() && previousWidth_ == source.width)
-        rect = FrameOptimiser::Difference(whole, previous_.data(), source.width);
-    return rect;
+    for (p += size_t{bytesPerPixel} * x; x < width; ++x, p += bytesPerPixel)
+        out[x] = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+}  // namespace
+
+FrameOptimiser::Rect OptimisedIntake::TakePicture(const PixelView& source) {
+    const bool comparable =
+        previous_.size() == size_t{source.width} * source.height && previousWidth_ == source.width;
+    shown_.resize(size_t{source.width} * source.height);
+    FrameOptimiser::Rect rect{UINT32_MAX, UINT32_MAX, 0, 0};
+    // Each row is compared while it is still in the cache.
+    for (uint32_t y = 0; y < source.height; ++y) {
+        uint32_t* out = shown_.data() + size_t{source.width} * y;
+        ConvertRow(source.Row(source.height - 1 - y), source.bytesPerPixel, source.width, out);
+        if (!comparable) continue;
+        const FrameOptimiser::Rect row =
+            FrameOptimiser::Difference({0, y, source.width, 1, out, source.width},
+                                       previous_.data() + (out - shown_.data()), source.width);
+        if (row.Empty()) continue;
+        rect = {std::min(rect.x0, row.x0), std::min(rect.y0, row.y0), std::max(rect.x1, row.x1),
+                row.y1};
+    }
+    return comparable ? rect : FrameOptimiser::Rect{0, 0, source.width, source.height};
 }
 
 void OptimisedIntake::AddScreen(const PixelView& picture, const FrameSettings& settings,

@@ -129,8 +129,8 @@ std::vector<uint32_t> MedianCut(std::vector<CountedColour>& items, int boxes) {
 
 // One round of k-means: every colour goes to its nearest entry, and each entry after the
 // first `fixed` moves to the mean of its colours.
-void Refine(std::span<const CountedColour> colours, size_t fixed, std::vector<uint32_t>& palette) {
-    PaletteMatcher matcher;
+void Refine(std::span<const CountedColour> colours, size_t fixed, std::vector<uint32_t>& palette,
+            PaletteMatcher& matcher) {
     matcher.Reset(palette);
     std::vector<std::array<double, 4>> sums(palette.size(), {0, 0, 0, 0});
     for (const CountedColour& c : colours) {
@@ -151,6 +151,12 @@ void Refine(std::span<const CountedColour> colours, size_t fixed, std::vector<ui
 }  // namespace
 
 std::vector<uint32_t> QuantiseColours(std::span<const CountedColour> colours, int maxColours) {
+    PaletteMatcher scratch;
+    return QuantiseColours(colours, maxColours, scratch);
+}
+
+std::vector<uint32_t> QuantiseColours(std::span<const CountedColour> colours, int maxColours,
+                                      PaletteMatcher& scratch) {
     std::vector<uint32_t> palette;
     if (colours.size() <= size_t(maxColours)) {
         for (const CountedColour& c : colours) palette.push_back(c.colour);
@@ -171,7 +177,7 @@ std::vector<uint32_t> QuantiseColours(std::span<const CountedColour> colours, in
     rest.erase(rest.begin(), rest.begin() + long(flat));
     std::vector<uint32_t> means = MedianCut(rest, maxColours - int(palette.size()));
     palette.insert(palette.end(), means.begin(), means.end());
-    Refine(colours, flat, palette);
+    Refine(colours, flat, palette, scratch);
     return palette;
 }
 
@@ -182,9 +188,14 @@ void PaletteMatcher::Reset(std::span<const uint32_t> palette) {
     std::stable_sort(byGreen_.begin(), byGreen_.end(), [this](uint8_t a, uint8_t b) {
         return Channel(palette_[a], 1) < Channel(palette_[b], 1);
     });
+    reds_.resize(palette_.size());
     greens_.resize(palette_.size());
-    for (size_t i = 0; i < byGreen_.size(); ++i)
-        greens_[i] = uint8_t(Channel(palette_[byGreen_[i]], 1));
+    blues_.resize(palette_.size());
+    for (size_t i = 0; i < byGreen_.size(); ++i) {
+        reds_[i] = Channel(palette_[byGreen_[i]], 0);
+        greens_[i] = Channel(palette_[byGreen_[i]], 1);
+        blues_[i] = Channel(palette_[byGreen_[i]], 2);
+    }
     exact_.Clear();
     for (size_t i = palette_.size(); i-- > 0;) exact_.Put(palette_[i], int(i));  // lowest wins
     if (cellStamp_.empty()) {
@@ -211,15 +222,17 @@ int PaletteMatcher::Nearest(uint32_t colour) {
 int PaletteMatcher::Search(uint32_t colour) const {
     // Outward from the entries of the same green, both ways, until green alone is further
     // than the best match.
-    const int green = Channel(colour, 1);
+    const int red = Channel(colour, 0), green = Channel(colour, 1), blue = Channel(colour, 2);
     const size_t n = byGreen_.size();
     const size_t start =
         size_t(std::lower_bound(greens_.begin(), greens_.end(), green) - greens_.begin());
     uint32_t best = UINT32_MAX;
     int bestIndex = 0;
     auto consider = [&](size_t at) {
+        // As ColourDistance, on the channels kept apart.
+        const int dr = reds_[at] - red, dg = greens_[at] - green, db = blues_[at] - blue;
+        const uint32_t d = uint32_t(2 * dr * dr + 4 * dg * dg + 3 * db * db);
         const int index = byGreen_[at];
-        const uint32_t d = ColourDistance(colour, palette_[size_t(index)]);
         if (d < best || (d == best && index < bestIndex)) {
             best = d;
             bestIndex = index;

@@ -12,9 +12,15 @@
 
 namespace gif {
 
+class PaletteMatcher;
+
 // At most `maxColours` (1 ... 256) entries for `colours`: all of them when they fit. A colour
 // that covers a noticeable share of the pixels is an entry of its own, unchanged.
 std::vector<uint32_t> QuantiseColours(std::span<const CountedColour> colours, int maxColours);
+// The same, refining the entries with `scratch`, which is left reset to some other palette:
+// a caller about to reset a matcher anyway saves the allocation of another.
+std::vector<uint32_t> QuantiseColours(std::span<const CountedColour> colours, int maxColours,
+                                      PaletteMatcher& scratch);
 
 // The nearest entry of a palette for any colour. An entry's own colour always finds it; other
 // colours are remembered per cell of 4 x 4 x 4 levels: the first colour met in a cell
@@ -31,8 +37,9 @@ class PaletteMatcher {
     int Search(uint32_t colour) const;
 
     std::vector<uint32_t> palette_;
-    std::vector<uint8_t> byGreen_;     // entry indices sorted by green
-    std::vector<uint8_t> greens_;      // their greens, for the start of a search
+    // The entries sorted by green: their indices, and their channels apart for the search.
+    std::vector<uint8_t> byGreen_;
+    std::vector<int32_t> reds_, greens_, blues_;
     ColourCache exact_;                // entry colour -> index
     std::vector<uint32_t> cellStamp_;  // per cell: the palette it was answered for
     std::vector<uint8_t> cellIndex_;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "gif/base/pixel_runs.h"
+
 namespace gif {
 namespace {
 
@@ -32,7 +34,7 @@ void ScreenPalette::CountChanged(ColourRect now, const ColourRect* before, uint3
         while (x < w) {
             if (old && row[x] == old[x]) {
                 unchanged_ = true;
-                ++x;
+                x = MatchEnd(row, old, x + 1, w);
                 continue;
             }
             // A run of one colour counts at once.
@@ -64,14 +66,14 @@ void ScreenPalette::Map(ColourRect now, const ColourRect* before, ColourRect sho
     PaletteMatcher* matcher = &global_;
     bool exact = false;
     if (!haveGlobal_) {
-        global_.Reset(QuantiseColours(colours, 256));
+        global_.Reset(QuantiseColours(colours, 256, global_));
         haveGlobal_ = true;
     } else {
         // Colours that a table can hold exactly move only at a lower quality.
         const bool few = changed_.Exact() && colours.size() <= size_t(entries);
         if (!GlobalServes(colours, few && lossless_ ? 0 : tolerance_)) {
             exact = few;
-            if (!exact) local_.Reset(QuantiseColours(colours, entries));
+            if (!exact) local_.Reset(QuantiseColours(colours, entries, local_));
             matcher = &local_;
         }
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gif/base/colour_math.h"
+#include "gif/base/pixel_runs.h"
 #include "gif/base/records.h"
 #include "gif/store/frame_encoder.h"
 
@@ -176,11 +177,21 @@ FrameOptimiser::RectColours FrameOptimiser::CollectColours(const ShownPicture& p
                 return colours;
             }
             if (!changed) {
-                ++colours.unchanged;
-                if (colour == kUnset) {
-                    colours.unchangedUnset = true;
-                    continue;
+                // A stretch of unchanged pixels at once; of its colours only the new ones count.
+                const uint32_t end = MatchEnd(now, before, x + 1, rect.x1);
+                colours.unchanged += end - x;
+                for (; x < end; ++x) {
+                    const uint32_t kept = now[x];
+                    if (kept == lastAll) continue;
+                    if (kept == kUnset) {
+                        colours.unchangedUnset = true;
+                        continue;
+                    }
+                    lastAll = kept;
+                    if (colours.allFit && colours.all.Find(kept) < 0) colours.allFit = false;
                 }
+                --x;
+                continue;
             } else if (colour != lastChanged) {
                 lastChanged = colour;
                 if (colours.changedFit && colours.changed.Find(colour) < 0)
@@ -332,13 +343,15 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
 }
 
 void FrameOptimiser::AlternativeRows(uint32_t w, uint32_t minCodeSize) {
-    // An unchanged pixel whose colour the code size cannot hold stays transparent.
+    // An unchanged pixel whose colour the code size cannot hold stays transparent; at 8 bits
+    // every value fits.
     const uint32_t limit = 1u << minCodeSize;
     alternativeRows_.clear();
     for (const uint8_t* row : rows_) {
         uint8_t* either = alternatives_.data() + (row - indices_.data());
-        for (uint32_t x = 0; x < w; ++x)
-            if (either[x] >= limit) either[x] = row[x];
+        if (limit < 256)
+            for (uint32_t x = 0; x < w; ++x)
+                if (either[x] >= limit) either[x] = row[x];
         alternativeRows_.push_back(either);
     }
 }
