@@ -75,18 +75,26 @@ TEST(ScreenColours, StillAreasNeverChangeAndFlatColoursStayExact) {
 }
 
 TEST(ScreenColours, FewColoursDecodeExactly) {
-    // Three pictures of at most 256 colours each, and more than 256 across them.
+    // Pictures of at most 256 colours each: columns of noise of 200 colours scroll between
+    // still columns of blocks and of stripes, so rectangles hold unchanged stretches of one
+    // colour and of several, and the noise fills the code tables.
     std::vector<bitmap::Image24> pictures;
-    for (uint32_t i = 0; i < 3; ++i)
-        pictures.push_back(MakeImage(64, 48, [i](uint32_t x, uint32_t y) {
-            return Rgb{uint8_t((x / 4) * 16 + i), uint8_t((y / 3) * 16), uint8_t(i * 100 + 7)};
+    for (uint32_t i = 0; i < 5; ++i)
+        pictures.push_back(MakeImage(480, 240, [i](uint32_t x, uint32_t y) {
+            const bool band = x >= 40 && x < 440 && y >= 10 && y < 230;
+            if (band && (x / 8) % 3 == 1) return Rgb{uint8_t(x % 7 * 30), 0, 30};  // still
+            if (band && (x / 8) % 3 == 2) {
+                const uint32_t h = (x * 7919 + (y + 3 * i) * 104729) * 2654435761u >> 8;
+                return Rgb{uint8_t(h % 200), uint8_t(255 - h % 200), 77};
+            }
+            return Rgb{uint8_t(x / 120 * 60), uint8_t(y / 60 * 60), 200};
         }));
     const Timeline timeline = Make(pictures, kBest);
-    ASSERT_EQ(timeline.moments.size(), 3u);
-    for (uint32_t i = 0; i < 3; ++i)
-        for (uint32_t y = 0; y < 48; ++y)
-            for (uint32_t x = 0; x < 64; ++x)
-                ASSERT_EQ(timeline.moments[i].pixels[size_t{y} * 64 + x],
+    ASSERT_EQ(timeline.moments.size(), 5u);
+    for (uint32_t i = 0; i < 5; ++i)
+        for (uint32_t y = 0; y < 240; ++y)
+            for (uint32_t x = 0; x < 480; ++x)
+                ASSERT_EQ(timeline.moments[i].pixels[size_t{y} * 480 + x],
                           Packed(PixelAt(pictures[i], x, y)))
                     << i << ": " << x << "," << y;
 }
