@@ -247,6 +247,12 @@ void FrameOptimiser::MakeGlobalTable(const RectColours& colours) {
     haveGlobal_ = true;
 }
 
+bool FrameOptimiser::InGlobalTable(const ColourSet& colours) const {
+    for (int i = 0; i < colours.Size(); ++i)
+        if (globalColours_.Lookup(colours.Colour(i)) < 0) return false;
+    return true;
+}
+
 std::optional<FrameOptimiser::Variant> FrameOptimiser::PlanVariant(const RectColours& colours,
                                                                    bool transparent) const {
     Variant variant;
@@ -487,10 +493,12 @@ bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std:
 
     std::optional<Variant> transparent =
         colours.unchanged > 0 ? PlanVariant(colours, true) : std::nullopt;
-    // With screen colours a transparent form through the global table is the one written, so
+    // With screen colours the transparent form is the one written unless the opaque one alone
+    // can go through the global table, which needs the changed colours there at least; else
     // the colours of the whole rectangle are not needed.
     std::optional<Variant> opaque;
-    if (!screenColours_ || !transparent || !transparent->global) {
+    if (!screenColours_ || !transparent ||
+        (!transparent->global && InGlobalTable(colours.changed))) {
         CollectAllColours(picture, rect, colours);
         opaque = PlanVariant(colours, false);
     }

@@ -100,6 +100,7 @@ class FrameOptimiser {
     Rect CollectChanged(const ShownPicture& picture, RectColours& colours) const;
     void CollectAllColours(const ShownPicture& picture, const Rect& rect,
                            RectColours& colours) const;
+    bool InGlobalTable(const ColourSet& colours) const;
     std::optional<Variant> PlanVariant(const RectColours& colours, bool transparent) const;
     // `paint` puts the picture on the canvas as the rows are done: no form is encoded after.
     void EncodeVariant(const ShownPicture& picture, const Rect& rect, Variant& variant, bool paint);
