@@ -378,7 +378,11 @@ void FrameOptimiser::ShowOneColourStretches(uint8_t* row, uint8_t* other, uint32
     // the changed pixels of that colour beside it (a background); a stretch of several colours
     // as transparency, one value for all of them.
     for (uint32_t x = 0; x < w;) {
-        if (row[x] != transparentIndex || other[x] == transparentIndex) {
+        // Changed pixels, the most of a row, never take the transparent index.
+        const void* found = std::memchr(row + x, transparentIndex, w - x);
+        if (!found) break;
+        x = uint32_t(static_cast<const uint8_t*>(found) - row);
+        if (other[x] == transparentIndex) {
             ++x;
             continue;
         }
