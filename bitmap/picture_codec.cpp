@@ -47,7 +47,9 @@ DecodeStatus DecodePicture(std::span<const uint8_t> data, Image24& out) {
 
 DecodeStatus DecodePicture(std::span<const uint8_t> data, Image24& out,
                            const DecodeLimits& limits) {
-    out = Image24{};
+    // Emptied, but its memory kept for a caller decoding one picture after another.
+    out.width = out.height = 0;
+    out.pixels.clear();
     DecodeStatus status = DecodeStatus::NotAPicture;
     try {
         if (StartsWith(data, "BM", 2)) {

@@ -42,7 +42,7 @@ enum class DecodeStatus {
 
 // Decodes the first picture of `data`. Transparent parts become black and partly transparent
 // ones are composed over black; a GIF's first image is placed on its logical screen, the rest of
-// which is black. On failure `out` is left empty.
+// which is black. On failure `out` is left empty. The memory `out` holds is reused.
 DecodeStatus DecodePicture(std::span<const uint8_t> data, Image24& out);
 DecodeStatus DecodePicture(std::span<const uint8_t> data, Image24& out, const DecodeLimits& limits);
 

@@ -31,10 +31,10 @@ constexpr ErrorCode kUnknown = ErrorCode::Unknown;
 
 constexpr uint32_t kMaxGifSide = 65535;
 
-// The picture at its natural pixel size (no physical-unit conversion: a decoded picture's size
-// is its size in pixels, which is what a 96 DPI screen shows).
-bitmap::Image24 Decode(std::span<const uint8_t> bytes) {
-    bitmap::Image24 picture;
+// The picture into `picture`, whose memory is reused, at its natural pixel size (no
+// physical-unit conversion: a decoded picture's size is its size in pixels, which is what a
+// 96 DPI screen shows).
+void Decode(std::span<const uint8_t> bytes, bitmap::Image24& picture) {
     switch (bitmap::DecodePicture(bytes, picture)) {
         case bitmap::DecodeStatus::Ok:
             break;
@@ -50,7 +50,6 @@ bitmap::Image24 Decode(std::span<const uint8_t> bytes) {
         picture.pixels.size() < picture.Stride() * picture.height)
         throw LibraryError(kUndecodable);
     if (picture.width > kMaxGifSide || picture.height > kMaxGifSide) throw LibraryError(kTooLarge);
-    return picture;
 }
 
 // The rows of a plain 32-bit BMP read where they lie, without a decoded copy. The decoder takes
@@ -111,6 +110,7 @@ void GifMaker::Reset() {
     loopCount_ = 0;
     comment_.clear();
     optimised_.reset();
+    decoded_ = bitmap::Image24{};
     try {
         if (store_) store_->Clear();
     } catch (...) {
@@ -187,15 +187,14 @@ bool GifMaker::AddFrame(const FrameInfo& info, std::optional<std::string_view> p
         if (picturePath) fileBytes = ReadWholeFile(*picturePath);
         const std::span<const uint8_t> bytes =
             picturePath ? std::span<const uint8_t>(fileBytes) : *pictureData;
-        bitmap::Image24 decoded;
         std::optional<PixelView> picture = PlainBmp32View(bytes);
         if (!picture) {
-            decoded = Decode(bytes);
+            Decode(bytes, decoded_);
             fileBytes = std::vector<uint8_t>();
-            picture = ViewOf(decoded);
+            picture = ViewOf(decoded_);
         }
         return AddPixels(info, *picture, [&] {
-            decoded = bitmap::Image24{};
+            decoded_ = bitmap::Image24{};
             fileBytes = std::vector<uint8_t>();
         });
     } catch (...) {

@@ -123,6 +123,7 @@ class GifMaker {
     MakerOptions options_;
     std::unique_ptr<OptimisedIntake> optimised_;  // while an animation is optimised
     FrameEncoder encoder_;
+    bitmap::Image24 decoded_;      // a decoded picture file, reused
     bitmap::Image24 scaled_;       // a scaled picture, reused
     IndexedImage indexed_;         // reused from frame to frame
     std::vector<uint8_t> record_;  // likewise

@@ -91,7 +91,7 @@ void ColourCounts::Clear() {
     touched_.clear();
 }
 
-void ColourCounts::Add(uint32_t colour, uint32_t count, uint32_t weight) {
+void ColourCounts::AddCounted(uint32_t colour, uint32_t count, uint32_t weight) {
     if (!overflow_) {
         const int index = fewIndex_.Find(colour);
         if (index != ColourCache::kMissing) {
@@ -108,12 +108,7 @@ void ColourCounts::Add(uint32_t colour, uint32_t count, uint32_t weight) {
         runs_.Add(colour, count);
         return;
     }
-    const uint32_t cell = (colour >> 9 & 0x7C00) | (colour >> 6 & 0x3E0) | (colour >> 3 & 0x1F);
-    if (cellCount_[cell] == 0) touched_.push_back(cell);
-    cellCount_[cell] += weight;
-    cellSum_[3 * cell] += (colour >> 16 & 0xFF) * weight;
-    cellSum_[3 * cell + 1] += (colour >> 8 & 0xFF) * weight;
-    cellSum_[3 * cell + 2] += (colour & 0xFF) * weight;
+    AddToCell(colour, weight);
 }
 
 const std::vector<CountedColour>& ColourCounts::Colours() {

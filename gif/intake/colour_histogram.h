@@ -76,13 +76,29 @@ class ColourCounts {
     void Clear();
     // `weight` counts instead of `count` where colours are merged into cells, so that what
     // matters more to the eye gets more of the palette.
-    void Add(uint32_t colour, uint32_t count, uint32_t weight);
+    // Inline for the most common case, one pixel of a photo or an edge among many colours.
+    void Add(uint32_t colour, uint32_t count, uint32_t weight) {
+        if (overflow_ && count < kRun)
+            AddToCell(colour, weight);
+        else
+            AddCounted(colour, count, weight);
+    }
     // True while every colour added is known exactly (at most 256 of them).
     bool Exact() const { return !overflow_; }
     // The colours with their counts: exact ones, or run colours and cell means.
     const std::vector<CountedColour>& Colours();
 
   private:
+    void AddCounted(uint32_t colour, uint32_t count, uint32_t weight);
+    void AddToCell(uint32_t colour, uint32_t weight) {
+        const uint32_t cell = (colour >> 9 & 0x7C00) | (colour >> 6 & 0x3E0) | (colour >> 3 & 0x1F);
+        if (cellCount_[cell] == 0) touched_.push_back(cell);
+        cellCount_[cell] += weight;
+        cellSum_[3 * cell] += (colour >> 16 & 0xFF) * weight;
+        cellSum_[3 * cell + 1] += (colour >> 8 & 0xFF) * weight;
+        cellSum_[3 * cell + 2] += (colour & 0xFF) * weight;
+    }
+
     static constexpr uint32_t kRun = 3;  // pixels in a row that count as a flat colour
     static constexpr uint32_t kFew = 256;
 

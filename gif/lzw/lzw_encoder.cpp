@@ -252,17 +252,25 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
 // value closest to the colour wanted. The error a lossy pixel leaves is half carried to the next,
 // so that a stretch of them keeps its mean colour. When no value extends the string, the new
 // string starts with the value that repeats the last one written, so that runs keep growing.
-// `taken`, when given, gets the values written.
+// `taken`, when given, gets the values written. A run of one value where no loss is allowed is
+// crossed as in EncodeToScratch: while its strings grow, the pixel's own value always extends
+// them, so its alternatives are never asked.
 size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
                                    std::span<const uint8_t* const> alternatives,
                                    std::span<const uint8_t* const> lossy, const NearValues* near,
                                    std::span<uint8_t* const> taken, uint32_t width,
                                    uint32_t minCodeSize, bool deferClear) {
     CodeWidth codes(minCodeSize, deferClear);
+    if (lastMinCodeSize_ < 8) RestoreSinglePixels(lastMinCodeSize_);
+    lastMinCodeSize_ = minCodeSize;
     ReserveScratch(uint64_t(rows.size()) * width);
     BitPacker packer(scratch_.get());
     uint16_t* const child = child_.get();
     uint32_t* const slotOf = slotOf_.get();
+    uint16_t* const runLength = runLength_.get();
+    uint8_t* const runValue = runValue_.get();
+    uint16_t* const runCode = runCode_.get();
+    uint16_t* const longestRun = longestRun_.get();
     packer.Put(codes.clearCode, codes.size);
     bool first = true;
     uint32_t prefix = 0, last = 0;
@@ -272,8 +280,31 @@ size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
         const uint8_t* loose = lossy.empty() ? nullptr : lossy[r];
         uint8_t* written = taken.empty() ? nullptr : taken[r];
         int carry[3] = {0, 0, 0};
+        uint32_t runEnd = 0;  // row[..runEnd) all equal runEndValue from some x at or before
+        uint32_t runEndValue = 0;
         for (uint32_t x = 0; x < width; ++x) {
             const uint32_t pixel = row[x];
+            const uint32_t length = runLength[prefix];
+            if (!first && length && runValue[prefix] == pixel && !(loose && loose[x])) {
+                if (x >= runEnd || runEndValue != pixel) {
+                    runEnd = RunEnd(row, x, width, uint8_t(pixel));
+                    runEndValue = pixel;
+                }
+                const uint32_t longest = longestRun[pixel];
+                uint32_t step = std::min(runEnd - x, longest - length);
+                if (loose) step = RunEnd(loose, x, x + step, 0) - x;
+                if (step > 0) {
+                    carry[0] = carry[1] = carry[2] = 0;
+                    if (written) std::memset(written + x, int(pixel), step);
+                    prefix = runCode[pixel << 12 | (length + step)];
+                    last = pixel;
+                    x += step;
+                    if (x == runEnd) {
+                        --x;  // the run ended within the strings known
+                        continue;
+                    }
+                }
+            }
             const uint32_t alternative = other ? other[x] : pixel;
             const bool either = alternative != pixel;
             uint32_t value = pixel;
@@ -285,7 +316,7 @@ size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
                 continue;
             }
             const bool lossyPixel = loose && loose[x];
-            int wanted[3];
+            int wanted[3] = {0, 0, 0};
             if (lossyPixel) {
                 const uint32_t own = near->colours[pixel];
                 wanted[0] = int(own >> 16 & 0xFF) + carry[0];
@@ -320,6 +351,15 @@ size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
                     const uint32_t slot = value << 12 | prefix;
                     child[slot] = uint16_t(codes.nextFree);
                     slotOf[codes.nextFree] = slot;
+                    if (runLength[prefix] && runValue[prefix] == value) {
+                        const uint32_t longer = runLength[prefix] + 1u;
+                        runLength[codes.nextFree] = uint16_t(longer);
+                        runValue[codes.nextFree] = uint8_t(value);
+                        runCode[value << 12 | longer] = uint16_t(codes.nextFree);
+                        longestRun[value] = uint16_t(longer);
+                    } else {
+                        runLength[codes.nextFree] = 0;
+                    }
                     ++codes.nextFree;
                 }
                 if (codes.Widen(assigned, uint64_t(r) * width + x, packer)) {

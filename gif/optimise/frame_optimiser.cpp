@@ -18,6 +18,7 @@ struct FrameOptimiser::Variant {
     bool global = false;
     const ColourSet* colours = nullptr;  // a local table's colours, in table order
     int transparentIndex = -1;
+    int maxIndex = 1;  // the largest index written, at least 1 (a code size of 2 at least)
     EncodedFrame frame;
     std::vector<uint32_t> shown;  // what the rectangle shows, when loss made it differ
 
@@ -136,11 +137,6 @@ void FrameOptimiser::Lengthen(uint16_t delay, const std::string& comment, bool o
     Emit(std::move(longer), true);
 }
 
-FrameOptimiser::Rect FrameOptimiser::ChangedRect(const ShownPicture& picture) const {
-    return Difference(picture, canvas_.data() + size_t{width_} * picture.top + picture.left,
-                      width_);
-}
-
 FrameOptimiser::Rect FrameOptimiser::Difference(const ShownPicture& picture, const uint32_t* other,
                                                 size_t otherStride) {
     Rect rect{UINT32_MAX, UINT32_MAX, 0, 0};
@@ -162,48 +158,69 @@ FrameOptimiser::Rect FrameOptimiser::Difference(const ShownPicture& picture, con
     return rect;
 }
 
-FrameOptimiser::RectColours FrameOptimiser::CollectColours(const ShownPicture& picture,
-                                                           const Rect& rect) const {
-    RectColours colours;
-    uint32_t lastAll = ColourSet::kNone, lastChanged = ColourSet::kNone;
-    for (uint32_t y = rect.y0; y < rect.y1; ++y) {
+FrameOptimiser::Rect FrameOptimiser::CollectChanged(const ShownPicture& picture,
+                                                    RectColours& colours) const {
+    // The changed pixels all lie in the rectangle, so their colours come in the order a pass
+    // over it would meet them.
+    Rect rect{UINT32_MAX, UINT32_MAX, 0, 0};
+    uint64_t changed = 0;
+    uint32_t lastChanged = ColourSet::kNone;
+    const uint32_t w = picture.width;
+    for (uint32_t y = 0; y < picture.height && w > 0; ++y) {
+        const uint32_t* now = picture.Row(y);
+        const uint32_t* before = canvas_.data() + size_t{width_} * (picture.top + y) + picture.left;
+        uint32_t x = MatchEnd(now, before, 0, w);
+        if (x == w) continue;
+        const uint32_t first = x;
+        uint32_t end = x;
+        while (x < w) {
+            const uint32_t start = x;
+            for (; x < w && now[x] != before[x]; ++x) {
+                const uint32_t colour = now[x];
+                if (colour == kUnset) {
+                    colours.impossible = true;
+                    return rect;
+                }
+                if (colour != lastChanged) {
+                    lastChanged = colour;
+                    if (colours.changedFit && colours.changed.Find(colour) < 0)
+                        colours.changedFit = false;
+                }
+            }
+            changed += x - start;
+            end = x;
+            x = MatchEnd(now, before, x, w);
+        }
+        rect.x0 = std::min(rect.x0, picture.left + first);
+        rect.x1 = std::max(rect.x1, picture.left + end);
+        rect.y0 = std::min(rect.y0, picture.top + y);
+        rect.y1 = picture.top + y + 1;
+    }
+    if (!rect.Empty())
+        colours.unchanged = uint64_t{rect.x1 - rect.x0} * (rect.y1 - rect.y0) - changed;
+    return rect;
+}
+
+void FrameOptimiser::CollectAllColours(const ShownPicture& picture, const Rect& rect,
+                                       RectColours& colours) const {
+    // No changed pixel is unset, so an unset one is an unchanged pixel that must stay so.
+    uint32_t lastAll = ColourSet::kNone;
+    for (uint32_t y = rect.y0; y < rect.y1 && colours.allFit; ++y) {
         const uint32_t* now = picture.Row(y - picture.top) - picture.left;
-        const uint32_t* before = canvas_.data() + size_t{width_} * y;
         for (uint32_t x = rect.x0; x < rect.x1; ++x) {
             const uint32_t colour = now[x];
-            const bool changed = colour != before[x];
-            if (changed && colour == kUnset) {
-                colours.impossible = true;
-                return colours;
-            }
-            if (!changed) {
-                // A stretch of unchanged pixels at once; of its colours only the new ones count.
-                const uint32_t end = MatchEnd(now, before, x + 1, rect.x1);
-                colours.unchanged += end - x;
-                for (; x < end; ++x) {
-                    const uint32_t kept = now[x];
-                    if (kept == lastAll) continue;
-                    if (kept == kUnset) {
-                        colours.unchangedUnset = true;
-                        continue;
-                    }
-                    lastAll = kept;
-                    if (colours.allFit && colours.all.Find(kept) < 0) colours.allFit = false;
-                }
-                --x;
+            if (colour == lastAll) continue;
+            if (colour == kUnset) {
+                colours.unchangedUnset = true;
                 continue;
-            } else if (colour != lastChanged) {
-                lastChanged = colour;
-                if (colours.changedFit && colours.changed.Find(colour) < 0)
-                    colours.changedFit = false;
             }
-            if (colour != lastAll) {
-                lastAll = colour;
-                if (colours.allFit && colours.all.Find(colour) < 0) colours.allFit = false;
+            lastAll = colour;
+            if (colours.all.Find(colour) < 0) {
+                colours.allFit = false;
+                break;
             }
         }
     }
-    return colours;
 }
 
 void FrameOptimiser::MakeGlobalTable(const RectColours& colours) {
@@ -230,6 +247,12 @@ void FrameOptimiser::MakeGlobalTable(const RectColours& colours) {
     haveGlobal_ = true;
 }
 
+bool FrameOptimiser::InGlobalTable(const ColourSet& colours) const {
+    for (int i = 0; i < colours.Size(); ++i)
+        if (globalColours_.Lookup(colours.Colour(i)) < 0) return false;
+    return true;
+}
+
 std::optional<FrameOptimiser::Variant> FrameOptimiser::PlanVariant(const RectColours& colours,
                                                                    bool transparent) const {
     Variant variant;
@@ -245,10 +268,12 @@ std::optional<FrameOptimiser::Variant> FrameOptimiser::PlanVariant(const RectCol
     bool inGlobal = haveGlobal_;
     for (int i = 0; inGlobal && i < needed.Size(); ++i) {
         const int index = globalColours_.Lookup(needed.Colour(i));
-        if (index < 0)
+        if (index < 0) {
             inGlobal = false;
-        else
+        } else {
             used[size_t(index)] = true;
+            variant.maxIndex = std::max(variant.maxIndex, index);
+        }
     }
     if (inGlobal && transparent) {
         size_t free = 0;
@@ -257,6 +282,7 @@ std::optional<FrameOptimiser::Variant> FrameOptimiser::PlanVariant(const RectCol
             inGlobal = false;
         else
             variant.transparentIndex = int(free);
+        variant.maxIndex = std::max(variant.maxIndex, variant.transparentIndex);
     }
     if (inGlobal) {
         variant.global = true;
@@ -268,45 +294,54 @@ std::optional<FrameOptimiser::Variant> FrameOptimiser::PlanVariant(const RectCol
     variant.frame.header.localTable = true;
     variant.frame.header.tableBits = TableBits(variant.frame.colourTable.size() / 3);
     if (transparent) variant.transparentIndex = needed.Size();
+    variant.maxIndex = std::max({1, needed.Size() - 1, variant.transparentIndex});
     return variant;
 }
 
-void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect,
-                                   Variant& variant) {
+void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect, Variant& variant,
+                                   bool paint) {
     const uint32_t w = rect.x1 - rect.x0, h = rect.y1 - rect.y0;
     indices_.resize(size_t{w} * h);
     const ColourSet& lookup = variant.global ? globalColours_ : *variant.colours;
-    uint32_t lastColour = ColourSet::kNone;
-    int lastIndex = -1;
-    int maxIndex = std::max(variant.transparentIndex, 1);
+    const uint32_t minCodeSize = std::max<uint32_t>(2, TableBits(size_t(variant.maxIndex) + 1));
     // An unchanged pixel shows the same whether it is transparent or its own colour: where the
-    // table has that colour, the encoder may take either.
+    // table has that colour at an index the code size holds, the encoder may take either.
+    const int limit = 1 << minCodeSize;
     const uint8_t transparentIndex = uint8_t(std::max(variant.transparentIndex, 0));
     if (variant.transparent) alternatives_.resize(size_t{w} * h);
+    uint32_t lastColour = ColourSet::kNone;
+    int lastIndex = -1;
+    // Row by row, each finished (and painted) while it is in the cache.
     for (uint32_t y = rect.y0; y < rect.y1; ++y) {
-        const uint32_t* now = picture.Row(y - picture.top) - picture.left;
-        const uint32_t* before = canvas_.data() + size_t{width_} * y;
+        const uint32_t* now = picture.Row(y - picture.top) - picture.left + rect.x0;
+        uint32_t* before = canvas_.data() + size_t{width_} * y + rect.x0;
         uint8_t* out = indices_.data() + size_t{w} * (y - rect.y0);
         uint8_t* either =
             variant.transparent ? alternatives_.data() + size_t{w} * (y - rect.y0) : nullptr;
-        for (uint32_t x = rect.x0; x < rect.x1; ++x, ++out) {
+        for (uint32_t x = 0; x < w; ++x) {
             const uint32_t colour = now[x];
             if (colour != lastColour) {
                 lastColour = colour;
                 lastIndex = lookup.Lookup(colour);
             }
-            if (variant.transparent && colour == before[x]) {
-                *out = transparentIndex;
-                either[x - rect.x0] = lastIndex >= 0 ? uint8_t(lastIndex) : transparentIndex;
+            if (either && colour == before[x]) {
+                out[x] = transparentIndex;
+                either[x] =
+                    lastIndex >= 0 && lastIndex < limit ? uint8_t(lastIndex) : transparentIndex;
                 continue;
             }
-            maxIndex = std::max(maxIndex, lastIndex);
-            *out = uint8_t(lastIndex);
-            if (either) either[x - rect.x0] = uint8_t(lastIndex);
+            out[x] = uint8_t(lastIndex);
+            if (either) either[x] = uint8_t(lastIndex);
         }
+        if (either && screenColours_) ShowOneColourStretches(out, either, w, transparentIndex);
+        if (paint) std::memcpy(before, now, size_t{w} * 4);
     }
     FileRowOrder(
         h, interlace_, [&](uint32_t y) { return indices_.data() + size_t{w} * y; }, rows_);
+    alternativeRows_.clear();
+    if (variant.transparent)
+        for (const uint8_t* row : rows_)
+            alternativeRows_.push_back(alternatives_.data() + (row - indices_.data()));
 
     FrameHeader& header = variant.frame.header;
     const bool local = header.localTable;
@@ -319,11 +354,6 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     header.transparency = variant.transparent;
     header.transparentIndex = transparentIndex;
     variant.frame.imageData.clear();
-    const uint32_t minCodeSize = std::max<uint32_t>(2, TableBits(size_t(maxIndex) + 1));
-    if (variant.transparent) {
-        AlternativeRows(w, minCodeSize);
-        if (screenColours_) ShowOneColourStretches(w, h, transparentIndex);
-    }
     if (lossTolerance_ > 0) {
         EncodeLossy(rect, variant, minCodeSize);
         return;
@@ -342,40 +372,27 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     if (either_.size() <= variant.frame.imageData.size()) variant.frame.imageData.swap(either_);
 }
 
-void FrameOptimiser::AlternativeRows(uint32_t w, uint32_t minCodeSize) {
-    // An unchanged pixel whose colour the code size cannot hold stays transparent; at 8 bits
-    // every value fits.
-    const uint32_t limit = 1u << minCodeSize;
-    alternativeRows_.clear();
-    for (const uint8_t* row : rows_) {
-        uint8_t* either = alternatives_.data() + (row - indices_.data());
-        if (limit < 256)
-            for (uint32_t x = 0; x < w; ++x)
-                if (either[x] >= limit) either[x] = row[x];
-        alternativeRows_.push_back(either);
-    }
-}
-
-void FrameOptimiser::ShowOneColourStretches(uint32_t w, uint32_t h, uint8_t transparentIndex) {
+void FrameOptimiser::ShowOneColourStretches(uint8_t* row, uint8_t* other, uint32_t w,
+                                            uint8_t transparentIndex) {
     // A stretch of unchanged pixels of one colour is first offered as that colour, which joins
     // the changed pixels of that colour beside it (a background); a stretch of several colours
     // as transparency, one value for all of them.
-    for (uint32_t y = 0; y < h; ++y) {
-        uint8_t* row = indices_.data() + size_t{w} * y;
-        uint8_t* other = alternatives_.data() + size_t{w} * y;
-        for (uint32_t x = 0; x < w;) {
-            if (row[x] != transparentIndex || other[x] == transparentIndex) {
-                ++x;
-                continue;
-            }
-            uint32_t end = x + 1;
-            bool oneColour = true;
-            for (; end < w && row[end] == transparentIndex; ++end)
-                oneColour = oneColour && other[end] == other[x];
-            if (oneColour)
-                for (uint32_t i = x; i < end; ++i) std::swap(row[i], other[i]);
-            x = end;
+    for (uint32_t x = 0; x < w;) {
+        // Changed pixels, the most of a row, never take the transparent index.
+        const void* found = std::memchr(row + x, transparentIndex, w - x);
+        if (!found) break;
+        x = uint32_t(static_cast<const uint8_t*>(found) - row);
+        if (other[x] == transparentIndex) {
+            ++x;
+            continue;
         }
+        uint32_t end = x + 1;
+        bool oneColour = true;
+        for (; end < w && row[end] == transparentIndex; ++end)
+            oneColour = oneColour && other[end] == other[x];
+        if (oneColour)
+            for (uint32_t i = x; i < end; ++i) std::swap(row[i], other[i]);
+        x = end;
     }
 }
 
@@ -468,19 +485,27 @@ void FrameOptimiser::Paint(const ShownPicture& picture, const Rect& rect) {
 
 bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std::string& comment,
                          bool ownFrame) {
-    const Rect rect = ChangedRect(picture);
+    RectColours colours;
+    const Rect rect = CollectChanged(picture, colours);
+    if (colours.impossible || !colours.changedFit) return false;
     if (rect.Empty()) {
         Lengthen(delay, comment, ownFrame);
         return true;
     }
-    const RectColours colours = CollectColours(picture, rect);
-    if (colours.impossible || !colours.changedFit) return false;
     const bool madeGlobal = !haveGlobal_;
     if (madeGlobal) MakeGlobalTable(colours);
 
-    std::optional<Variant> opaque = PlanVariant(colours, false);
     std::optional<Variant> transparent =
         colours.unchanged > 0 ? PlanVariant(colours, true) : std::nullopt;
+    // With screen colours the transparent form is the one written unless the opaque one alone
+    // can go through the global table, which needs the changed colours there at least; else
+    // the colours of the whole rectangle are not needed.
+    std::optional<Variant> opaque;
+    if (!screenColours_ || !transparent ||
+        (!transparent->global && InGlobalTable(colours.changed))) {
+        CollectAllColours(picture, rect, colours);
+        opaque = PlanVariant(colours, false);
+    }
     // A local table only when the global one cannot serve.
     if (opaque && transparent && opaque->global != transparent->global)
         (opaque->global ? transparent : opaque).reset();
@@ -491,16 +516,17 @@ bool FrameOptimiser::Add(const ShownPicture& picture, uint16_t delay, const std:
     if (lossTolerance_ > 0) MarkLoose(picture, rect);
     // With screen colours the transparent form offers every pixel the opaque one has.
     if (screenColours_ && transparent) opaque.reset();
-    if (opaque) EncodeVariant(picture, rect, *opaque);
-    if (transparent) EncodeVariant(picture, rect, *transparent);
+    // Without loss the rectangle shows the picture whichever form is kept, so the last form
+    // encoded paints it.
+    const bool paint = lossTolerance_ == 0;
+    if (opaque) EncodeVariant(picture, rect, *opaque, paint && !transparent);
+    if (transparent) EncodeVariant(picture, rect, *transparent, paint);
     Variant& best = !opaque                                                     ? *transparent
                     : (!transparent || opaque->Bytes() <= transparent->Bytes()) ? *opaque
                                                                                 : *transparent;
     best.frame.header.delay = delay;
     best.frame.comment = comment;
-    if (best.shown.empty()) {
-        Paint(picture, rect);
-    } else {
+    if (!paint) {  // loss decided what the rectangle shows
         const uint32_t w = rect.x1 - rect.x0;
         Paint({rect.x0, rect.y0, w, rect.y1 - rect.y0, best.shown.data(), w}, rect);
     }

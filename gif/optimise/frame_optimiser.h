@@ -80,9 +80,8 @@ class FrameOptimiser {
         uint32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // x1, y1 exclusive
         bool Empty() const { return x1 <= x0 || y1 <= y0; }
     };
-    // The bounding rectangle of the picture's pixels that differ from what is shown.
-    Rect ChangedRect(const ShownPicture& picture) const;
-    // The same against `other`, whose row y (`otherStride` pixels apart) matches the picture's.
+    // The bounding rectangle of the picture's pixels against `other`, whose row y (`otherStride`
+    // pixels apart) matches the picture's.
     static Rect Difference(const ShownPicture& picture, const uint32_t* other, size_t otherStride);
 
   private:
@@ -96,14 +95,19 @@ class FrameOptimiser {
     };
     struct Variant;
 
-    RectColours CollectColours(const ShownPicture& picture, const Rect& rect) const;
+    // The bounding rectangle of the picture's pixels that differ from what is shown, and the
+    // colours of those pixels; `all` is left to CollectAllColours.
+    Rect CollectChanged(const ShownPicture& picture, RectColours& colours) const;
+    void CollectAllColours(const ShownPicture& picture, const Rect& rect,
+                           RectColours& colours) const;
+    bool InGlobalTable(const ColourSet& colours) const;
     std::optional<Variant> PlanVariant(const RectColours& colours, bool transparent) const;
-    void EncodeVariant(const ShownPicture& picture, const Rect& rect, Variant& variant);
+    // `paint` puts the picture on the canvas as the rows are done: no form is encoded after.
+    void EncodeVariant(const ShownPicture& picture, const Rect& rect, Variant& variant, bool paint);
     // The lossy form of a variant whose indices_ and alternatives_ are set; fills its shown.
     void EncodeLossy(const Rect& rect, Variant& variant, uint32_t minCodeSize);
-    // alternativeRows_ in the order of rows_, each alternative a value the code size can hold.
-    void AlternativeRows(uint32_t w, uint32_t minCodeSize);
-    void ShowOneColourStretches(uint32_t w, uint32_t h, uint8_t transparentIndex);
+    static void ShowOneColourStretches(uint8_t* row, uint8_t* other, uint32_t w,
+                                       uint8_t transparentIndex);
     // Marks loose_: the changed pixels of the rectangle that loss may touch.
     void MarkLoose(const ShownPicture& picture, const Rect& rect);
     void MakeGlobalTable(const RectColours& colours);

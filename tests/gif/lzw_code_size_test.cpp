@@ -126,6 +126,24 @@ TEST(LzwCodeSize, FreePixelsDecodeAsTheirIndexOrTheirAlternative) {
     }
 }
 
+// With no pixel free, choosing is plain LZW: the runs the chooser crosses at once, with one
+// encoder going between code sizes and between both ways of encoding, give the same bytes.
+TEST(LzwCodeSize, WithNothingFreeChoosingGivesThePlainEncoding) {
+    LzwEncoder shared;
+    const uint16_t width = 300, height = 200;
+    for (unsigned bits : {8u, 3u, 8u, 2u, 6u}) {
+        SCOPED_TRACE(bits);
+        const std::vector<uint8_t> pixels = Pixels(width * height, bits, 120 + bits);
+        std::vector<const uint8_t*> rows;
+        for (size_t at = 0; at < pixels.size(); at += width) rows.push_back(pixels.data() + at);
+        std::vector<uint8_t> chosen;
+        shared.EncodeEither(rows, rows, width, chosen, bits);
+        LzwEncoder fresh;
+        EXPECT_EQ(chosen, Encode(fresh, pixels, width, bits));
+        EXPECT_EQ(Encode(shared, pixels, width, bits), chosen);
+    }
+}
+
 TEST(LzwCodeSize, OnePixelAtTwoBitsIsClearPixelEndInThreeBits) {
     LzwEncoder encoder;
     // Clear 4, pixel 0, end 5, three bits each from the lowest bit up: 0x44 0x01.
