@@ -150,6 +150,21 @@ void LzwEncoder::RestoreSinglePixels(uint32_t minCodeSize) {
     }
 }
 
+void LzwEncoder::AddString(uint32_t prefix, uint32_t value, uint32_t code) {
+    const uint32_t slot = value << 12 | prefix;
+    child_[slot] = uint16_t(code);
+    slotOf_[code] = slot;
+    if (runLength_[prefix] && runValue_[prefix] == value) {
+        const uint32_t longer = runLength_[prefix] + 1u;
+        runLength_[code] = uint16_t(longer);
+        runValue_[code] = uint8_t(value);
+        runCode_[value << 12 | longer] = uint16_t(code);
+        longestRun_[value] = uint16_t(longer);
+    } else {
+        runLength_[code] = 0;
+    }
+}
+
 void LzwEncoder::ReserveScratch(uint64_t pixels) {
     // At most one code per pixel, plus one clear code per 3838 codes, the first clear code
     // and the end code; at most 12 bits each; plus the bytes written 4 at a time.
@@ -172,7 +187,6 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
     BitPacker packer(scratch_.get());
 
     uint16_t* const child = child_.get();
-    uint32_t* const slotOf = slotOf_.get();
     uint16_t* const runLength = runLength_.get();
     uint8_t* const runValue = runValue_.get();
     uint16_t* const runCode = runCode_.get();
@@ -220,20 +234,7 @@ size_t LzwEncoder::EncodeToScratch(std::span<const uint8_t* const> rows, uint32_
             }
             packer.Put(prefix, codes.size);
             const uint32_t assigned = codes.nextFree;
-            if (codes.nextFree < kCodeLimit) {
-                child[slot] = uint16_t(codes.nextFree);
-                slotOf[codes.nextFree] = slot;
-                if (runLength[prefix] && runValue[prefix] == pixel) {
-                    const uint32_t longer = runLength[prefix] + 1u;
-                    runLength[codes.nextFree] = uint16_t(longer);
-                    runValue[codes.nextFree] = uint8_t(pixel);
-                    runCode[pixel << 12 | longer] = uint16_t(codes.nextFree);
-                    longestRun[pixel] = uint16_t(longer);
-                } else {
-                    runLength[codes.nextFree] = 0;
-                }
-                ++codes.nextFree;
-            }
+            if (codes.nextFree < kCodeLimit) AddString(prefix, pixel, codes.nextFree++);
             if (codes.Widen(assigned, 0, packer)) {
                 ClearDictionary(codes.firstFree, codes.nextFree);
                 codes.Restart();
@@ -266,7 +267,6 @@ size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
     ReserveScratch(uint64_t(rows.size()) * width);
     BitPacker packer(scratch_.get());
     uint16_t* const child = child_.get();
-    uint32_t* const slotOf = slotOf_.get();
     uint16_t* const runLength = runLength_.get();
     uint8_t* const runValue = runValue_.get();
     uint16_t* const runCode = runCode_.get();
@@ -347,21 +347,7 @@ size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
                 value = either && alternative == last ? alternative : pixel;
                 packer.Put(prefix, codes.size);
                 const uint32_t assigned = codes.nextFree;
-                if (codes.nextFree < kCodeLimit) {
-                    const uint32_t slot = value << 12 | prefix;
-                    child[slot] = uint16_t(codes.nextFree);
-                    slotOf[codes.nextFree] = slot;
-                    if (runLength[prefix] && runValue[prefix] == value) {
-                        const uint32_t longer = runLength[prefix] + 1u;
-                        runLength[codes.nextFree] = uint16_t(longer);
-                        runValue[codes.nextFree] = uint8_t(value);
-                        runCode[value << 12 | longer] = uint16_t(codes.nextFree);
-                        longestRun[value] = uint16_t(longer);
-                    } else {
-                        runLength[codes.nextFree] = 0;
-                    }
-                    ++codes.nextFree;
-                }
+                if (codes.nextFree < kCodeLimit) AddString(prefix, value, codes.nextFree++);
                 if (codes.Widen(assigned, uint64_t(r) * width + x, packer)) {
                     ClearDictionary(codes.firstFree, codes.nextFree);
                     codes.Restart();

@@ -69,6 +69,8 @@ class LzwEncoder {
                            std::span<uint8_t* const> taken, uint32_t width, uint32_t minCodeSize,
                            bool deferClear);
     void ReserveScratch(uint64_t pixels);
+    // Gives the string `prefix` + `value` the code `code`, noting it where it lengthens a run.
+    void AddString(uint32_t prefix, uint32_t value, uint32_t code);
     void ClearDictionary(uint32_t firstFree, uint32_t nextFree);
     void RestoreSinglePixels(uint32_t minCodeSize);
 
