@@ -7,12 +7,15 @@
 namespace gif {
 
 // Squared distance with weights for the eye's sensitivity per channel (green most, blue
-// least), so that errors land where they show least. Colours are 0xRRGGBB.
-inline uint32_t ColourDistance(uint32_t a, uint32_t b) {
-    const int dr = int(a >> 16 & 0xFF) - int(b >> 16 & 0xFF);
-    const int dg = int(a >> 8 & 0xFF) - int(b >> 8 & 0xFF);
-    const int db = int(a & 0xFF) - int(b & 0xFF);
+// least), so that errors land where they show least: of the red, green and blue differences.
+inline uint32_t WeightedDistance(int dr, int dg, int db) {
     return uint32_t(2 * dr * dr + 4 * dg * dg + 3 * db * db);
+}
+
+// The same between colours 0xRRGGBB.
+inline uint32_t ColourDistance(uint32_t a, uint32_t b) {
+    return WeightedDistance(int(a >> 16 & 0xFF) - int(b >> 16 & 0xFF),
+                            int(a >> 8 & 0xFF) - int(b >> 8 & 0xFF), int(a & 0xFF) - int(b & 0xFF));
 }
 
 inline int Luma(uint32_t c) {

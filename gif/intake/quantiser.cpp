@@ -229,9 +229,8 @@ int PaletteMatcher::Search(uint32_t colour) const {
     uint32_t best = UINT32_MAX;
     int bestIndex = 0;
     auto consider = [&](size_t at) {
-        // As ColourDistance, on the channels kept apart.
-        const int dr = reds_[at] - red, dg = greens_[at] - green, db = blues_[at] - blue;
-        const uint32_t d = uint32_t(2 * dr * dr + 4 * dg * dg + 3 * db * db);
+        const uint32_t d =
+            WeightedDistance(reds_[at] - red, greens_[at] - green, blues_[at] - blue);
         const int index = byGreen_[at];
         if (d < best || (d == best && index < bestIndex)) {
             best = d;

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "gif/base/colour_math.h"
+
 namespace gif {
 namespace {
 
@@ -332,10 +334,9 @@ size_t LzwEncoder::ChooseToScratch(std::span<const uint8_t* const> rows,
                     const uint32_t code = child[uint32_t(candidate) << 12 | prefix];
                     if (!code) continue;
                     const uint32_t c = near->colours[candidate];
-                    const int dr = int(c >> 16 & 0xFF) - wanted[0];
-                    const int dg = int(c >> 8 & 0xFF) - wanted[1];
-                    const int db = int(c & 0xFF) - wanted[2];
-                    const uint32_t d = uint32_t(2 * dr * dr + 4 * dg * dg + 3 * db * db);
+                    const uint32_t d =
+                        WeightedDistance(int(c >> 16 & 0xFF) - wanted[0],
+                                         int(c >> 8 & 0xFF) - wanted[1], int(c & 0xFF) - wanted[2]);
                     if (d < closest) {
                         closest = d;
                         known = code;

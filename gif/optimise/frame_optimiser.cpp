@@ -367,9 +367,9 @@ void FrameOptimiser::EncodeVariant(const ShownPicture& picture, const Rect& rect
     if (screenColours_) return;
     // Free choice between transparency and the colour often gives less data, but not always:
     // the smaller of the two is kept.
-    either_.clear();
-    encoder_.Encode(rows_, w, either_, minCodeSize);
-    if (either_.size() <= variant.frame.imageData.size()) variant.frame.imageData.swap(either_);
+    plain_.clear();
+    encoder_.Encode(rows_, w, plain_, minCodeSize);
+    if (plain_.size() <= variant.frame.imageData.size()) variant.frame.imageData.swap(plain_);
 }
 
 void FrameOptimiser::ShowOneColourStretches(uint8_t* row, uint8_t* other, uint32_t w,

@@ -136,7 +136,7 @@ class FrameOptimiser {
     std::vector<const uint8_t*> rows_;
     std::vector<uint8_t> alternatives_;  // per pixel of indices_: what else shows the same
     std::vector<const uint8_t*> alternativeRows_;
-    std::vector<uint8_t> either_;  // image data taking either where it may
+    std::vector<uint8_t> plain_;  // image data with no choice taken, beside the chosen
     bool screenColours_ = false;
     uint32_t lossTolerance_ = 0;  // 0: lossless
     std::vector<uint8_t> loose_;  // per pixel of indices_
